@@ -1,0 +1,130 @@
+#ifndef BASE_VALUE_H_
+#define BASE_VALUE_H_
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace base {
+
+// The optional value: Empty (never assigned), Null, or one simple value of a
+// database column type. Shared by the engine (cells) and the program (INI
+// values, procedure results).
+enum class ValueType : uint8_t {
+  kEmpty,
+  kNull,
+  kBoolean,
+  kByte,
+  kInteger,   // 16-bit
+  kLong,      // 32-bit
+  kCurrency,  // 64-bit, 4 implied decimals
+  kSingle,
+  kDouble,
+  kDate,      // days since 1899-12-30, time as the fraction
+  kText,      // UTF-8
+  kBinary,
+  kGuid,
+  kDecimal,
+};
+
+struct Currency {
+  int64_t scaled = 0;  // value * 10000
+  bool operator==(const Currency&) const = default;
+};
+
+struct Date {
+  double days = 0;  // OLE automation date
+  bool operator==(const Date&) const = default;
+};
+
+struct Guid {
+  std::array<uint8_t, 16> bytes{};  // as stored: Data1..3 little-endian
+  bool operator==(const Guid&) const = default;
+};
+
+// Exact decimal: (-1)^negative * mantissa / 10^scale, mantissa < 2^96.
+struct Decimal {
+  bool negative = false;
+  uint8_t precision = 18;
+  uint8_t scale = 0;
+  unsigned __int128 mantissa = 0;
+  bool operator==(const Decimal&) const = default;
+};
+
+class Value {
+ public:
+  Value() = default;  // Empty
+  static Value Null();
+  static Value Boolean(bool v);
+  static Value Byte(uint8_t v);
+  static Value Integer(int16_t v);
+  static Value Long(int32_t v);
+  static Value FromCurrency(Currency v);
+  static Value Single(float v);
+  static Value Double(double v);
+  static Value FromDate(Date v);
+  static Value Text(std::string utf8);
+  static Value Binary(std::vector<uint8_t> bytes);
+  static Value FromGuid(Guid v);
+  static Value FromDecimal(Decimal v);
+
+  ValueType type() const { return type_; }
+  bool IsEmpty() const { return type_ == ValueType::kEmpty; }
+  bool IsNull() const { return type_ == ValueType::kNull; }
+  bool IsNumeric() const;  // Boolean through Date, and Decimal
+
+  // Raw access; the type must match (checked: type mismatch otherwise).
+  bool AsBoolean() const;
+  uint8_t AsByte() const;
+  int16_t AsInteger() const;
+  int32_t AsLong() const;
+  Currency AsCurrency() const;
+  float AsSingle() const;
+  double AsDouble() const;
+  Date AsDate() const;
+  const std::string& AsText() const;
+  const std::vector<uint8_t>& AsBinary() const;
+  const Guid& AsGuid() const;
+  const Decimal& AsDecimal() const;
+
+  // Conversions with the classic runtime's rules: Null fails with 94
+  // (invalid use of Null), a value out of range with 6 (overflow), a text
+  // that is no number with 13 (type mismatch). Empty converts to "" / 0.
+  std::string ToText() const;
+  double ToDouble() const;
+  int16_t ToInteger() const;  // rounds half to even, like CInt
+  int32_t ToLong() const;     // rounds half to even, like CLng
+  bool ToBoolean() const;
+
+  bool operator==(const Value& other) const;
+
+ private:
+  using Storage = std::variant<std::monostate, bool, uint8_t, int16_t, int32_t,
+                               Currency, float, double, Date, std::string,
+                               std::vector<uint8_t>, Guid, Decimal>;
+  Value(ValueType type, Storage storage)
+      : type_(type), storage_(std::move(storage)) {}
+
+  ValueType type_ = ValueType::kEmpty;
+  Storage storage_;
+};
+
+// Exact decimal text of a Currency ("-12.5", "3", "0.0001").
+std::string CurrencyToString(Currency v);
+// Exact decimal text of a Decimal, keeping its scale ("1.50", "-3").
+std::string DecimalToString(const Decimal& v);
+// A double as the classic runtime prints it: up to 15 significant digits,
+// no trailing zeros, exponent form "1.5E+20" outside its plain range.
+std::string DoubleToString(double v);
+// "YYYY-MM-DDTHH:MM:SS" of an OLE date (whole seconds, rounded).
+std::string DateToIso(Date v);
+// Lower-case hex of the bytes.
+std::string ToHex(const std::vector<uint8_t>& bytes);
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" as DAO shows a GUID.
+std::string GuidToString(const Guid& g);
+
+}  // namespace base
+
+#endif  // BASE_VALUE_H_
