@@ -1,0 +1,84 @@
+#ifndef ERRORS_ERROR_HANDLER_H_
+#define ERRORS_ERROR_HANDLER_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "errors/run_state.h"
+
+namespace errors {
+
+// Exit codes of the program (documented in the README).
+inline constexpr int kExitFinished = 0;   // the run went through
+inline constexpr int kExitEnded = 1;      // ended by a failure or the user's answer
+inline constexpr int kExitCancelled = 2;  // cancel or close confirmed
+inline constexpr int kExitUnhandled = 3;  // a failure escaped every handler
+
+// Thrown by EndProgram: ends the run at once. No handler catches it; main
+// turns it into the exit code.
+struct EndOfRun {
+  int exit_code;
+};
+
+// Ends the program at once (no further statement of any procedure runs).
+[[noreturn]] void EndProgram(int exit_code = kExitEnded);
+
+// The common routine every handler calls: writes the error log, asks the
+// user (or writes the fault log in a silent start) and returns 1 (end), 2
+// (resume) or 0 (neither answer; resume).
+int ErrorSub(RunState& run, int32_t number, const std::string& source,
+             const std::string& description, const std::string& procedure,
+             bool fatal);
+
+// The per-procedure handler: created as a procedure's first statement with
+// the procedure's name. Each step that can fail on its own goes through it;
+// a failure is reported through ErrorSub under that name, then the program
+// ends (answer 1) or the procedure goes on with its next step.
+//
+// A failure inside ErrorSub itself (an error log that cannot be written)
+// leaves this handler and reaches the caller's handler, as the classic
+// runtime passes it to the next handler up that is not running.
+class ErrorHandler {
+ public:
+  ErrorHandler(RunState& run, std::string procedure_name)
+      : run_(run), procedure_name_(std::move(procedure_name)) {}
+
+  // Runs one step. Returns false when it failed (and the run resumes).
+  bool Run(const std::function<void()>& step);
+
+  // Evaluates the condition of an `if`; a failing evaluation counts as true,
+  // so the branch it guards runs.
+  bool Test(const std::function<bool()>& condition);
+
+  // Assigns the value of `expression` to `target`; on a failure `target`
+  // keeps what it had.
+  template <typename T, typename F>
+  bool Assign(T& target, F&& expression) {
+    return Run([&] { target = expression(); });
+  }
+
+  // Reports a failure caught elsewhere (a procedure with a second handler
+  // label); ends the program on answer 1.
+  void Report(int32_t number, const std::string& source,
+              const std::string& description, bool fatal = false);
+
+  const std::string& procedure_name() const { return procedure_name_; }
+
+ private:
+  RunState& run_;
+  std::string procedure_name_;
+};
+
+// The logs. Neither has a handler: a file that cannot be opened throws.
+// WriteErrorLog returns the notice "Error logged to " LF CR PATH, or "" when
+// `to_fault_log` is true (the notice then goes to ShowFault).
+std::string WriteErrorLog(RunState& run, const std::string& text,
+                          bool to_fault_log);
+void ShowFault(RunState& run, const std::string& text);
+void WriteFaultLog(RunState& run, const std::string& text);
+
+}  // namespace errors
+
+#endif  // ERRORS_ERROR_HANDLER_H_

@@ -1,0 +1,50 @@
+#ifndef ERRORS_RUN_STATE_H_
+#define ERRORS_RUN_STATE_H_
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace errors {
+
+// The process-wide values of one run, owned by the run and passed by
+// reference. Each is written by one procedure and read by others; tests build
+// their own.
+struct RunState {
+  explicit RunState(platform::Host& h) : host(h) {}
+
+  platform::Host& host;
+
+  // Start mode (GetStartModeIntegrated).
+  bool start_mode_integrated = false;
+  bool start_mode_silent = false;
+
+  // Machines (GetExistingMachines).
+  std::vector<std::string> machine_list;
+  std::string program_ini_path;
+
+  // Help texts by WhatsThisHelpID 1..100 (LoadToolTipTexts) and the
+  // help-query mode of the window.
+  std::array<std::string, 101> help_texts{};
+  bool help_mode_active = false;
+
+  // Variable-name patterns by system index (0, 1) and part (1..50), and the
+  // system in use (WorkOnMDB).
+  std::array<std::array<std::string, 51>, 2> var_name_patterns{};
+  int var_name_system = 0;
+
+  // Additional fields of the component's configuration file (GetAddFields).
+  std::vector<std::string> additional_fields;
+  std::string additional_fields_sql;
+  int additional_fields_count = 0;
+
+  // The template database's file times, saved before the build and restored
+  // after it (WorkOnMDB).
+  platform::FileTimes template_file_times;
+};
+
+}  // namespace errors
+
+#endif  // ERRORS_RUN_STATE_H_
