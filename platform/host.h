@@ -64,6 +64,11 @@ class Host {
   virtual char PathSeparator() const = 0;
   // Where fault-log entries go ("C:\HarloServicePack.log" on Windows).
   virtual std::string FaultLogPath() const = 0;
+  // How the command line's "/" ends a value: true where any "/" ends it (the
+  // Windows rule), false where only a "/" that starts a new switch does (a
+  // blank before it, or a key the program reads after it), so that absolute
+  // Linux paths survive.
+  virtual bool SlashEndsValuesAnywhere() const { return true; }
 
   // A modal message box; returns the button pressed.
   virtual MsgResult ShowMessage(const MessageBoxRequest& box) = 0;
@@ -79,7 +84,8 @@ class Host {
   virtual void AppendLine(const std::string& path, const std::string& text) = 0;
   virtual FileTimes GetFileTimes(const std::string& path) = 0;
   // Sets the times that are present and that the file system can keep.
-  virtual void SetFileTimes(const std::string& path, const FileTimes& times) = 0;
+  virtual void SetFileTimes(const std::string& path,
+                            const FileTimes& times) = 0;
   // The existing file or directory that `path` names without regard to
   // letter case; `path` itself when nothing matches (a new file keeps the
   // name as given).

@@ -1,0 +1,330 @@
+#include "platform/disk_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+
+namespace platform::disk {
+namespace {
+
+// Seconds between 1601-01-01 and 1970-01-01.
+constexpr uint64_t kEpochDifferenceSeconds = 11644473600ULL;
+constexpr uint64_t kTicksPerSecond = 10000000ULL;
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+[[noreturn]] void ThrowForErrno(int error, const std::string& source) {
+  switch (error) {
+    case ENOENT:
+      throw base::RuntimeError(base::err::kFileNotFound, source,
+                               "File not found");
+    case ENOTDIR:
+      throw base::RuntimeError(base::err::kPathNotFound, source,
+                               "Path not found");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      throw base::RuntimeError(base::err::kPermissionDenied, source,
+                               "Permission denied");
+    case ENOSPC:
+    case EIO:
+      throw base::RuntimeError(base::err::kDeviceIoError, source,
+                               "Device I/O error");
+    default:
+      throw base::RuntimeError(base::err::kPathFileAccessError, source,
+                               "Path/File access error");
+  }
+}
+
+// Closes a descriptor when leaving scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The name in `dir` equal to `name` without regard to case, or "".
+std::string FindIgnoringCase(const std::string& dir, const std::string& name) {
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (d == nullptr) return "";
+  // Several names may differ only in case; take the smallest so the choice
+  // does not depend on directory order.
+  std::string found;
+  while (dirent* entry = readdir(d)) {
+    std::string candidate = entry->d_name;
+    if (candidate == "." || candidate == "..") continue;
+    if (base::EqualsIgnoreCase(candidate, name) &&
+        (found.empty() || candidate < found)) {
+      found = candidate;
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+uint64_t ToTicks(const timespec& t) {
+  return (static_cast<uint64_t>(t.tv_sec) + kEpochDifferenceSeconds) *
+             kTicksPerSecond +
+         static_cast<uint64_t>(t.tv_nsec) / 100;
+}
+
+timespec FromTicks(uint64_t ticks) {
+  timespec t{};
+  int64_t seconds = static_cast<int64_t>(ticks / kTicksPerSecond) -
+                    static_cast<int64_t>(kEpochDifferenceSeconds);
+  t.tv_sec = static_cast<time_t>(seconds);
+  t.tv_nsec = static_cast<long>((ticks % kTicksPerSecond) * 100);
+  return t;
+}
+
+// Rewrites the existing file `path` in place: the fallback for small files
+// (profiles) where no temporary file can be created beside it (a folder
+// without write right but a writable file, which Windows would edit).
+int RewriteInPlace(const std::string& path, const std::string& bytes,
+                   const timespec* times) {
+  FileDescriptor fd(open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  if (fd.get() < 0) return errno;
+  int error = 0;
+  if (!WriteAll(fd.get(), bytes.data(), bytes.size())) error = errno;
+  if (error == 0 && times != nullptr && futimens(fd.get(), times) != 0) {
+    error = errno;
+  }
+  if (error == 0 && fsync(fd.get()) != 0) error = errno;
+  if (close(fd.Release()) != 0 && error == 0) error = errno;
+  return error;
+}
+
+// Writes `bytes` to a new temporary file beside `path` and renames it over
+// `path`; `mode` becomes the file's mode. A symbolic link is followed, so
+// the file it names is replaced, not the link. With `allow_in_place` an
+// existing file in a folder without write right is rewritten in place.
+// Returns 0 or the errno of the failing step (the temporary file is removed
+// then).
+int ReplaceAtomically(const std::string& link_or_path, const std::string& bytes,
+                      mode_t mode, const timespec* times, bool allow_in_place) {
+  std::string path = link_or_path;
+  if (char* real = realpath(link_or_path.c_str(), nullptr)) {
+    path = real;
+    free(real);
+  }
+  std::string temp = path + ".tmp-XXXXXX";
+  FileDescriptor fd(mkstemp(temp.data()));
+  if (fd.get() < 0) {
+    int error = errno;
+    if (allow_in_place && (error == EACCES || error == EPERM) && Exists(path)) {
+      return RewriteInPlace(path, bytes, times);
+    }
+    return error;
+  }
+  int error = 0;
+  if (!WriteAll(fd.get(), bytes.data(), bytes.size())) error = errno;
+  if (error == 0 && fchmod(fd.get(), mode) != 0) error = errno;
+  if (error == 0 && times != nullptr && futimens(fd.get(), times) != 0) {
+    error = errno;
+  }
+  if (error == 0 && fsync(fd.get()) != 0) error = errno;
+  if (close(fd.Release()) != 0 && error == 0) error = errno;
+  if (error == 0 && rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    unlink(temp.c_str());
+    return error;
+  }
+  FileDescriptor dir(open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY));
+  if (dir.get() >= 0) fsync(dir.get());
+  return 0;
+}
+
+bool ReadAll(int fd, std::string& out) {
+  char buffer[65536];
+  while (true) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    out.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& path) {
+  if (path.empty() || Exists(path)) return path;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (true) {
+    size_t slash = path.find('/', start);
+    parts.push_back(path.substr(start, slash - start));
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  // For an absolute path parts[0] is "", so `resolved` stays "" until the
+  // first element below the root.
+  std::string resolved;
+  bool matching = true;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    std::string name = part;
+    if (matching && !part.empty() && part != "." && part != "..") {
+      std::string exact = i == 0 ? part : resolved + "/" + part;
+      if (!Exists(exact)) {
+        std::string dir = i == 0 ? "." : (resolved.empty() ? "/" : resolved);
+        std::string found = FindIgnoringCase(dir, part);
+        if (found.empty()) {
+          matching = false;  // a new name: kept as given from here on
+        } else {
+          name = found;
+        }
+      }
+    }
+    resolved = i == 0 ? name : resolved + "/" + name;
+  }
+  return resolved;
+}
+
+bool IsOrdinaryFile(const std::string& path) {
+  if (path.empty()) return false;
+  struct stat st;
+  return stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to,
+                       const std::string& source) {
+  std::string from_path = ResolvePath(from);
+  std::string to_path = ResolvePath(to);
+  if (from_path.empty() || to_path.empty()) {
+    throw base::RuntimeError(base::err::kBadFileNameOrNumber, source,
+                             "Bad file name or number");
+  }
+  FileDescriptor in(open(from_path.c_str(), O_RDONLY));
+  if (in.get() < 0) ThrowForErrno(errno, source);
+  struct stat st;
+  if (fstat(in.get(), &st) != 0) ThrowForErrno(errno, source);
+  if (!S_ISREG(st.st_mode)) ThrowForErrno(EISDIR, source);
+  std::string bytes;
+  if (!ReadAll(in.get(), bytes)) ThrowForErrno(errno, source);
+  timespec times[2] = {st.st_atim, st.st_mtim};
+  int error = ReplaceAtomically(to_path, bytes, st.st_mode & 07777, times,
+                                /*allow_in_place=*/false);
+  if (error != 0) ThrowForErrno(error, source);
+}
+
+void AppendLine(const std::string& path, const std::string& text,
+                const std::string& source) {
+  if (path.empty()) {
+    throw base::RuntimeError(base::err::kPathFileAccessError, source,
+                             "Path/File access error");
+  }
+  std::string resolved = ResolvePath(path);
+  FileDescriptor fd(
+      open(resolved.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+  if (fd.get() < 0) ThrowForErrno(errno, source);
+  std::string line = base::Utf8ToCp1252(text) + "\r\n";
+  if (!WriteAll(fd.get(), line.data(), line.size())) {
+    ThrowForErrno(errno, source);
+  }
+  if (close(fd.Release()) != 0) ThrowForErrno(errno, source);
+}
+
+FileTimes GetFileTimes(const std::string& path, const std::string& source) {
+  std::string resolved = ResolvePath(path);
+  struct statx stx;
+  if (statx(AT_FDCWD, resolved.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME,
+            &stx) != 0) {
+    ThrowForErrno(errno, source);
+  }
+  auto ticks = [](const statx_timestamp& t) {
+    return ToTicks(
+        timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)});
+  };
+  FileTimes times;
+  if (stx.stx_mask & STATX_BTIME) times.creation = ticks(stx.stx_btime);
+  times.last_access = ticks(stx.stx_atime);
+  times.last_write = ticks(stx.stx_mtime);
+  return times;
+}
+
+void SetFileTimes(const std::string& path, const FileTimes& times,
+                  const std::string& source) {
+  std::string resolved = ResolvePath(path);
+  timespec values[2];
+  values[0] = times.last_access ? FromTicks(*times.last_access)
+                                : timespec{0, UTIME_OMIT};
+  values[1] =
+      times.last_write ? FromTicks(*times.last_write) : timespec{0, UTIME_OMIT};
+  if (utimensat(AT_FDCWD, resolved.c_str(), values, 0) != 0) {
+    ThrowForErrno(errno, source);
+  }
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return std::nullopt;
+  struct stat st;
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  std::string bytes;
+  if (!ReadAll(fd.get(), bytes)) return std::nullopt;
+  return bytes;
+}
+
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return false;
+  struct stat st;
+  mode_t mode = 0644;
+  if (stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return false;
+    mode = st.st_mode & 07777;
+  }
+  return ReplaceAtomically(path, bytes, mode, nullptr,
+                           /*allow_in_place=*/true) == 0;
+}
+
+}  // namespace platform::disk

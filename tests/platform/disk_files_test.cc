@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "base/runtime_error.h"
+#include "platform/fake_host.h"
+
+namespace platform {
+namespace {
+
+class DiskFilesTest : public testing::Test {
+ protected:
+  std::string Path(const std::string& relative) {
+    return host_.temp_dir() + "/" + relative;
+  }
+  FakeHost host_;
+};
+
+TEST_F(DiskFilesTest, ResolvesEachElementWithoutRegardToCase) {
+  std::filesystem::create_directories(Path("Plant/Parameter"));
+  FakeHost::WriteBytes(Path("Plant/Parameter/Program.ini"), "x");
+  EXPECT_EQ(host_.ResolvePath(Path("PLANT/parameter/program.INI")),
+            Path("Plant/Parameter/Program.ini"));
+  // A new file keeps its name; the directories above it are still matched.
+  EXPECT_EQ(host_.ResolvePath(Path("plant/PARAMETER/New.txt")),
+            Path("Plant/Parameter/New.txt"));
+  EXPECT_EQ(host_.ResolvePath(Path("nothing/Here")), Path("nothing/Here"));
+  EXPECT_TRUE(host_.IsOrdinaryFile(Path("plant/parameter/PROGRAM.ini")));
+}
+
+TEST_F(DiskFilesTest, OrdinaryFileExcludesDirectoriesAndEmptyPath) {
+  std::filesystem::create_directories(Path("dir.ini"));
+  EXPECT_FALSE(host_.IsOrdinaryFile(Path("dir.ini")));
+  EXPECT_FALSE(host_.IsOrdinaryFile(""));
+  EXPECT_FALSE(host_.IsOrdinaryFile(Path("missing")));
+}
+
+TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLf) {
+  host_.AppendLine(Path("log.txt"), "Fehler \xC3\xA4");  // "ä" in UTF-8
+  host_.AppendLine(Path("LOG.TXT"), "second");
+  std::ifstream in(Path("log.txt"), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(bytes, "Fehler \xE4\r\nsecond\r\n");
+}
+
+TEST_F(DiskFilesTest, AppendFailuresRaiseRuntimeErrors) {
+  std::filesystem::create_directories(Path("adir"));
+  auto number_of = [&](const std::string& path) {
+    try {
+      host_.AppendLine(path, "x");
+    } catch (const base::RuntimeError& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(number_of(""), base::err::kPathFileAccessError);
+  EXPECT_EQ(number_of(Path("adir")), base::err::kPathFileAccessError);
+  EXPECT_EQ(number_of(Path("no/such/dir/log.txt")), base::err::kFileNotFound);
+}
+
+TEST_F(DiskFilesTest, CopyReplacesContentAndKeepsWriteTime) {
+  FakeHost::WriteBytes(Path("from.mdb"), "new content");
+  FakeHost::WriteBytes(Path("to.mdb"), "old content that is longer");
+  FileTimes times;
+  times.last_write = 132000000000000000ULL;
+  times.last_access = 132000000010000000ULL;
+  host_.SetFileTimes(Path("from.mdb"), times);
+  host_.CopyFileReplacing(Path("FROM.mdb"), Path("To.MDB"));
+  EXPECT_EQ(FakeHost::ReadTextFile(Path("to.mdb")), "new content");
+  EXPECT_EQ(host_.GetFileTimes(Path("to.mdb")).last_write, times.last_write);
+  // No temporary file is left beside the destination.
+  int entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(host_.temp_dir())) {
+    entries += e.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(entries, 2);
+}
+
+TEST_F(DiskFilesTest, CopyOfMissingSourceFailsAndKeepsDestination) {
+  FakeHost::WriteBytes(Path("to.mdb"), "keep");
+  try {
+    host_.CopyFileReplacing(Path("missing.mdb"), Path("to.mdb"));
+    FAIL() << "no error";
+  } catch (const base::RuntimeError& e) {
+    EXPECT_EQ(e.number(), base::err::kFileNotFound);
+  }
+  EXPECT_EQ(FakeHost::ReadTextFile(Path("to.mdb")), "keep");
+}
+
+TEST_F(DiskFilesTest, FileTimesRoundTripAndMissingFileFails) {
+  FakeHost::WriteBytes(Path("t.mdb"), "x");
+  FileTimes times;
+  times.last_write = 130000000000000000ULL;  // 2012-12-18
+  times.last_access = 130000000050000000ULL;
+  times.creation = 120000000000000000ULL;  // cannot be set: ignored
+  host_.SetFileTimes(Path("t.mdb"), times);
+  FileTimes read = host_.GetFileTimes(Path("T.MDB"));
+  EXPECT_EQ(read.last_write, times.last_write);
+  EXPECT_EQ(read.last_access, times.last_access);
+  EXPECT_THROW(host_.GetFileTimes(Path("none")), base::RuntimeError);
+  EXPECT_THROW(host_.SetFileTimes(Path("none"), times), base::RuntimeError);
+}
+
+TEST_F(DiskFilesTest, ProfileWriteCreatesFileAndKeepsMode) {
+  std::string ini = Path("Corvane.cfg");
+  EXPECT_TRUE(host_.WritePrivateProfileString("Info", "S_Prog", "1.0.1", ini));
+  EXPECT_EQ(FakeHost::ReadTextFile(ini), "[Info]\r\nS_Prog=1.0.1\r\n");
+  chmod(ini.c_str(), 0600);
+  EXPECT_TRUE(host_.WritePrivateProfileString("info", "s_prog", "2", ini));
+  struct stat st;
+  ASSERT_EQ(stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  std::string out;
+  EXPECT_EQ(host_.GetPrivateProfileString("INFO", "S_PROG", "", 255, out,
+                                          Path("CORVANE.CFG")),
+            1u);
+  EXPECT_EQ(out, "2");
+  // A missing directory is a failed write, not an error.
+  EXPECT_FALSE(
+      host_.WritePrivateProfileString("A", "k", "v", Path("none/x.ini")));
+}
+
+TEST_F(DiskFilesTest, ProfileTextIsWindows1252OnDisk) {
+  std::string ini = Path("lang.ini");
+  EXPECT_TRUE(host_.WritePrivateProfileString("Deutsch", "Titel",
+                                              "Gr\xC3\xBC\xC3\x9F"
+                                              "e",
+                                              ini));
+  std::ifstream in(ini, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(bytes,
+            "[Deutsch]\r\nTitel=Gr\xFC\xDF"
+            "e\r\n");
+  std::string out;
+  host_.GetPrivateProfileString("deutsch", "titel", "", 255, out, ini);
+  EXPECT_EQ(out,
+            "Gr\xC3\xBC\xC3\x9F"
+            "e");
+}
+
+TEST_F(DiskFilesTest, ProfileWriteThroughSymlinkKeepsTheLink) {
+  FakeHost::WriteBytes(Path("real.ini"), "[A]\r\nk=1\r\n");
+  std::filesystem::create_symlink(Path("real.ini"), Path("link.ini"));
+  EXPECT_TRUE(host_.WritePrivateProfileString("A", "k", "2", Path("link.ini")));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.ini")));
+  EXPECT_EQ(FakeHost::ReadTextFile(Path("real.ini")), "[A]\r\nk=2\r\n");
+}
+
+}  // namespace
+}  // namespace platform

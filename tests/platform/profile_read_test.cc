@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "platform/profile.h"
+
+namespace platform::profile {
+namespace {
+
+struct ReadCase {
+  const char* name;
+  std::optional<std::string> content;
+  std::optional<std::string> section;
+  std::optional<std::string> key;
+  std::string default_value;
+  uint32_t size;
+  std::string expected;
+  uint32_t count;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+
+class ProfileReadTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ProfileReadTest, ReturnsTextAndCount) {
+  const ReadCase& c = GetParam();
+  std::string out = "untouched";
+  EXPECT_EQ(
+      GetString(c.content, c.section, c.key, c.default_value, c.size, out),
+      c.count);
+  EXPECT_EQ(out, c.expected);
+}
+
+const std::string kFile =
+    "lead=ignored\r\n"
+    "[App]\r\n"
+    "name1 = val1 \r\n"
+    "name2=\"val2\"\r\n"
+    "name3='both' \r\n"
+    "name4=\"mixed'\r\n"
+    "name5=\"\"inner\"\"\r\n"
+    "\tname6\t=\ttabbed\t\r\n"
+    "name7= a=b ;c\r\n"
+    "; hidden=comment\r\n"
+    "#hash=kept\r\n"
+    "empty=\r\n"
+    "dup=first\r\n"
+    "DUP=second\r\n"
+    "noequals\r\n"
+    "  [ Other ]  trailing\r\n"
+    "x=1\r\n"
+    "[app]\r\n"
+    "late=invisible\r\n"
+    "[Unclosed\r\n"
+    "u=open\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ProfileReadTest,
+    testing::Values(
+        ReadCase{"Trimmed", kFile, "App", "name1", "d", 255, "val1", 4},
+        ReadCase{"CaseInsensitiveNames", kFile, "aPP", "NAME1", "d", 255,
+                 "val1", 4},
+        ReadCase{"ArgumentSpacesIgnored", kFile, " App ", " name1 ", "d", 255,
+                 "val1", 4},
+        ReadCase{"ArgumentTabsKept", kFile, "App", "\tname1", "d", 255, "d", 1},
+        ReadCase{"DoubleQuotesDropped", kFile, "App", "name2", "d", 255, "val2",
+                 4},
+        ReadCase{"SingleQuotesDropped", kFile, "App", "name3", "d", 255, "both",
+                 4},
+        ReadCase{"MixedQuotesKept", kFile, "App", "name4", "d", 255, "\"mixed'",
+                 7},
+        ReadCase{"OnlyOnePairDropped", kFile, "App", "name5", "d", 255,
+                 "\"inner\"", 7},
+        ReadCase{"TabsAroundTrimmed", kFile, "App", "name6", "d", 255, "tabbed",
+                 6},
+        ReadCase{"NoInlineComments", kFile, "App", "name7", "d", 255, "a=b ;c",
+                 6},
+        ReadCase{"SemicolonLineIsComment", kFile, "App", "; hidden", "d", 255,
+                 "d", 1},
+        ReadCase{"HashIsNoComment", kFile, "App", "#hash", "d", 255, "kept", 4},
+        ReadCase{"EmptyValueIsNotDefault", kFile, "App", "empty", "d", 255, "",
+                 0},
+        ReadCase{"FirstDuplicateKeyWins", kFile, "App", "dup", "d", 255,
+                 "first", 5},
+        ReadCase{"FirstDuplicateSectionOnly", kFile, "APP", "late", "d", 255,
+                 "d", 1},
+        ReadCase{"LinesBeforeFirstSectionIgnored", kFile, "", "lead", "d", 255,
+                 "d", 1},
+        ReadCase{"BlanksAroundSectionName", kFile, "Other", "x", "d", 255, "1",
+                 1},
+        ReadCase{"MissingBracketTolerated", kFile, "Unclosed", "u", "d", 255,
+                 "open", 4},
+        ReadCase{"MissingFileGivesDefault", std::nullopt, "App", "name1", "def",
+                 255, "def", 3},
+        ReadCase{"DefaultLosesTrailingSpacesOnly", kFile, "App", "missing",
+                 "  d\t  ", 255, "  d\t", 4},
+        ReadCase{"BlankDefaultIsEmpty", kFile, "None", "x",
+                 std::string(255, ' '), 255, "", 0},
+        ReadCase{"ValueCutToBuffer", kFile, "App", "name1", "d", 4, "val", 3},
+        ReadCase{"DefaultCutToBuffer", kFile, "App", "missing", "default", 4,
+                 "def", 3},
+        ReadCase{"BufferOfOne", kFile, "App", "name1", "d", 1, "", 0},
+        ReadCase{"BufferOfZeroLeavesOutAlone", kFile, "App", "name1", "d", 0,
+                 "untouched", 0},
+        ReadCase{"LoneCrEndsLines", std::string("[S]\rk=v\rj=w"), "S", "j", "d",
+                 255, "w", 1},
+        ReadCase{"LfEndsLines", std::string("[S]\nk=v\n"), "S", "k", "d", 255,
+                 "v", 1},
+        ReadCase{"Windows1252NamesIgnoreCase",
+                 std::string("[\xC4rger]\r\n\xFC=\xE9t\xE9\r\n"),
+                 std::string("\xE4RGER"), std::string("\xDC"), "d", 255,
+                 std::string("\xE9t\xE9"), 3},
+        ReadCase{"SectionNames", std::string("[A]\r\n[B]\r\n"), std::nullopt,
+                 std::nullopt, "d", 255, std::string("A\0B\0", 4), 4},
+        ReadCase{"SectionNamesCut", std::string("[Alpha]\r\n[Beta]\r\n"),
+                 std::nullopt, std::nullopt, "d", 8, std::string("Alpha\0", 6),
+                 6},
+        ReadCase{"KeyNamesSkipCommentsAndBareLines",
+                 std::string("[S]\r\n;c=1\r\na=1\r\nbare\r\nb=2\r\n"), "s",
+                 std::nullopt, "d", 255, std::string("a\0b\0", 4), 4},
+        ReadCase{"KeyNamesOfMissingFile", std::nullopt, "S", std::nullopt, "d",
+                 255, "", 0}),
+    [](const testing::TestParamInfo<ReadCase>& info) {
+      return std::string(info.param.name);
+    });
+
+struct IntCase {
+  const char* name;
+  std::string value_line;  // the line under [S], or "" for no key
+  int32_t default_value;
+  uint32_t expected;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const IntCase& c, std::ostream* os) { *os << c.name; }
+
+class ProfileIntTest : public testing::TestWithParam<IntCase> {};
+
+TEST_P(ProfileIntTest, ParsesLikeWindows) {
+  const IntCase& c = GetParam();
+  std::string content = "[S]\r\n" + c.value_line + "\r\n";
+  EXPECT_EQ(GetInt(content, "S", "k", c.default_value), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ProfileIntTest,
+    testing::Values(IntCase{"Plain", "k=42", -1, 42},
+                    IntCase{"Blanks", "k=   17  ", -1, 17},
+                    IntCase{"Plus", "k=+1", -1, 1},
+                    IntCase{"MinusOneWraps", "k=-1", 5, 4294967295u},
+                    IntCase{"StopsAtNonDigit", "k=42A94967297", -1, 42},
+                    IntCase{"TrailingText", "k=102abc", -1, 102},
+                    IntCase{"NonNumericIsZero", "k=B4294967297", -1, 0},
+                    IntCase{"HexIsZero", "k=0x10", -1, 0},
+                    IntCase{"WrapsAt2To32", "k=4294967296", -1, 0},
+                    IntCase{"WrapsPlusOne", "k=4294967297", -1, 1},
+                    IntCase{"NegativeWraps", "k=-4294967297", -1, 4294967295u},
+                    IntCase{"Quoted", "k=\"7\"", -1, 7},
+                    IntCase{"EmptyGivesDefault", "k=", -1, 4294967295u},
+                    IntCase{"MissingGivesDefault", "other=3", 9, 9}),
+    [](const testing::TestParamInfo<IntCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST(ProfileIntTest, MissingFileGivesDefault) {
+  EXPECT_EQ(GetInt(std::nullopt, "S", "k", 12), 12u);
+}
+
+}  // namespace
+}  // namespace platform::profile
