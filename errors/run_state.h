@@ -2,10 +2,15 @@
 #define ERRORS_RUN_STATE_H_
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/host.h"
+
+namespace dao {
+class DBEngine;
+}  // namespace dao
 
 namespace errors {
 
@@ -35,14 +40,26 @@ struct RunState {
   std::array<std::array<std::string, 51>, 2> var_name_patterns{};
   int var_name_system = 0;
 
-  // Additional fields of the component's configuration file (GetAddFields).
+  // Additional fields of the component's configuration file (GetAddFields);
+  // the list counts as set only once GetAddFields has stored one.
+  bool additional_fields_set = false;
   std::vector<std::string> additional_fields;
   std::string additional_fields_sql;
   int additional_fields_count = 0;
 
+  // How many ErrorSub calls are running. A handler that catches a failure
+  // while a report is being made passes it on instead of reporting it again
+  // (which could recurse without end, e.g. when the log path itself cannot
+  // be read).
+  int error_sub_depth = 0;
+
   // The template database's file times, saved before the build and restored
   // after it (WorkOnMDB).
   platform::FileTimes template_file_times;
+
+  // The database engine: created on first use by the database build, kept
+  // for the rest of the run.
+  std::shared_ptr<dao::DBEngine> engine;
 };
 
 }  // namespace errors

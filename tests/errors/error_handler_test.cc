@@ -1,0 +1,172 @@
+#include "errors/error_handler.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "base/runtime_error.h"
+#include "platform/fake_host.h"
+#include "tests/errors/test_hosts.h"
+
+namespace errors {
+namespace {
+
+using platform::FakeHost;
+using platform::MsgResult;
+
+[[noreturn]] void Fail(int32_t number, const std::string& description) {
+  throw base::RuntimeError(number, "Corvane_Config", description);
+}
+
+class ErrorHandlerTest : public testing::Test {
+ protected:
+  std::string ErrorLog() { return FakeHost::ReadTextFile(ErrorLogPath(host_)); }
+  FakeHost host_;
+  RunState run_{host_};
+};
+
+TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
+  ErrorHandler on_error(run_, "GetCFGPath");
+  std::string result = "initial";
+  EXPECT_TRUE(on_error.Assign(result, [] { return std::string("first"); }));
+  EXPECT_FALSE(on_error.Assign(
+      result, []() -> std::string { Fail(53, "File not found"); }));
+  EXPECT_EQ(result, "first");
+  EXPECT_EQ(ErrorLog(),
+            "Fehler in Corvane / Corvane_Config / GetCFGPath (Nr. 53) :File "
+            "not found\r\n");
+  EXPECT_EQ(host_.shown_boxes().size(), 1u);
+}
+
+TEST_F(ErrorHandlerTest, NoEndsTheRunWithExitCodeOne) {
+  host_.QueueAnswer(MsgResult::kNo);
+  ErrorHandler on_error(run_, "WorkOnMDB");
+  bool next_step_ran = false;
+  try {
+    on_error.Run([] { Fail(3021, "No current record."); });
+    next_step_ran = true;
+    FAIL() << "the run went on";
+  } catch (const EndOfRun& end) {
+    EXPECT_EQ(end.exit_code, kExitEnded);
+  }
+  EXPECT_FALSE(next_step_ran);
+}
+
+TEST_F(ErrorHandlerTest, FailingConditionCountsAsTrue) {
+  ErrorHandler on_error(run_, "P");
+  EXPECT_TRUE(on_error.Test([]() -> bool { Fail(13, "Type mismatch"); }));
+  EXPECT_FALSE(on_error.Test([] { return false; }));
+  EXPECT_EQ(host_.shown_boxes().size(), 1u);
+}
+
+TEST_F(ErrorHandlerTest, FailureOfProcedureWithoutHandlerIsReportedByCaller) {
+  auto without_handler = [] { Fail(9, "Subscript out of range"); };
+  ErrorHandler on_error(run_, "GetExistingMachines");
+  bool after_call = false;
+  on_error.Run(without_handler);
+  after_call = true;
+  EXPECT_TRUE(after_call);
+  EXPECT_EQ(ErrorLog(),
+            "Fehler in Corvane / Corvane_Config / GetExistingMachines (Nr. 9) "
+            ":Subscript out of range\r\n");
+}
+
+TEST_F(ErrorHandlerTest, SilentLoopLogsEveryPassAndNeverStops) {
+  run_.start_mode_silent = true;
+  ErrorHandler on_error(run_, "CreateRecordSets");
+  int passes = 0;
+  for (int i = 0; i < 3; ++i) {
+    on_error.Run([] { Fail(3265, "Item not found in this collection."); });
+    ++passes;
+  }
+  EXPECT_EQ(passes, 3);
+  EXPECT_TRUE(host_.shown_boxes().empty());
+  std::string line =
+      "Fehler in Corvane / Corvane_Config / CreateRecordSets (Nr. 3265) "
+      ":Item not found in this collection.\r\n";
+  EXPECT_EQ(ErrorLog(), line + line + line);
+  std::string faults = FakeHost::ReadTextFile(host_.FaultLogPath());
+  size_t entries = 0;
+  for (size_t pos = faults.find("! Fault "); pos != std::string::npos;
+       pos = faults.find("! Fault ", pos + 1)) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 3u);
+}
+
+TEST_F(ErrorHandlerTest, OtherExceptionsGetFittingNumbers) {
+  run_.start_mode_silent = true;
+  ErrorHandler on_error(run_, "P");
+  on_error.Run([] { throw std::bad_alloc(); });
+  on_error.Run([] { throw std::logic_error("broken"); });
+  EXPECT_EQ(ErrorLog(),
+            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
+            "memory\r\n"
+            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 51) :Internal "
+            "error: "
+            "broken\r\n");
+}
+
+TEST_F(ErrorHandlerTest, EndOfRunPassesEveryHandler) {
+  ErrorHandler outer(run_, "Outer");
+  EXPECT_THROW(outer.Run([&] {
+    ErrorHandler inner(run_, "Inner");
+    inner.Run([] { EndProgram(kExitCancelled); });
+  }),
+               EndOfRun);
+  EXPECT_TRUE(host_.shown_boxes().empty());
+}
+
+TEST_F(ErrorHandlerTest, FatalReportEnds) {
+  ErrorHandler on_error(run_, "TakeoverMachineCopyMDBData");
+  EXPECT_THROW(on_error.Report(5, "S", "D", true), EndOfRun);
+  EXPECT_EQ(host_.shown_boxes().at(0).title, "Fatal error");
+}
+
+TEST(ErrorHandlerFailureTest, LogWriterFailureReachesCallersHandler) {
+  FailingAppendHost host;
+  RunState run(host);
+  ErrorHandler outer(run, "CloseMe");
+  bool inner_went_on = false;
+  host.failures = 1;  // the inner report cannot write its log line
+  EXPECT_FALSE(outer.Run([&] {
+    ErrorHandler inner(run, "WorkOnMDB");
+    inner.Run([] { Fail(13, "Type mismatch"); });
+    inner_went_on = true;
+  }));
+  EXPECT_FALSE(inner_went_on);
+  EXPECT_EQ(FakeHost::ReadTextFile(ErrorLogPath(host)),
+            "Fehler in Corvane / Corvane_Config / CloseMe (Nr. 70) :Permission "
+            "denied\r\n");
+  EXPECT_EQ(host.shown_boxes().size(), 1u);
+  EXPECT_EQ(run.error_sub_depth, 0);
+}
+
+TEST(ErrorHandlerFailureTest, UnreadableComponentNameEndsWithoutRecursion) {
+  FakeHost host;
+  host.set_program_file_name("cfg");  // too short for a component name
+  RunState run(host);
+  ErrorHandler on_error(run, "Form_Load");
+  try {
+    on_error.Run([] { Fail(53, "File not found"); });
+    FAIL() << "no error";
+  } catch (const base::RuntimeError& e) {
+    EXPECT_EQ(e.number(), base::err::kInvalidProcedureCall);
+  }
+  EXPECT_TRUE(host.shown_boxes().empty());
+}
+
+TEST(ErrorHandlerFailureTest, UnreadableLogPathEndsWithoutRecursion) {
+  FakeHost host;
+  host.set_command_line("/EXTERNAL=HX3CFG /LOGFILE");  // key without value
+  RunState run(host);
+  run.start_mode_integrated = true;
+  ErrorHandler on_error(run, "WorkOnMDB");
+  EXPECT_THROW(on_error.Run([] { Fail(5, "x"); }), base::RuntimeError);
+  EXPECT_EQ(run.error_sub_depth, 0);
+}
+
+}  // namespace
+}  // namespace errors

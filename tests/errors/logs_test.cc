@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "errors/error_handler.h"
+#include "platform/fake_host.h"
+#include "tests/errors/test_hosts.h"
+
+namespace errors {
+namespace {
+
+using platform::FakeHost;
+
+class LogsTest : public testing::Test {
+ protected:
+  FakeHost host_;
+  RunState run_{host_};
+};
+
+TEST_F(LogsTest, ErrorLogBesideProgramFolderAppendsInOrder) {
+  std::filesystem::create_directories(host_.temp_dir() + "/Plant/Config");
+  host_.set_program_directory(host_.temp_dir() + "/Plant/Config");
+  std::string notice = WriteErrorLog(run_, "first", false);
+  WriteErrorLog(run_, "second", false);
+  std::string log = host_.temp_dir() + "/Plant/HX3cfglog.txt";
+  EXPECT_EQ(FakeHost::ReadTextFile(log), "first\r\nsecond\r\n");
+  EXPECT_EQ(notice, "Error logged to \n\r" + base::UpperCase(host_.temp_dir()) +
+                        "/PLANT/HX3CFGLOG.TXT");
+}
+
+TEST_F(LogsTest, ToFaultLogShowsTheNoticeAndReturnsEmpty) {
+  EXPECT_EQ(WriteErrorLog(run_, "text", true), "");
+  ASSERT_EQ(host_.shown_boxes().size(), 1u);
+  EXPECT_EQ(host_.shown_boxes()[0].text.rfind("Error logged to \n\r", 0), 0u);
+}
+
+TEST_F(LogsTest, ProgramFolderWithoutSeparatorIsInvalidArgument) {
+  host_.set_program_directory("Config");
+  try {
+    WriteErrorLog(run_, "x", false);
+    FAIL() << "no error";
+  } catch (const base::RuntimeError& e) {
+    EXPECT_EQ(e.number(), base::err::kInvalidProcedureCall);
+  }
+}
+
+TEST_F(LogsTest, IntegratedWithoutLogfileFailsAndWritesNothing) {
+  run_.start_mode_integrated = true;
+  host_.set_command_line("/EXTERNAL=HX3CFG");
+  EXPECT_THROW(WriteErrorLog(run_, "x", false), base::RuntimeError);
+  EXPECT_EQ(FakeHost::ReadTextFile(ErrorLogPath(host_)), "");
+}
+
+TEST_F(LogsTest, ShowFaultBoxInNormalStartFaultLogInSilentStart) {
+  ShowFault(run_, "File not found: \n\r/X/Y.CFG");
+  ASSERT_EQ(host_.shown_boxes().size(), 1u);
+  const platform::MessageBoxRequest& box = host_.shown_boxes()[0];
+  EXPECT_EQ(box.title, "Corvane_Config");
+  EXPECT_EQ(box.buttons, platform::MsgButtons::kOk);
+  EXPECT_EQ(box.icon, platform::MsgIcon::kCritical);
+  EXPECT_EQ(FakeHost::ReadTextFile(host_.FaultLogPath()), "");
+
+  run_.start_mode_silent = true;
+  ShowFault(run_, "File not found: \n\r/X/Y.CFG");
+  EXPECT_EQ(host_.shown_boxes().size(), 1u);
+  EXPECT_EQ(FakeHost::ReadTextFile(host_.FaultLogPath()),
+            "! Fault Corvane_Config: File not found: \n\r/X/Y.CFG\r\n");
+}
+
+TEST_F(LogsTest, FaultLogWrittenInNormalStartToo) {
+  WriteFaultLog(run_, "a");
+  WriteFaultLog(run_, "b\n\rc");
+  EXPECT_EQ(FakeHost::ReadTextFile(host_.FaultLogPath()),
+            "! Fault Corvane_Config: a\r\n! Fault Corvane_Config: b\n\rc\r\n");
+  EXPECT_TRUE(host_.shown_boxes().empty());
+}
+
+}  // namespace
+}  // namespace errors

@@ -1,0 +1,33 @@
+#ifndef TESTS_ERRORS_TEST_HOSTS_H_
+#define TESTS_ERRORS_TEST_HOSTS_H_
+
+#include <string>
+
+#include "base/runtime_error.h"
+#include "platform/fake_host.h"
+
+namespace errors {
+
+// A fake host whose next `failures` appends fail with "Permission denied",
+// as an error log on a read-only folder would.
+class FailingAppendHost : public platform::FakeHost {
+ public:
+  int failures = 0;
+  void AppendLine(const std::string& path, const std::string& text) override {
+    if (failures > 0) {
+      --failures;
+      throw base::RuntimeError(base::err::kPermissionDenied, "Corvane_Config",
+                               "Permission denied");
+    }
+    FakeHost::AppendLine(path, text);
+  }
+};
+
+// The error log of a program in FakeHost's default program directory.
+inline std::string ErrorLogPath(const platform::FakeHost& host) {
+  return host.temp_dir() + "/Hmi/HX3cfglog.txt";
+}
+
+}  // namespace errors
+
+#endif  // TESTS_ERRORS_TEST_HOSTS_H_
