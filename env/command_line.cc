@@ -1,0 +1,135 @@
+#include "env/command_line.h"
+
+#include <array>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "errors/application.h"
+#include "errors/error_handler.h"
+
+namespace md_Standard_Config_Exe {
+namespace {
+
+// Keys the program reads; on Linux a "/" followed by one of them starts a
+// new switch.
+constexpr std::array<std::u32string_view, 2> kKnownKeys = {U"EXTERNAL",
+                                                           U"LOGFILE"};
+
+std::u32string TrimBlanks(std::u32string_view s) {
+  while (!s.empty() && s.front() == U' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == U' ') s.remove_suffix(1);
+  return std::u32string(s);
+}
+
+bool IsNameCharacter(char32_t c) {
+  return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') ||
+         (c >= U'0' && c <= U'9') || c == U'_' || c == U'-' || c == U'.';
+}
+
+// True when the "/" at `pos` of `value` starts a new switch under the Linux
+// rule: a blank stands right before it, or a key the program reads follows
+// it as a whole word ("/LOGFILE=…", but not "/logfiles/" or "/logfile.txt").
+bool StartsNewSwitch(std::u32string_view value, size_t pos) {
+  if (pos > 0 && value[pos - 1] == U' ') return true;
+  std::u32string rest = base::UpperCase32(value.substr(pos + 1));
+  for (std::u32string_view key : kKnownKeys) {
+    if (rest.starts_with(key) &&
+        (rest.size() == key.size() || !IsNameCharacter(rest[key.size()]))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Where the value ends: at its first "/" (the Windows rule) or at its first
+// "/" that starts a new switch (the Linux rule, which keeps absolute paths).
+size_t ValueEnd(std::u32string_view value, bool slash_ends_anywhere) {
+  for (size_t pos = 0; pos < value.size(); ++pos) {
+    if (value[pos] != U'/') continue;
+    if (slash_ends_anywhere || StartsNewSwitch(value, pos)) return pos;
+  }
+  return value.size();
+}
+
+}  // namespace
+
+std::optional<std::string> ReadCommand(errors::RunState& run,
+                                       const std::string& command_line,
+                                       const std::string& key) {
+  errors::ErrorHandler on_error(run, "ReadCommand");
+  std::u32string line = base::Utf8ToUtf32(command_line);
+  std::u32string upper_key = base::UpperCase32(base::Utf8ToUtf32(key));
+  size_t match = base::UpperCase32(line).find(upper_key);
+  if (match == std::u32string::npos) return std::nullopt;
+
+  // Everything after the key and the one separator character; stays empty
+  // when the key ends the command line.
+  std::u32string value;
+  on_error.Run([&] {
+    long count = static_cast<long>(line.size()) - static_cast<long>(match) - 1 -
+                 static_cast<long>(upper_key.size());
+    if (count < 0) {
+      throw base::RuntimeError(base::err::kInvalidProcedureCall,
+                               errors::kApplicationTitle,
+                               "Invalid procedure call or argument");
+    }
+    value = line.substr(line.size() - static_cast<size_t>(count));
+  });
+  value = value.substr(0, ValueEnd(value, run.host.SlashEndsValuesAnywhere()));
+  return base::Utf32ToUtf8(base::UpperCase32(TrimBlanks(value)));
+}
+
+bool GetStartModeIntegrated(errors::RunState& run) {
+  errors::ErrorHandler on_error(run, "GetStartModeIntegrated");
+  bool result = false;
+  std::string value;
+  on_error.Run([&] {
+    value = ReadCommand(run, run.host.CommandLine(), "EXTERNAL").value_or("");
+  });
+  std::string upper = base::UpperCase(value);
+  result = upper == "HX3CFG";
+  run.start_mode_integrated = result;
+  if (upper == "SILENT") {
+    run.start_mode_silent = true;
+    result = false;
+    run.start_mode_integrated = false;
+  } else {
+    run.start_mode_silent = false;
+  }
+  return result;
+}
+
+std::string GetPathLogfile(errors::RunState& run) {
+  errors::ErrorHandler on_error(run, "GetPathLogfile");
+  std::string result;
+  on_error.Run([&] {
+    result = ReadCommand(run, run.host.CommandLine(), "LOGFILE").value_or("");
+  });
+  return result;
+}
+
+std::string ReplaceSearchItem(errors::RunState& run, std::string text,
+                              std::string search_item,
+                              std::string replacement) {
+  errors::ErrorHandler on_error(run, "ReplaceSearchItem");
+  std::u32string wide_text = base::Utf8ToUtf32(text);
+  std::u32string wide_item = base::Utf8ToUtf32(search_item);
+  // 1-based position as a 16-bit number; 0 when there is no match.
+  int16_t position = 0;
+  on_error.Run([&] {
+    size_t match =
+        base::UpperCase32(wide_text).find(base::UpperCase32(wide_item));
+    if (match == std::u32string::npos) return;
+    if (match + 1 > 32767) {
+      throw base::RuntimeError(base::err::kOverflow, errors::kApplicationTitle,
+                               "Overflow");
+    }
+    position = static_cast<int16_t>(match + 1);
+  });
+  if (position == 0) return text;
+  size_t start = static_cast<size_t>(position - 1);
+  return base::Utf32ToUtf8(wide_text.substr(0, start)) + replacement +
+         base::Utf32ToUtf8(wide_text.substr(start + wide_item.size()));
+}
+
+}  // namespace md_Standard_Config_Exe

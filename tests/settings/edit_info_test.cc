@@ -1,0 +1,72 @@
+#include "settings/edit_info.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "errors/error_handler.h"
+#include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
+
+namespace md_Standard_Config_Exe {
+namespace {
+
+class EditInfoTest : public ::testing::Test {
+ protected:
+  EditInfoTest() : run_(host_) {
+    plant_files::Write(Cfg(),
+                       "[Project]\r\nValidMachines=ALL\r\n"
+                       "[Info]\r\nS_Prog=0.9 - Integrated\r\nS_Editor=FF\r\n");
+  }
+
+  std::string Cfg() const {
+    return host_.temp_dir() + "/Hmi/Corvane/Corvane.cfg";
+  }
+  std::string Stored(const std::string& section, const std::string& key) {
+    return plant_files::IniValue(host_, Cfg(), section, key).value_or("?");
+  }
+  // The editor mark written for a first environment entry.
+  std::string MarkFor(const std::string& entry) {
+    host_.set_first_environment_entry(entry);
+    WriteEditInfo(run_);
+    return Stored("Info", "S_Editor");
+  }
+
+  platform::FakeHost host_;
+  errors::RunState run_;
+};
+
+TEST_F(EditInfoTest, VersionAndStartModeReplaceTheRecord) {
+  WriteEditInfo(run_);
+  EXPECT_EQ(Stored("Info", "S_Prog"), "1.0.1 - Standalone");
+  EXPECT_EQ(Stored("Project", "ValidMachines"), "ALL");
+
+  run_.start_mode_integrated = true;
+  host_.set_program_version({2, 10, 0});
+  WriteEditInfo(run_);
+  EXPECT_EQ(Stored("Info", "S_Prog"), "2.10.0 - Integrated");
+}
+
+TEST_F(EditInfoTest, EditorMarkEncodesTheFirstEnvironmentValue) {
+  EXPECT_EQ(MarkFor("USER=abc"), "666768");
+  EXPECT_EQ(MarkFor("USER=a-b_c"), "666768");
+  EXPECT_EQ(MarkFor("USER=0"), "35");
+  EXPECT_EQ(MarkFor("USER=-_-_"), "");
+  EXPECT_EQ(MarkFor("USER="), "");
+  EXPECT_EQ(MarkFor("X=a=b"), "664267");  // only the first "=" separates
+  // Windows-1252 codes: 0xFB needs three digits, the euro sign is 0x80, a
+  // character outside the code page counts as "?".
+  EXPECT_EQ(MarkFor("X=\xC3\xBB"), "100");
+  EXPECT_EQ(MarkFor("X=\xE2\x82\xAC"), "85");
+  EXPECT_EQ(MarkFor("X=\xE4\xB8\xAD"), "44");
+}
+
+TEST_F(EditInfoTest, MissingConfigurationFileEndsTheRunWithoutCreatingIt) {
+  std::filesystem::remove(Cfg());
+  EXPECT_THROW(WriteEditInfo(run_), errors::EndOfRun);
+  EXPECT_FALSE(std::filesystem::exists(Cfg()));
+}
+
+}  // namespace
+}  // namespace md_Standard_Config_Exe
