@@ -1,0 +1,77 @@
+#include "jet/catalog.h"
+
+#include "base/text.h"
+#include "jet/row_reader.h"
+#include "jet/table_scan.h"
+#include "jet/tdef.h"
+
+namespace jet {
+
+Catalog Catalog::Read(PageFile& file) {
+  TableDef def = ReadTableDef(file, format::kCatalogTdefPage);
+  int id_col = def.FindColumn("Id");
+  int parent_col = def.FindColumn("ParentId");
+  int name_col = def.FindColumn("Name");
+  int type_col = def.FindColumn("Type");
+  int flags_col = def.FindColumn("Flags");
+  if (id_col < 0 || parent_col < 0 || name_col < 0 || type_col < 0 ||
+      flags_col < 0) {
+    ThrowCorrupt("system catalog lacks a column");
+  }
+  // Only the five small columns are decoded: the catalog's long values
+  // (properties, modules) are not needed to find tables.
+  TableDef slim = def;
+  slim.columns = {def.columns[id_col], def.columns[parent_col],
+                  def.columns[name_col], def.columns[type_col],
+                  def.columns[flags_col]};
+  RowReader reader(file, slim);
+  Catalog cat;
+  std::vector<base::Value> v;
+  auto as_long = [](const base::Value& x) -> int32_t {
+    if (x.type() == base::ValueType::kLong) return x.AsLong();
+    if (x.type() == base::ValueType::kInteger) return x.AsInteger();
+    return 0;
+  };
+  ScanTable(file, def, [&](RowId id, Bytes row) {
+    reader.Decode(row, v);
+    CatalogEntry e;
+    e.row = id;
+    e.id = as_long(v[0]);
+    e.parent_id = as_long(v[1]);
+    if (v[2].type() == base::ValueType::kText) e.name = v[2].AsText();
+    e.type = static_cast<int16_t>(as_long(v[3]));
+    e.flags = static_cast<uint32_t>(as_long(v[4]));
+    cat.entries_.push_back(std::move(e));
+  });
+  bool found = false;
+  for (const CatalogEntry& e : cat.entries_) {
+    if (e.parent_id == format::kCatalogRootId && e.name == "Tables") {
+      cat.tables_container_id_ = e.id;
+      found = true;
+      break;
+    }
+  }
+  if (!found) ThrowCorrupt("system catalog has no Tables container");
+  for (const CatalogEntry& e : cat.entries_) {
+    if (e.parent_id != cat.tables_container_id_ ||
+        e.type != format::kObjectTypeTable) {
+      continue;
+    }
+    TableEntry t;
+    t.name = e.name;
+    t.tdef_page = static_cast<uint32_t>(e.id) & format::kObjectIdPageMask;
+    t.system = (e.flags & format::kObjectFlagSystem) != 0 ||
+               base::UpperCase(e.name).starts_with("MSYS");
+    cat.tables_.push_back(std::move(t));
+  }
+  return cat;
+}
+
+const TableEntry* Catalog::FindTable(std::string_view name) const {
+  for (const TableEntry& t : tables_) {
+    if (base::EqualsIgnoreCase(t.name, name)) return &t;
+  }
+  return nullptr;
+}
+
+}  // namespace jet

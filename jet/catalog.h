@@ -1,0 +1,49 @@
+#ifndef JET_CATALOG_H_
+#define JET_CATALOG_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/bytes.h"
+#include "jet/page_file.h"
+
+namespace jet {
+
+// One row of MSysObjects, the columns the engine uses.
+struct CatalogEntry {
+  RowId row;       // where the catalog row is stored
+  int32_t id = 0;  // for a local table: its TDEF page
+  int32_t parent_id = 0;
+  std::string name;
+  int16_t type = 0;
+  uint32_t flags = 0;
+};
+
+struct TableEntry {
+  std::string name;
+  uint32_t tdef_page = 0;
+  bool system = false;  // MSys… tables and objects flagged as system
+};
+
+class Catalog {
+ public:
+  // Reads MSysObjects (TDEF on page 2).
+  static Catalog Read(PageFile& file);
+
+  const std::vector<CatalogEntry>& entries() const { return entries_; }
+  // Local tables in the "Tables" container, in catalog order.
+  const std::vector<TableEntry>& tables() const { return tables_; }
+  int32_t tables_container_id() const { return tables_container_id_; }
+  // The table of that name (case-insensitive), or nullptr.
+  const TableEntry* FindTable(std::string_view name) const;
+
+ private:
+  std::vector<CatalogEntry> entries_;
+  std::vector<TableEntry> tables_;
+  int32_t tables_container_id_ = 0;
+};
+
+}  // namespace jet
+
+#endif  // JET_CATALOG_H_

@@ -1,0 +1,39 @@
+#ifndef JET_DATA_PAGE_H_
+#define JET_DATA_PAGE_H_
+
+#include <cstdint>
+
+#include "jet/bytes.h"
+#include "jet/page_file.h"
+
+namespace jet {
+
+// One entry of a data page's row offset table, with the row's extent.
+struct RowSlot {
+  uint16_t start = 0;  // first byte of the row in the page
+  uint16_t end = 0;    // one past its last byte
+  bool deleted = false;
+  bool overflow = false;  // the row holds only a pointer to its real image
+};
+
+// Number of rows in the offset table of a data page (checked against the
+// page size).
+uint16_t RowCount(Bytes page);
+
+// The slot of row `row` of a data page; its extent is checked to lie inside
+// the page behind the offset table.
+RowSlot GetRowSlot(Bytes page, uint16_t row);
+
+// The bytes of a row slot.
+inline Bytes SlotBytes(Bytes page, const RowSlot& s) {
+  return page.subspan(s.start, s.end - s.start);
+}
+
+// The row a pointer refers to, following overflow pointers (with a hop
+// limit, so a pointer cycle is reported as damage). Deleted flags are not
+// looked at: overflow targets carry one.
+Bytes LocateRow(PageFile& file, RowId id);
+
+}  // namespace jet
+
+#endif  // JET_DATA_PAGE_H_

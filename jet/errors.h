@@ -1,0 +1,23 @@
+#ifndef JET_ERRORS_H_
+#define JET_ERRORS_H_
+
+#include <string>
+#include <string_view>
+
+namespace jet {
+
+// Source name of every error the engine raises.
+inline constexpr char kErrorSource[] = "DAO.Database";
+
+// 3343: the file is not a Jet 4.0 database at all.
+[[noreturn]] void ThrowUnrecognizedFormat(std::string_view path);
+// 3049: a structure inside an otherwise recognised file is inconsistent.
+[[noreturn]] void ThrowCorrupt(std::string_view what);
+// 3265: no item of that name.
+[[noreturn]] void ThrowItemNotFound();
+// 3021: no current record.
+[[noreturn]] void ThrowNoCurrentRecord();
+
+}  // namespace jet
+
+#endif  // JET_ERRORS_H_

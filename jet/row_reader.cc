@@ -1,0 +1,131 @@
+#include "jet/row_reader.h"
+
+#include "jet/lval.h"
+#include "jet/text_codec.h"
+
+namespace jet {
+
+RowLayout::RowLayout(Bytes row, bool has_var_table) : row_(row) {
+  column_count_ = U16(row, format::kRowColumnCount, "row column count");
+  size_t mask_len = (column_count_ + 7u) / 8u;
+  if (2 + mask_len > row.size()) ThrowCorrupt("row shorter than its null mask");
+  mask_ = row.subspan(row.size() - mask_len);
+  size_t end = row.size() - mask_len;
+  if (has_var_table) {
+    if (end < 4) ThrowCorrupt("row without its variable-column table");
+    var_count_ = U16(row, end - 2);
+    size_t need = 4 + 2u * var_count_;
+    if (end < need + 2) ThrowCorrupt("variable-column table exceeds the row");
+    var_table_ = end - 4;
+    eod_ = U16(row, end - 4 - 2u * var_count_);
+    fixed_end_ = end - need;
+    if (eod_ > fixed_end_) ThrowCorrupt("variable data exceeds the row");
+  } else {
+    fixed_end_ = end;
+  }
+}
+
+bool RowLayout::MaskBit(uint16_t n) const {
+  if (n >= column_count_) return false;
+  return (mask_[n / 8] >> (n % 8)) & 1;
+}
+
+std::optional<Bytes> RowLayout::Fixed(const ColumnDef& c) const {
+  if (c.number >= column_count_) return std::nullopt;
+  size_t start = format::kRowFixedStart + c.fixed_offset;
+  if (start > fixed_end_ || c.length > fixed_end_ - start) {
+    ThrowCorrupt("fixed column outside its row");
+  }
+  return row_.subspan(start, c.length);
+}
+
+std::optional<Bytes> RowLayout::Var(uint16_t index) const {
+  if (index >= var_count_) return std::nullopt;
+  uint16_t start = U16(row_, var_table_ - 2u * index);
+  uint16_t end = index + 1u < var_count_
+                     ? U16(row_, var_table_ - 2u * (index + 1u))
+                     : eod_;
+  if (start > end || end > eod_)
+    ThrowCorrupt("variable column outside its row");
+  return row_.subspan(start, end - start);
+}
+
+base::Value DecodeFixedValue(const ColumnDef& c, Bytes b) {
+  switch (c.type) {
+    case format::kTypeByte:
+      return base::Value::Byte(U8(b, 0, "byte value"));
+    case format::kTypeInteger:
+      return base::Value::Integer(
+          static_cast<int16_t>(U16(b, 0, "integer value")));
+    case format::kTypeLong:
+      return base::Value::Long(static_cast<int32_t>(U32(b, 0, "long value")));
+    case format::kTypeCurrency:
+      return base::Value::FromCurrency(
+          {static_cast<int64_t>(U64(b, 0, "currency value"))});
+    case format::kTypeSingle:
+      return base::Value::Single(F32(b, 0, "single value"));
+    case format::kTypeDouble:
+      return base::Value::Double(F64(b, 0, "double value"));
+    case format::kTypeDate:
+      return base::Value::FromDate({F64(b, 0, "date value")});
+    case format::kTypeGuid: {
+      Bytes g = Sub(b, 0, 16, "GUID value");
+      base::Guid guid;
+      std::copy(g.begin(), g.end(), guid.bytes.begin());
+      return base::Value::FromGuid(guid);
+    }
+    case format::kTypeNumeric: {
+      Bytes n = Sub(b, 0, format::kNumericLength, "decimal value");
+      base::Decimal d;
+      d.negative = (n[0] & 0x80) != 0;
+      d.precision = c.precision;
+      d.scale = c.scale;
+      unsigned __int128 m = 0;
+      for (int w = 0; w < 4; ++w) m = (m << 32) | U32(n, 1 + 4 * w);
+      d.mantissa = m;
+      return base::Value::FromDecimal(d);
+    }
+    default:
+      ThrowCorrupt("unknown column type");
+  }
+}
+
+std::vector<base::Value> RowReader::Decode(Bytes row) const {
+  std::vector<base::Value> out;
+  Decode(row, out);
+  return out;
+}
+
+void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
+  RowLayout layout(row, def_.var_col_count > 0);
+  out.clear();
+  out.reserve(def_.columns.size());
+  for (const ColumnDef& c : def_.columns)
+    out.push_back(DecodeColumn(layout, c));
+}
+
+base::Value RowReader::DecodeColumn(const RowLayout& layout,
+                                    const ColumnDef& c) const {
+  if (c.type == format::kTypeBoolean) {
+    return base::Value::Boolean(layout.MaskBit(c.number));
+  }
+  if (!layout.MaskBit(c.number)) return base::Value::Null();
+  std::optional<Bytes> bytes =
+      c.IsFixed() ? layout.Fixed(c) : layout.Var(c.var_index);
+  if (!bytes) return base::Value::Null();
+  switch (c.type) {
+    case format::kTypeText:
+      return base::Value::Text(DecodeText(*bytes));
+    case format::kTypeBinary:
+      return base::Value::Binary(
+          std::vector<uint8_t>(bytes->begin(), bytes->end()));
+    case format::kTypeMemo:
+      return base::Value::Text(DecodeText(ReadLongValue(file_, *bytes)));
+    case format::kTypeOle:
+      return base::Value::Binary(ReadLongValue(file_, *bytes));
+    default:
+      return DecodeFixedValue(c, *bytes);
+  }
+}
+
+}  // namespace jet

@@ -1,0 +1,63 @@
+#ifndef JET_ROW_READER_H_
+#define JET_ROW_READER_H_
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "base/value.h"
+#include "jet/bytes.h"
+#include "jet/page_file.h"
+#include "jet/tdef.h"
+
+namespace jet {
+
+// Where each column's bytes sit inside one row image. Positions are checked
+// against the row when the layout is built.
+class RowLayout {
+ public:
+  // `has_var_table`: the table has variable columns, so the row ends with
+  // the var-offset table.
+  RowLayout(Bytes row, bool has_var_table);
+
+  uint16_t column_count() const { return column_count_; }
+  // Null-mask bit of a column number (false beyond the row's column count).
+  bool MaskBit(uint16_t column_number) const;
+  // The fixed-area bytes of a column, or nullopt when the row predates it.
+  std::optional<Bytes> Fixed(const ColumnDef& c) const;
+  // The bytes of variable slot `index`, or nullopt when the row has no such
+  // slot.
+  std::optional<Bytes> Var(uint16_t index) const;
+
+ private:
+  Bytes row_;
+  uint16_t column_count_ = 0;
+  Bytes mask_;
+  size_t fixed_end_ = 0;  // first byte after the fixed area's room
+  uint16_t var_count_ = 0;
+  size_t var_table_ = 0;  // offset of off[0]
+  uint16_t eod_ = 0;
+};
+
+// Decodes row images of one table into values (column order of the TableDef).
+class RowReader {
+ public:
+  RowReader(PageFile& file, const TableDef& def) : file_(file), def_(def) {}
+
+  std::vector<base::Value> Decode(Bytes row) const;
+  void Decode(Bytes row, std::vector<base::Value>& out) const;
+
+ private:
+  base::Value DecodeColumn(const RowLayout& layout, const ColumnDef& c) const;
+
+  PageFile& file_;
+  const TableDef& def_;
+};
+
+// A fixed-width value from its stored bytes (`bytes.size()` >= the type's
+// width is checked).
+base::Value DecodeFixedValue(const ColumnDef& c, Bytes bytes);
+
+}  // namespace jet
+
+#endif  // JET_ROW_READER_H_

@@ -1,0 +1,26 @@
+#ifndef JET_TABLE_SCAN_H_
+#define JET_TABLE_SCAN_H_
+
+#include <functional>
+#include <vector>
+
+#include "jet/bytes.h"
+#include "jet/page_file.h"
+#include "jet/tdef.h"
+
+namespace jet {
+
+// The data pages of a table: the pages of its owned-pages map that are data
+// pages owned by its TDEF (maps may name stale pages; those are skipped).
+std::vector<uint32_t> TableDataPages(PageFile& file, const TableDef& def);
+
+// Calls `visit(id, row)` for every live row of the table in storage order:
+// page by page, slot by slot. Deleted slots are skipped (moved rows are
+// stored as deleted slots); an overflow slot is replaced by the row it
+// points to, so every row appears once, at the place of its row id.
+void ScanTable(PageFile& file, const TableDef& def,
+               const std::function<void(RowId, Bytes)>& visit);
+
+}  // namespace jet
+
+#endif  // JET_TABLE_SCAN_H_

@@ -1,0 +1,102 @@
+#ifndef JET_TDEF_H_
+#define JET_TDEF_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/bytes.h"
+#include "jet/page_file.h"
+
+namespace jet {
+
+struct ColumnDef {
+  std::string name;         // UTF-8
+  uint8_t type = 0;         // format::kType*
+  uint16_t number = 0;      // column number = null-mask bit
+  uint16_t var_index = 0;   // slot in the var-offset table (variable columns)
+  uint16_t row_number = 0;  // stored, meaning unknown; kept for writers
+  uint8_t precision = 0;    // Numeric
+  uint8_t scale = 0;        // Numeric
+  uint16_t collation = 0;   // bytes 11..12 as stored (LCID for text)
+  uint8_t flags = 0;        // format::kColFlag*
+  uint8_t extra_flags = 0;  // format::kColExtra*
+  uint16_t fixed_offset = 0;
+  uint16_t length = 0;  // bytes; 0 for Memo/OLE
+
+  bool IsFixed() const { return flags & format::kColFlagFixed; }
+  bool IsLongValue() const {
+    return type == format::kTypeMemo || type == format::kTypeOle;
+  }
+  bool IsCompressible() const {
+    return extra_flags & format::kColExtraCompressed;
+  }
+};
+
+struct IndexColumn {
+  uint16_t column_number = 0;
+  bool ascending = true;
+};
+
+// Physical index (the key data and its pages).
+struct RealIndexDef {
+  uint32_t unique_count = 0;  // from the count block
+  std::vector<IndexColumn> columns;
+  RowId usage_map;
+  uint32_t root_page = 0;
+  uint8_t flags = 0;  // 0x01 unique, 0x02 ignore nulls, 0x08 required
+};
+
+// Index as the user sees it; several may share one real index.
+struct LogicalIndexDef {
+  std::string name;
+  uint32_t number = 0;
+  uint32_t real_index = 0;
+  uint8_t related_table_type = 0;
+  uint32_t related_index = 0;
+  uint32_t related_table_page = 0;
+  uint8_t cascade_updates = 0;
+  uint8_t cascade_deletes = 0;
+  uint8_t index_type = 0;  // 1 primary key, 2 foreign key
+};
+
+// Usage maps of one Memo/OLE column.
+struct ColumnMaps {
+  uint16_t column_number = 0;
+  RowId owned;
+  RowId free_space;
+};
+
+// A decoded table definition.
+struct TableDef {
+  uint32_t tdef_page = 0;
+  std::vector<uint32_t> continuation_pages;  // chain order, after tdef_page
+  uint32_t tdef_length = 0;
+  uint32_t row_count = 0;
+  uint32_t last_autonumber = 0;
+  uint8_t table_type = 0;  // format::kTableTypeUser / System
+  uint16_t max_cols = 0;
+  uint16_t var_col_count = 0;
+  RowId owned_map;
+  RowId free_map;
+  std::vector<ColumnDef> columns;  // sorted by column number
+  std::vector<RealIndexDef> real_indexes;
+  std::vector<LogicalIndexDef> logical_indexes;
+  std::vector<ColumnMaps> column_maps;
+
+  // Position in `columns` of the column with that name (case-insensitive),
+  // or -1.
+  int FindColumn(std::string_view name) const;
+};
+
+// Reads the TDEF chain starting at `page` and decodes it. Every count,
+// offset and length is checked against the buffer; a chain that loops or
+// leaves the file is damage.
+TableDef ReadTableDef(PageFile& file, uint32_t page);
+
+// Decodes a logical TDEF buffer (first page + continuation payloads).
+TableDef ParseTableDef(Bytes buffer);
+
+}  // namespace jet
+
+#endif  // JET_TDEF_H_

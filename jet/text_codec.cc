@@ -1,0 +1,65 @@
+#include "jet/text_codec.h"
+
+#include "base/text.h"
+#include "jet/format.h"
+
+namespace jet {
+namespace {
+
+bool AllAscii16(Bytes b) {
+  for (size_t i = 0; i + 1 < b.size(); i += 2) {
+    if (b[i] >= 0x80 || b[i + 1] != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string DecodeUtf16(Bytes bytes) {
+  size_t n = bytes.size() / 2;
+  // Most stored text is ASCII; skip the converter for it.
+  if (AllAscii16(bytes)) {
+    std::string out(n, '\0');
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<char>(bytes[2 * i]);
+    return out;
+  }
+  std::u16string u(n, u'\0');
+  for (size_t i = 0; i < n; ++i) {
+    u[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+  return base::Utf16ToUtf8(u);
+}
+
+std::string DecodeText(Bytes bytes) {
+  if (bytes.size() < 2 || bytes[0] != format::kCompressedMarker0 ||
+      bytes[1] != format::kCompressedMarker1) {
+    return DecodeUtf16(bytes);
+  }
+  std::u16string u;
+  u.reserve(bytes.size());
+  bool ascii = true;
+  bool compressed = true;
+  size_t i = 2;
+  while (i < bytes.size()) {
+    if (bytes[i] == 0) {
+      compressed = !compressed;
+      ++i;
+      continue;
+    }
+    char16_t c;
+    if (compressed) {
+      c = bytes[i];
+      ++i;
+    } else {
+      if (i + 1 >= bytes.size()) break;  // dangling half character
+      c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+      i += 2;
+    }
+    if (c >= 0x80) ascii = false;
+    u.push_back(c);
+  }
+  if (ascii) return std::string(u.begin(), u.end());
+  return base::Utf16ToUtf8(u);
+}
+
+}  // namespace jet

@@ -1,0 +1,32 @@
+#ifndef JET_USAGE_MAP_H_
+#define JET_USAGE_MAP_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "jet/bytes.h"
+#include "jet/page_file.h"
+
+namespace jet {
+
+// A set of pages stored as a row: inline (start page + bitmap) or by
+// reference (pointers to bitmap pages of type 0x05).
+struct UsageMap {
+  uint8_t type = format::kMapInline;
+  RowId location;                   // where the map row is stored
+  uint32_t start_page = 0;          // inline maps
+  std::vector<uint32_t> map_pages;  // reference maps; 0 = not allocated
+  std::vector<uint32_t> pages;      // members, ascending, < page count
+};
+
+// Decodes the map stored in `row` (found at `location`). Pages that lie
+// beyond the end of the file are left out: maps routinely cover more than
+// the file holds.
+UsageMap ParseUsageMap(PageFile& file, Bytes row, RowId location);
+
+// Reads and decodes the map whose row is at `location`.
+UsageMap ReadUsageMap(PageFile& file, RowId location);
+
+}  // namespace jet
+
+#endif  // JET_USAGE_MAP_H_
