@@ -1,0 +1,98 @@
+#ifndef JET_CATALOG_WRITER_H_
+#define JET_CATALOG_WRITER_H_
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/value.h"
+#include "jet/index_key.h"
+#include "jet/page_allocator.h"
+#include "jet/tdef.h"
+#include "jet/tdef_writer.h"
+
+namespace jet {
+
+// Index pages: the entry area starts at 480 and holds 3616 bytes.
+inline constexpr size_t kIndexEntryStart = 480;
+inline constexpr size_t kIndexRoom = 4096 - kIndexEntryStart;
+
+struct IndexEntry {
+  IndexKey key;
+  RowId row;
+};
+
+// Reads a table definition from the store.
+TableDef LoadTableDef(const PageStore& store, uint32_t tdef_page);
+// Serializes and writes it back (TDEF chain adjusted).
+void StoreTableDef(PageStore& store, const TableDef& def);
+// Writes only the row count, last AutoNumber and unique-entry counters, which
+// live on the first TDEF page; the rest of the definition stays byte for byte.
+void StoreTableCounters(PageStore& store, const TableDef& def);
+
+// The key of a stored row for one real index. nullopt when the index ignores
+// nulls and every key column is NULL.
+std::optional<IndexKey> RowIndexKey(const TableDef& def,
+                                    const RealIndexDef& index,
+                                    std::span<const uint8_t> row);
+
+// Writes the B-tree of a real index holding exactly `entries` (any order).
+// The root page stays where the definition says; other pages of the index's
+// usage map are reused, new ones allocated, pages no longer needed freed.
+void WriteIndexTree(PageStore& store, uint32_t tdef_page,
+                    const RealIndexDef& index, std::vector<IndexEntry> entries);
+
+// Rebuilds every real index of a table from its live rows and raises the
+// unique-entry counters where needed (the caller stores the definition).
+void RebuildIndexes(PageStore& store, TableDef& def);
+
+// Calls `f(row_id, row bytes)` for every live row of a table (overflow rows
+// are read at their target; pointer slots count as the row).
+void ForEachLiveRow(
+    const PageStore& store, const TableDef& def,
+    const std::function<void(RowId, std::span<const uint8_t>)>& f);
+
+// Adds a row image to a table: on the page given by `hint` (the page last
+// written) when it has room, else on a new data page that joins the table's
+// owned and free-space maps. Updates `def.row_count` (not stored).
+RowId AppendRowImage(PageStore& store, TableDef& def,
+                     std::span<const uint8_t> row, uint32_t* hint);
+
+// --- the system catalog ---
+
+struct CatalogObject {
+  RowId row;
+  int32_t id = 0;
+  int32_t parent_id = 0;
+  std::string name;
+  int16_t type = 0;
+  uint32_t flags = 0;
+};
+
+// Catalog rows (MSysObjects) as stored.
+std::vector<CatalogObject> ReadCatalogObjects(const PageStore& store);
+
+// Inserts one MSysObjects row (values by column number of MSysObjects) and
+// brings the catalog's indexes and row count up to date.
+RowId InsertCatalogRow(PageStore& store,
+                       const std::vector<base::Value>& values);
+
+// Creates an empty user table with the given fields and no indexes: TDEF,
+// usage maps, catalog row with both index entries, and MSysACEs rows for the
+// new table. Table names compare without regard to case: an existing name
+// fails with 3010 "Table 'X' already exists.". Returns the TDEF page.
+uint32_t CreateTable(PageStore& store, const std::string& name,
+                     const std::vector<FieldDesc>& fields, double now);
+
+// Checks a table or column name the way Jet does (1-64 characters, no
+// leading space, no control characters, none of . ! ` [ ]); fails with 3125.
+void ValidateObjectName(const std::string& name);
+
+// The current time as an OLE date (local time is not known here: UTC).
+double NowAsOleDate();
+
+}  // namespace jet
+
+#endif  // JET_CATALOG_WRITER_H_

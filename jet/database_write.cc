@@ -1,0 +1,565 @@
+#include "jet/database_write.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "jet/create_database.h"
+#include "jet/database.h"
+#include "jet/errors.h"
+#include "jet/format.h"
+#include "jet/header.h"
+#include "jet/row_reader.h"
+#include "jet/row_writer.h"
+
+namespace jet {
+namespace {
+
+constexpr int32_t kDuplicateField = 3191;
+constexpr uint32_t kTablesContainerParent = 0x0F000000;
+
+bool HasVarColumns(const TableDef& def) {
+  for (const ColumnDef& c : def.columns) {
+    if (!c.IsFixed()) return true;
+  }
+  return false;
+}
+
+// Pads a row image to `target` bytes: zeros between the variable data and
+// the EOD field (before the null mask when the table has no variable
+// columns). Offsets stay valid as they point below the padding.
+void PadRow(const TableDef& def, std::vector<uint8_t>& row, size_t target) {
+  if (row.size() >= target) return;
+  const size_t mask_len = (def.max_cols + 7) / 8;
+  size_t at = row.size() - mask_len;
+  if (HasVarColumns(def)) {
+    const uint16_t v = GetU16(row, at - 2);
+    at = at - 2 - 2 * size_t{v} - 2;
+  }
+  row.insert(row.begin() + static_cast<std::ptrdiff_t>(at), target - row.size(),
+             0);
+}
+
+// Usage-map rows a table definition points at.
+std::vector<RowId> MapRows(const TableDef& def) {
+  std::vector<RowId> maps{def.owned_map, def.free_map};
+  for (const RealIndexDef& ix : def.real_indexes) maps.push_back(ix.usage_map);
+  for (const ColumnMaps& m : def.column_maps) {
+    maps.push_back(m.owned);
+    maps.push_back(m.free_space);
+  }
+  return maps;
+}
+
+// The key of a row for a unique index as a string, or nullopt when a key
+// column is Null (such rows never collide).
+std::optional<std::string> UniqueKey(const TableDef& def,
+                                     const RealIndexDef& ix,
+                                     std::span<const uint8_t> row) {
+  RowLayout layout(Bytes(row), HasVarColumns(def));
+  for (const IndexColumn& ic : ix.columns) {
+    for (const ColumnDef& c : def.columns) {
+      if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
+          !layout.MaskBit(c.number)) {
+        return std::nullopt;
+      }
+    }
+  }
+  std::optional<IndexKey> key = RowIndexKey(def, ix, row);
+  if (!key) return std::nullopt;
+  return std::string(key->begin(), key->end());
+}
+
+bool IsRequired(const TableDef& def, size_t real_index) {
+  if (def.real_indexes[real_index].flags & 0x08) return true;
+  for (const LogicalIndexDef& li : def.logical_indexes) {
+    if (li.real_index == real_index && li.index_type == 1) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+DatabaseWriter::DatabaseWriter(PageStore store)
+    : store_(std::move(store)), lval_(store_) {}
+
+std::unique_ptr<DatabaseWriter> DatabaseWriter::CreateNew() {
+  return std::unique_ptr<DatabaseWriter>(
+      new DatabaseWriter(CreateEmptyDatabase(NowAsOleDate())));
+}
+
+std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
+                             "Could not find file '" + path + "'.");
+  }
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  if (bytes.size() < PageStore::kPageSize ||
+      !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
+    ThrowUnrecognizedFormat(path);
+  }
+  return FromBytes(std::move(bytes));
+}
+
+std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
+    std::vector<uint8_t> bytes) {
+  if (bytes.size() < 3 * PageStore::kPageSize ||
+      !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
+    ThrowUnrecognizedFormat("(database)");
+  }
+  const Header h = ParseHeader(Bytes(bytes.data(), PageStore::kPageSize));
+  if (h.db_key != 0 || h.sort_lcid != format::kSortGeneralLcid ||
+      h.sort_version != 0) {
+    throw base::RuntimeError(
+        base::err::kCouldNotUseFile, kErrorSource,
+        "The database is encrypted or uses a sort order this engine cannot "
+        "write.");
+  }
+  auto w = std::unique_ptr<DatabaseWriter>(
+      new DatabaseWriter(PageStore(std::move(bytes))));
+  LoadTableDef(w->store_, format::kCatalogTdefPage);  // checks the catalog
+  return w;
+}
+
+void DatabaseWriter::Save(const std::string& path) {
+  Flush();
+  store_.Save(path);
+}
+
+std::vector<std::pair<std::string, uint32_t>> DatabaseWriter::Tables() const {
+  const std::vector<CatalogObject> objects = ReadCatalogObjects(store_);
+  int32_t tables_id = 0;
+  for (const CatalogObject& o : objects) {
+    if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
+        o.name == "Tables") {
+      tables_id = o.id;
+    }
+  }
+  std::vector<std::pair<std::string, uint32_t>> out;
+  for (const CatalogObject& o : objects) {
+    if (o.parent_id == tables_id && o.type == format::kObjectTypeTable &&
+        !(o.flags & format::kObjectFlagSystem)) {
+      out.emplace_back(o.name,
+                       static_cast<uint32_t>(o.id) & format::kObjectIdPageMask);
+    }
+  }
+  return out;
+}
+
+uint32_t DatabaseWriter::FindTable(std::string_view name) const {
+  if (!names_valid_) {
+    names_.clear();
+    for (const auto& [n, page] : Tables()) names_[base::UpperCase(n)] = page;
+    names_valid_ = true;
+  }
+  auto it = names_.find(base::UpperCase(name));
+  if (it == names_.end()) ThrowItemNotFound();
+  return it->second;
+}
+
+DatabaseWriter::TableState& DatabaseWriter::State(std::string_view name) {
+  const uint32_t page = FindTable(name);
+  auto it = tables_.find(page);
+  if (it == tables_.end()) {
+    TableState s;
+    s.def = LoadTableDef(store_, page);
+    it = tables_.emplace(page, std::move(s)).first;
+  }
+  return it->second;
+}
+
+const TableDef& DatabaseWriter::Def(std::string_view name) {
+  return State(name).def;
+}
+
+uint32_t DatabaseWriter::CreateTable(const std::string& name,
+                                     const std::vector<FieldDesc>& fields) {
+  Flush();
+  names_valid_ = false;
+  return jet::CreateTable(store_, name, fields, NowAsOleDate());
+}
+
+void DatabaseWriter::Flush() {
+  for (auto& [page, s] : tables_) {
+    if (s.indexes_dirty) RebuildIndexes(store_, s.def);
+    if (s.counters_dirty || s.indexes_dirty) StoreTableCounters(store_, s.def);
+    s.indexes_dirty = s.counters_dirty = false;
+  }
+}
+
+DatabaseWriter::Located DatabaseWriter::Locate(const TableDef& def,
+                                               RowId id) const {
+  auto page = store_.Page(id.page);
+  if (page[0] != format::kPageData || GetU32(page, 4) != def.tdef_page ||
+      id.row >= DataPageRows(page)) {
+    ThrowNoCurrentRecord();
+  }
+  SlotInfo s = DataPageSlot(page, id.row);
+  if (s.flags & 0x8000) ThrowNoCurrentRecord();
+  Located at{id.page, id.row};
+  int hops = 0;
+  while (s.flags & 0x4000) {
+    if (++hops > 8 || s.end - s.start < 4) ThrowCorrupt("overflow row pointer");
+    const uint32_t ptr = GetU32(store_.Page(at.page), s.start);
+    at = Located{ptr >> 8, static_cast<uint16_t>(ptr & 0xFF)};
+    auto target = store_.Page(at.page);
+    if (target[0] != format::kPageData || GetU32(target, 4) != def.tdef_page) {
+      ThrowCorrupt("overflow row pointer leaves the table");
+    }
+    s = DataPageSlot(target, at.row);
+  }
+  return at;
+}
+
+void DatabaseWriter::ReleaseLongValues(const TableDef& def,
+                                       std::span<const uint8_t> row) {
+  if (def.column_maps.empty()) return;
+  RowLayout layout(Bytes(row), HasVarColumns(def));
+  for (const ColumnDef& c : def.columns) {
+    if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
+    if (auto b = layout.Var(c.var_index)) lval_.Release(*b);
+  }
+}
+
+void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
+  if (!s.keys_loaded) return;
+  for (size_t i = 0; i < s.def.real_indexes.size(); ++i) {
+    if (!(s.def.real_indexes[i].flags & 0x01)) continue;
+    if (auto key = UniqueKey(s.def, s.def.real_indexes[i], row)) {
+      s.unique_keys[i].erase(*key);
+    }
+  }
+}
+
+void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
+                               std::span<const uint8_t> old_row) {
+  const size_t n = s.def.real_indexes.size();
+  if (n == 0) return;
+  if (!s.keys_loaded) {
+    s.unique_keys.assign(n, {});
+    ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
+      for (size_t i = 0; i < n; ++i) {
+        if (!(s.def.real_indexes[i].flags & 0x01)) continue;
+        if (auto key = UniqueKey(s.def, s.def.real_indexes[i], r)) {
+          s.unique_keys[i].insert(*key);
+        }
+      }
+    });
+    s.keys_loaded = true;
+  }
+  std::vector<std::optional<std::string>> keys(n), old_keys(n);
+  for (size_t i = 0; i < n; ++i) {
+    const RealIndexDef& ix = s.def.real_indexes[i];
+    if (IsRequired(s.def, i)) {
+      RowLayout layout(Bytes(row), HasVarColumns(s.def));
+      for (const IndexColumn& ic : ix.columns) {
+        for (const ColumnDef& c : s.def.columns) {
+          if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
+              !layout.MaskBit(c.number)) {
+            throw base::RuntimeError(
+                3058, kErrorSource,
+                "Index or primary key cannot contain a Null value.");
+          }
+        }
+      }
+    }
+    if (!(ix.flags & 0x01)) continue;
+    keys[i] = UniqueKey(s.def, ix, row);
+    if (!old_row.empty()) old_keys[i] = UniqueKey(s.def, ix, old_row);
+    if (keys[i] && keys[i] != old_keys[i] && s.unique_keys[i].count(*keys[i])) {
+      throw base::RuntimeError(
+          3022, kErrorSource,
+          "The changes you requested to the table were not successful because "
+          "they would create duplicate values in the index, primary key, or "
+          "relationship.");
+    }
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (old_keys[i]) s.unique_keys[i].erase(*old_keys[i]);
+    if (keys[i]) s.unique_keys[i].insert(*keys[i]);
+  }
+}
+
+RowId DatabaseWriter::Insert(std::string_view table,
+                             const std::vector<base::Value>& values) {
+  TableState& s = State(table);
+  const std::vector<base::Value>* use = &values;
+  std::vector<base::Value> filled;
+  for (const ColumnDef& c : s.def.columns) {
+    if (!(c.flags & format::kColFlagAutoNumber) ||
+        c.type != format::kTypeLong) {
+      continue;
+    }
+    const bool given = c.number < values.size() && !values[c.number].IsNull() &&
+                       !values[c.number].IsEmpty();
+    if (use == &values) {
+      filled = values;
+      filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
+      use = &filled;
+    }
+    if (!given) {
+      filled[c.number] =
+          base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
+    } else {
+      const int32_t v = filled[c.number].ToLong();
+      if (v > 0 && static_cast<uint32_t>(v) > s.def.last_autonumber) {
+        s.def.last_autonumber = static_cast<uint32_t>(v);
+      }
+    }
+  }
+  const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
+  CheckKeys(s, row, {});
+  const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
+  s.counters_dirty = true;
+  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+  return id;
+}
+
+void DatabaseWriter::Update(std::string_view table, RowId id,
+                            const std::vector<base::Value>& values) {
+  TableState& s = State(table);
+  const Located at = Locate(s.def, id);
+  std::vector<uint8_t> old;
+  {
+    auto page = store_.Page(at.page);
+    SlotInfo slot = DataPageSlot(page, at.row);
+    old.assign(page.begin() + slot.start, page.begin() + slot.end);
+  }
+  // The new image first: if it fails (text too long...), the row and its
+  // long values are still intact.
+  std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
+  CheckKeys(s, row, old);
+  ReleaseLongValues(s.def, old);
+  auto page = store_.Page(at.page);
+  SlotInfo slot = DataPageSlot(page, at.row);
+  const size_t room = slot.end - slot.start;
+  if (row.size() <= room) {
+    PadRow(s.def, row, room);
+    std::copy(row.begin(), row.end(), page.begin() + slot.start);
+  } else if (DataPageReplaceRow(page, at.row, row)) {
+    // Grew in place: the rows below it on the page moved down.
+  } else {
+    // Moves: the new image goes elsewhere, flagged so scans skip it; the
+    // header slot keeps the row id and points at it.
+    const uint32_t before = s.def.row_count;
+    const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
+    s.def.row_count = before;
+    DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
+    auto head = store_.Page(id.page);
+    SlotInfo hs = DataPageSlot(head, id.row);
+    if (hs.end - hs.start < 4) ThrowCorrupt("row slot too small for a pointer");
+    std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
+    PutU32(head, hs.start, target.Packed());
+    DataPageFlagRow(head, id.row, 0x4000);
+  }
+  s.counters_dirty = true;
+  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+}
+
+void DatabaseWriter::Delete(std::string_view table, RowId id) {
+  TableState& s = State(table);
+  const Located at = Locate(s.def, id);
+  {
+    auto page = store_.Page(at.page);
+    SlotInfo slot = DataPageSlot(page, at.row);
+    const std::vector<uint8_t> old(page.begin() + slot.start,
+                                   page.begin() + slot.end);
+    ForgetKeys(s, old);
+    ReleaseLongValues(s.def, old);
+  }
+  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+  if (s.def.row_count > 0) --s.def.row_count;
+  s.counters_dirty = true;
+  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+}
+
+std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
+    std::string_view table) {
+  Flush();
+  const TableDef def = State(table).def;
+  auto db = Database::FromBytes(store_.bytes(), "(database)");
+  RowReader reader(db->file(), def);
+  std::vector<std::pair<RowId, std::vector<base::Value>>> out;
+  ForEachLiveRow(store_, def, [&](RowId id, std::span<const uint8_t> row) {
+    std::vector<base::Value> by_column = reader.Decode(Bytes(row));
+    std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
+    for (size_t i = 0; i < def.columns.size() && i < by_column.size(); ++i) {
+      by_number[def.columns[i].number] = std::move(by_column[i]);
+    }
+    out.emplace_back(id, std::move(by_number));
+  });
+  return out;
+}
+
+void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
+                                  const std::string& to) {
+  ValidateObjectName(to);
+  Flush();
+  TableState& s = State(table);
+  const int i = s.def.FindColumn(from);
+  if (i < 0) ThrowItemNotFound();
+  const int other = s.def.FindColumn(to);
+  if (other >= 0 && other != i) {
+    throw base::RuntimeError(kDuplicateField, kErrorSource,
+                             "Cannot define field more than once.");
+  }
+  // Only the name changes: splice it into the stored definition so that
+  // everything else (descriptor order, fields this engine does not model)
+  // stays byte for byte.
+  const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
+  std::vector<uint8_t> buf = ReadTdefBuffer(store_, s.def.tdef_page);
+  const size_t real = GetU32(buf, format::kTdefRealIndexCount);
+  const size_t count = GetU16(buf, format::kTdefColumnCount);
+  const size_t descriptors = format::kTdefHeaderSize + 12 * real;
+  if (real > 1000 ||
+      descriptors + format::kColumnDescriptor * count > buf.size()) {
+    ThrowCorrupt("table definition");
+  }
+  size_t at = descriptors + format::kColumnDescriptor * count;
+  std::ptrdiff_t delta = 0;
+  bool found = false;
+  for (size_t k = 0; k < count && !found; ++k) {
+    if (at + 2 > buf.size()) ThrowCorrupt("column names");
+    const size_t len = GetU16(buf, at);
+    if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
+    if (GetU16(buf, descriptors + format::kColumnDescriptor * k +
+                        format::kColNumber) != number) {
+      at += 2 + len;
+      continue;
+    }
+    const std::u16string name = base::Utf8ToUtf16(to);
+    std::vector<uint8_t> bytes;
+    AppendU16(bytes, static_cast<uint16_t>(name.size() * 2));
+    for (char16_t ch : name) AppendU16(bytes, static_cast<uint16_t>(ch));
+    const auto pos = buf.begin() + static_cast<std::ptrdiff_t>(at);
+    buf.erase(pos, pos + static_cast<std::ptrdiff_t>(2 + len));
+    buf.insert(buf.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(),
+               bytes.end());
+    delta = static_cast<std::ptrdiff_t>(bytes.size()) -
+            static_cast<std::ptrdiff_t>(2 + len);
+    found = true;
+  }
+  if (!found) ThrowItemNotFound();
+  const std::ptrdiff_t new_len =
+      static_cast<std::ptrdiff_t>(GetU32(buf, format::kTdefLength)) + delta;
+  if (new_len < static_cast<std::ptrdiff_t>(at) ||
+      new_len > static_cast<std::ptrdiff_t>(buf.size())) {
+    ThrowCorrupt("table definition length");
+  }
+  buf.resize(static_cast<size_t>(new_len));
+  PutU32(buf, format::kTdefLength, static_cast<uint32_t>(new_len));
+  WriteTdef(store_, s.def.tdef_page, buf);
+  s.def = LoadTableDef(store_, s.def.tdef_page);
+}
+
+void DatabaseWriter::DropTable(std::string_view name) {
+  Flush();
+  const uint32_t tdef = FindTable(name);
+  const TableDef def = LoadTableDef(store_, tdef);
+  tables_.erase(tdef);
+  lval_.Reset();
+  names_valid_ = false;
+
+  // Pages that belong to the table alone.
+  std::set<uint32_t> pages{tdef};
+  pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
+  for (uint32_t p : MapPages(store_, def.owned_map.Packed())) {
+    if (p < store_.page_count() && store_.Page(p)[0] == format::kPageData &&
+        GetU32(store_.Page(p), 4) == tdef) {
+      pages.insert(p);
+    }
+  }
+  // Only pages that carry this table's marks are freed, whatever a damaged
+  // map may list.
+  for (const RealIndexDef& ix : def.real_indexes) {
+    for (uint32_t p : MapPages(store_, ix.usage_map.Packed())) {
+      if (p >= store_.page_count()) continue;
+      auto page = store_.Page(p);
+      if ((page[0] == format::kPageIndexNode ||
+           page[0] == format::kPageIndexLeaf) &&
+          GetU32(page, 4) == tdef) {
+        pages.insert(p);
+      }
+    }
+  }
+  for (const ColumnMaps& m : def.column_maps) {
+    for (uint32_t p : MapPages(store_, m.owned.Packed())) {
+      if (p >= store_.page_count()) continue;
+      auto page = store_.Page(p);
+      if (page[0] == format::kPageData &&
+          GetU32(page, 4) == format::kLvalOwner) {
+        pages.insert(p);
+      }
+    }
+  }
+  std::set<uint32_t> map_pages;
+  for (RowId r : MapRows(def)) {
+    map_pages.insert(r.page);
+    auto page = store_.Page(r.page);
+    SlotInfo slot = DataPageSlot(page, r.row);
+    if (slot.end - slot.start >= 5 && page[slot.start] == 0x01) {
+      for (size_t o = slot.start + 1; o + 4 <= slot.end; o += 4) {
+        const uint32_t bitmap = GetU32(page, o);
+        if (bitmap > 2 && bitmap < store_.page_count() &&
+            store_.Page(bitmap)[0] == format::kPageUsageMap) {
+          pages.insert(bitmap);
+        }
+      }
+    }
+  }
+  // Usage-map pages shared with another table only lose this table's rows.
+  std::set<uint32_t> shared;
+  for (const auto& [n, other] : Tables()) {
+    if (other == tdef) continue;
+    for (RowId r : MapRows(LoadTableDef(store_, other))) shared.insert(r.page);
+  }
+  for (uint32_t sys : {2u, 3u, 4u, 5u}) {
+    for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
+  }
+  for (RowId r : MapRows(def)) {
+    if (shared.count(r.page))
+      DataPageFlagRow(store_.Page(r.page), r.row, 0xC000);
+  }
+  for (uint32_t p : map_pages) {
+    if (!shared.count(p)) pages.insert(p);
+  }
+
+  // Catalog row and permissions, with their index entries.
+  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  for (const CatalogObject& o : ReadCatalogObjects(store_)) {
+    if (o.type == format::kObjectTypeTable &&
+        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
+      DataPageFlagRow(store_.Page(o.row.page), o.row.row, 0xC000);
+      --catalog.row_count;
+    }
+  }
+  RebuildIndexes(store_, catalog);
+  StoreTableCounters(store_, catalog);
+  TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
+  const int object_col = aces.FindColumn("ObjectId");
+  if (object_col >= 0) {
+    const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
+    std::vector<RowId> doomed;
+    ForEachLiveRow(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
+      RowLayout layout(Bytes(row), HasVarColumns(aces));
+      if (!layout.MaskBit(oc.number)) return;
+      auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
+      if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
+    });
+    for (RowId id : doomed) {
+      DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+      if (aces.row_count > 0) --aces.row_count;
+    }
+    RebuildIndexes(store_, aces);
+    StoreTableCounters(store_, aces);
+  }
+  for (uint32_t p : pages) {
+    if (p > 2) store_.Free(p);
+  }
+}
+
+}  // namespace jet

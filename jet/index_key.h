@@ -1,0 +1,42 @@
+#ifndef JET_INDEX_KEY_H_
+#define JET_INDEX_KEY_H_
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+// Index keys as Jet 4 stores them in index entries: for every key column a
+// flag byte (present/NULL, ascending/descending) followed by the value encoded
+// so that comparing the bytes as unsigned gives the column order. Text uses the
+// "General (legacy)" collation, sort order 1033 version 0.
+using IndexKey = std::vector<uint8_t>;
+
+void AppendNullKey(bool ascending, IndexKey& key);
+void AppendByteKey(uint8_t value, bool ascending, IndexKey& key);
+void AppendIntegerKey(int16_t value, bool ascending, IndexKey& key);
+void AppendLongKey(int32_t value, bool ascending, IndexKey& key);
+void AppendCurrencyKey(int64_t scaled, bool ascending, IndexKey& key);
+void AppendDoubleKey(double value, bool ascending, IndexKey& key);
+void AppendSingleKey(float value, bool ascending, IndexKey& key);
+// Booleans are never NULL in Jet: the value lives in the null mask.
+void AppendBooleanKey(bool value, bool ascending, IndexKey& key);
+
+// Text (and Memo, whose key covers its first 255 characters). Characters above
+// U+00FF have no code in the collation table we carry: TextKeySupported tells
+// whether a text can be keyed, AppendTextKey throws base::RuntimeError
+// (kInvalidProcedureCall) for such text.
+bool TextKeySupported(std::u16string_view text);
+void AppendTextKey(std::u16string_view text, bool ascending, IndexKey& key);
+
+// Convenience for single-column keys.
+IndexKey LongKey(int32_t value);
+IndexKey TextKey(std::u16string_view text);
+
+// Unsigned lexicographic order of keys (a prefix sorts first).
+int CompareKeys(const uint8_t* a, size_t a_len, const uint8_t* b, size_t b_len);
+
+}  // namespace jet
+
+#endif  // JET_INDEX_KEY_H_

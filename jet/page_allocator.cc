@@ -1,0 +1,435 @@
+#include "jet/page_allocator.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "base/runtime_error.h"
+#include "jet/errors.h"
+
+namespace jet {
+namespace {
+
+constexpr uint32_t kGlobalMapPage = 1;
+constexpr uint32_t kPagesPerBitmapPage = (PageStore::kPageSize - 4) * 8;
+
+// Location of a row given by a map pointer, checked against the page.
+struct RowRef {
+  uint32_t page;
+  uint16_t row;
+};
+
+RowRef SplitPtr(uint32_t ptr) {
+  return RowRef{ptr >> 8, static_cast<uint16_t>(ptr & 0xFF)};
+}
+
+}  // namespace
+
+PageStore::PageStore(std::vector<uint8_t> file) : data_(std::move(file)) {
+  if (data_.empty() || data_.size() % kPageSize != 0) {
+    ThrowCorrupt("file length is not a whole number of pages");
+  }
+}
+
+std::span<uint8_t> PageStore::Page(uint32_t n) {
+  if (n >= page_count()) ThrowCorrupt("page number beyond the end of the file");
+  MarkDirty(n);
+  return std::span<uint8_t>(data_.data() + size_t{n} * kPageSize, kPageSize);
+}
+
+std::span<const uint8_t> PageStore::Page(uint32_t n) const {
+  if (n >= page_count()) ThrowCorrupt("page number beyond the end of the file");
+  return std::span<const uint8_t>(data_.data() + size_t{n} * kPageSize,
+                                  kPageSize);
+}
+
+uint32_t PageStore::AppendPage() {
+  if (data_.size() + kPageSize > (uint64_t{2} << 30)) {
+    throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
+                             "The database has reached its maximum size.");
+  }
+  data_.resize(data_.size() + kPageSize, 0);
+  MarkDirty(page_count() - 1);
+  return page_count() - 1;
+}
+
+void PageStore::MarkDirty(uint32_t n) {
+  if (n >= dirty_flags_.size()) dirty_flags_.resize(size_t{n} + 1, false);
+  if (!dirty_flags_[n]) {
+    dirty_flags_[n] = true;
+    dirty_.push_back(n);
+  }
+}
+
+std::vector<uint32_t> PageStore::TakeDirtyPages() {
+  std::vector<uint32_t> pages;
+  pages.swap(dirty_);
+  for (uint32_t n : pages) dirty_flags_[n] = false;
+  return pages;
+}
+
+namespace {
+
+// The byte and bit of page `n` in the global map, or nullptr when the map
+// does not cover the page. `grow` extends an inline map row (by rewriting
+// page 1) so that it covers `n`.
+uint8_t* GlobalBit(PageStore& store, uint32_t n, int* bit, bool grow) {
+  auto page = store.Page(kGlobalMapPage);
+  if (DataPageRows(page) < 1) ThrowCorrupt("global usage map missing");
+  SlotInfo s = DataPageSlot(page, 0);
+  if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
+  uint8_t* row = page.data() + s.start;
+  if (row[0] == 0) {
+    const uint32_t start = GetU32(page, s.start + 1);
+    const uint32_t bits = (s.end - s.start - 5) * 8u;
+    if (n >= start && n - start < bits) {
+      *bit = (n - start) % 8;
+      return row + 5 + (n - start) / 8;
+    }
+    if (!grow || n < start) return nullptr;
+    // Lengthen row 0 (what Access does as the file grows); row 1 and any
+    // later rows move down. New bits: free beyond the file, in use inside.
+    const uint16_t rows = DataPageRows(page);
+    std::vector<std::vector<uint8_t>> images;
+    for (uint16_t r = 0; r < rows; ++r) {
+      SlotInfo rs = DataPageSlot(page, r);
+      images.emplace_back(page.begin() + rs.start, page.begin() + rs.end);
+    }
+    size_t need = 5 + ((n - start) / 8 + 1);
+    need = (need + 63) / 64 * 64 + 5;
+    const size_t old_len = images[0].size();
+    images[0].resize(need, 0);
+    for (size_t i = old_len; i < need; ++i) {
+      for (int b = 0; b < 8; ++b) {
+        const uint64_t p = start + (i - 5) * 8 + b;
+        if (p >= store.page_count())
+          images[0][i] |= static_cast<uint8_t>(1 << b);
+      }
+    }
+    size_t total = 14;
+    for (auto& img : images) total += img.size() + 2;
+    if (total > PageStore::kPageSize) {
+      throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
+                               "The database has reached its maximum size.");
+    }
+    const uint32_t owner = GetU32(page, 4);
+    InitDataPage(page, owner);
+    for (auto& img : images) DataPageAddRow(page, img);
+    return GlobalBit(store, n, bit, false);
+  }
+  if (row[0] != 1) ThrowCorrupt("unknown usage map type");
+  const uint32_t j = n / kPagesPerBitmapPage;
+  const size_t slot = 1 + 4 * size_t{j};
+  if (slot + 4 > static_cast<size_t>(s.end - s.start)) return nullptr;
+  uint32_t map_page = GetU32(page, s.start + slot);
+  if (map_page == 0) return nullptr;
+  auto mp = store.Page(map_page);
+  if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
+  const uint32_t k = n % kPagesPerBitmapPage;
+  *bit = k % 8;
+  return mp.data() + 4 + k / 8;
+}
+
+}  // namespace
+
+bool PageStore::IsFree(uint32_t n) const {
+  int bit = 0;
+  uint8_t* b = GlobalBit(const_cast<PageStore&>(*this), n, &bit, false);
+  return b != nullptr && (*b >> bit & 1);
+}
+
+void PageStore::SetGlobalBit(uint32_t n, bool free) {
+  int bit = 0;
+  uint8_t* b = GlobalBit(*this, n, &bit, !free);
+  if (b == nullptr) {
+    if (free) return;  // outside the map counts as free already
+    ThrowCorrupt("global usage map cannot hold the page");
+  }
+  if (free) {
+    *b = static_cast<uint8_t>(*b | (1 << bit));
+  } else {
+    *b = static_cast<uint8_t>(*b & ~(1 << bit));
+  }
+}
+
+uint32_t PageStore::Allocate() {
+  // Reuse a page the map lists as free; the hint keeps this linear overall.
+  for (uint32_t n = std::max<uint32_t>(free_hint_, 3); n < page_count(); ++n) {
+    if (IsFree(n)) {
+      free_hint_ = n + 1;
+      SetGlobalBit(n, false);
+      auto p = Page(n);
+      std::fill(p.begin(), p.end(), 0);
+      return n;
+    }
+  }
+  free_hint_ = page_count() + 1;
+  const uint32_t n = AppendPage();
+  SetGlobalBit(n, false);
+  return n;
+}
+
+void PageStore::Free(uint32_t n) {
+  if (n < 3) ThrowCorrupt("attempt to free a fixed page");
+  auto p = Page(n);
+  std::fill(p.begin(), p.begin() + 4, 0);
+  SetGlobalBit(n, true);
+  free_hint_ = std::min(free_hint_, n);
+}
+
+void PageStore::Save(const std::string& path) const {
+  const std::string tmp = path + ".tmp-write";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
+                               "Cannot write '" + path + "'.");
+    }
+    out.write(reinterpret_cast<const char*>(data_.data()),
+              static_cast<std::streamsize>(data_.size()));
+    out.flush();
+    if (!out) {
+      std::remove(tmp.c_str());
+      throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
+                               "Writing '" + path + "' failed.");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, path, ec);
+  if (ec) {
+    std::remove(tmp.c_str());
+    throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
+                             "Cannot replace '" + path + "'.");
+  }
+}
+
+// --- data pages ---
+
+void InitDataPage(std::span<uint8_t> page, uint32_t owner) {
+  std::fill(page.begin(), page.end(), 0);
+  page[0] = 0x01;
+  page[1] = 0x01;
+  PutU16(page, 2, 4082);
+  PutU32(page, 4, owner);
+}
+
+uint16_t DataPageRows(std::span<const uint8_t> page) {
+  const uint16_t n = GetU16(page, 12);
+  if (14 + 2 * size_t{n} > page.size())
+    ThrowCorrupt("row count of a data page");
+  return n;
+}
+
+SlotInfo DataPageSlot(std::span<const uint8_t> page, uint16_t row) {
+  const uint16_t n = DataPageRows(page);
+  if (row >= n) ThrowCorrupt("row number beyond the page's row table");
+  const uint16_t e = GetU16(page, 14 + 2 * size_t{row});
+  SlotInfo s;
+  s.start = e & 0x1FFF;
+  s.flags = e & 0xC000;
+  s.end = row == 0 ? PageStore::kPageSize
+                   : (GetU16(page, 14 + 2 * size_t{row} - 2) & 0x1FFF);
+  if (s.start < 14 + 2 * n || s.start > s.end || s.end > page.size()) {
+    ThrowCorrupt("row extent");
+  }
+  return s;
+}
+
+namespace {
+uint16_t LowestRowStart(std::span<const uint8_t> page) {
+  const uint16_t n = DataPageRows(page);
+  return n == 0 ? PageStore::kPageSize : DataPageSlot(page, n - 1).start;
+}
+}  // namespace
+
+bool DataPageFits(std::span<const uint8_t> page, size_t length) {
+  const uint16_t n = DataPageRows(page);
+  if (n >= 255) return false;
+  const size_t table_end = 14 + 2 * (size_t{n} + 1);
+  const size_t low = LowestRowStart(page);
+  return low >= table_end && low - table_end >= length;
+}
+
+uint16_t DataPageAddRow(std::span<uint8_t> page, std::span<const uint8_t> row,
+                        uint16_t flags) {
+  if (!DataPageFits(page, row.size()))
+    ThrowCorrupt("row does not fit the page");
+  const uint16_t n = DataPageRows(page);
+  const uint16_t start =
+      static_cast<uint16_t>(LowestRowStart(page) - row.size());
+  std::copy(row.begin(), row.end(), page.begin() + start);
+  PutU16(page, 14 + 2 * size_t{n}, static_cast<uint16_t>(start | flags));
+  PutU16(page, 12, static_cast<uint16_t>(n + 1));
+  PutU16(page, 2, static_cast<uint16_t>(start - (14 + 2 * (n + 1))));
+  return n;
+}
+
+bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row,
+                        std::span<const uint8_t> image) {
+  const uint16_t n = DataPageRows(page);
+  SlotInfo target = DataPageSlot(page, row);
+  const size_t old_len = target.end - target.start;
+  const size_t table_end = 14 + 2 * size_t{n};
+  const size_t low =
+      n == 0 ? PageStore::kPageSize : DataPageSlot(page, n - 1).start;
+  if (image.size() > old_len && image.size() - old_len > low - table_end) {
+    return false;
+  }
+  // Rows below `row` shift by the difference; they are contiguous from
+  // `low` up to the target's start.
+  const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(old_len) -
+                               static_cast<std::ptrdiff_t>(image.size());
+  std::vector<uint8_t> below(page.begin() + low, page.begin() + target.start);
+  for (uint16_t r = row; r < n; ++r) {
+    const size_t at = 14 + 2 * size_t{r};
+    const uint16_t e = GetU16(page, at);
+    PutU16(page, at,
+           static_cast<uint16_t>(((e & 0x1FFF) + delta) | (e & 0xE000)));
+  }
+  const size_t new_start = target.end - image.size();
+  std::copy(image.begin(), image.end(), page.begin() + new_start);
+  std::copy(
+      below.begin(), below.end(),
+      page.begin() + static_cast<std::ptrdiff_t>(new_start - below.size()));
+  const size_t new_low = new_start - below.size();
+  if (new_low > low) std::fill(page.begin() + low, page.begin() + new_low, 0);
+  PutU16(page, 2, static_cast<uint16_t>(new_low - table_end));
+  return true;
+}
+
+uint16_t DataPageFreeSpace(std::span<const uint8_t> page) {
+  return GetU16(page, 2);
+}
+
+void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags) {
+  DataPageSlot(page, row);  // checks the row exists
+  const size_t at = 14 + 2 * size_t{row};
+  PutU16(page, at, static_cast<uint16_t>(GetU16(page, at) | flags));
+}
+
+// --- usage maps ---
+
+std::vector<uint8_t> InlineMapRow(uint32_t start,
+                                  std::span<const uint32_t> pages) {
+  std::vector<uint8_t> row(kMapRowSize, 0);
+  PutU32(row, 1, start);
+  for (uint32_t p : pages) {
+    if (p < start || p - start >= (kMapRowSize - 5) * 8) {
+      ThrowCorrupt("page outside an inline usage map");
+    }
+    row[5 + (p - start) / 8] |= static_cast<uint8_t>(1 << ((p - start) % 8));
+  }
+  return row;
+}
+
+std::vector<uint8_t> ReferenceMapRow() {
+  std::vector<uint8_t> row(kMapRowSize, 0);
+  row[0] = 0x01;
+  return row;
+}
+
+namespace {
+
+std::span<uint8_t> MapRow(PageStore& store, uint32_t map_ptr) {
+  RowRef ref = SplitPtr(map_ptr);
+  auto page = store.Page(ref.page);
+  if (page[0] != 0x01) ThrowCorrupt("usage map row is not on a data page");
+  SlotInfo s = DataPageSlot(page, ref.row);
+  if (s.end - s.start < 5) ThrowCorrupt("usage map row too short");
+  return page.subspan(s.start, s.end - s.start);
+}
+
+void ReferenceSet(PageStore& store, uint32_t map_ptr, uint32_t page,
+                  bool present) {
+  const uint32_t j = page / kPagesPerBitmapPage;
+  size_t slot = 1 + 4 * size_t{j};
+  if (slot + 4 > MapRow(store, map_ptr).size()) {
+    if (!present) return;
+    ThrowCorrupt("usage map cannot hold the page");
+  }
+  uint32_t map_page = GetU32(MapRow(store, map_ptr), slot);
+  if (map_page == 0) {
+    if (!present) return;
+    map_page = store.Allocate();
+    auto mp = store.Page(map_page);
+    mp[0] = 0x05;
+    mp[1] = 0x01;
+    PutU32(MapRow(store, map_ptr), slot, map_page);
+  }
+  auto mp = store.Page(map_page);
+  if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
+  const uint32_t k = page % kPagesPerBitmapPage;
+  uint8_t& b = mp[4 + k / 8];
+  b = present ? static_cast<uint8_t>(b | (1 << (k % 8)))
+              : static_cast<uint8_t>(b & ~(1 << (k % 8)));
+}
+
+}  // namespace
+
+std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
+  auto row = MapRow(const_cast<PageStore&>(store), map_ptr);
+  std::vector<uint32_t> out;
+  if (row[0] == 0) {
+    const uint32_t start = GetU32(row, 1);
+    for (size_t i = 5; i < row.size(); ++i) {
+      for (int b = 0; b < 8; ++b) {
+        if (row[i] >> b & 1)
+          out.push_back(start + static_cast<uint32_t>((i - 5) * 8 + b));
+      }
+    }
+    return out;
+  }
+  if (row[0] != 1) ThrowCorrupt("unknown usage map type");
+  for (size_t slot = 1; slot + 4 <= row.size(); slot += 4) {
+    const uint32_t map_page = GetU32(row, slot);
+    if (map_page == 0) continue;
+    auto mp = store.Page(map_page);
+    if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
+    const uint32_t base =
+        static_cast<uint32_t>((slot - 1) / 4) * kPagesPerBitmapPage;
+    for (size_t i = 4; i < mp.size(); ++i) {
+      if (mp[i] == 0) continue;
+      for (int b = 0; b < 8; ++b) {
+        if (mp[i] >> b & 1)
+          out.push_back(base + static_cast<uint32_t>((i - 4) * 8 + b));
+      }
+    }
+  }
+  return out;
+}
+
+void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
+                bool present) {
+  auto row = MapRow(store, map_ptr);
+  if (row[0] == 1) {
+    ReferenceSet(store, map_ptr, page, present);
+    return;
+  }
+  if (row[0] != 0) ThrowCorrupt("unknown usage map type");
+  const uint32_t start = GetU32(row, 1);
+  const uint32_t bits = static_cast<uint32_t>(row.size() - 5) * 8;
+  if (page >= start && page - start < bits) {
+    uint8_t& b = row[5 + (page - start) / 8];
+    b = present ? static_cast<uint8_t>(b | (1 << ((page - start) % 8)))
+                : static_cast<uint8_t>(b & ~(1 << ((page - start) % 8)));
+    return;
+  }
+  if (!present) return;
+  std::vector<uint32_t> pages = MapPages(store, map_ptr);
+  pages.push_back(page);
+  const uint32_t first = *std::min_element(pages.begin(), pages.end()) / 8 * 8;
+  const uint32_t last = *std::max_element(pages.begin(), pages.end());
+  std::fill(row.begin() + 1, row.end(), 0);
+  if (last - first < bits) {
+    PutU32(row, 1, first);
+    for (uint32_t p : pages) {
+      row[5 + (p - first) / 8] |= static_cast<uint8_t>(1 << ((p - first) % 8));
+    }
+    return;
+  }
+  row[0] = 0x01;
+  for (uint32_t p : pages) ReferenceSet(store, map_ptr, p, true);
+}
+
+}  // namespace jet

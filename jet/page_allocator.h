@@ -1,0 +1,134 @@
+#ifndef JET_PAGE_ALLOCATOR_H_
+#define JET_PAGE_ALLOCATOR_H_
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace jet {
+
+// A database file held in memory for writing: whole 4096-byte pages, the file
+// grows by whole pages. Page allocation goes through the global usage map
+// (page 1, row 0): a set bit there means "free", a clear bit "in use".
+// Everything taken from the file is bounds-checked; damage raises the
+// "damaged database" error (3049).
+class PageStore {
+ public:
+  PageStore() = default;
+  // Takes a file's bytes; their length must be a multiple of the page size.
+  explicit PageStore(std::vector<uint8_t> file);
+
+  uint32_t page_count() const {
+    return static_cast<uint32_t>(data_.size() / kPageSize);
+  }
+  // A page to change; it counts as dirty from here on.
+  std::span<uint8_t> Page(uint32_t n);
+  std::span<const uint8_t> Page(uint32_t n) const;
+  const std::vector<uint8_t>& bytes() const { return data_; }
+
+  // Appends a zeroed page without touching the global map (used while the
+  // map itself does not exist yet).
+  uint32_t AppendPage();
+
+  // A page for new content: a page inside the file that the global map marks
+  // free, else a new page at the end. The page comes back zeroed and marked in
+  // use.
+  uint32_t Allocate();
+  // Marks a page free and clears its header so nothing mistakes it for live.
+  void Free(uint32_t n);
+  bool IsFree(uint32_t n) const;
+  // Sets the global map bit of page `n` (true = free).
+  void SetGlobalBit(uint32_t n, bool free);
+
+  // Writes the file: to a temporary next to `path`, then renamed over it, so
+  // a failure leaves the old file as it was.
+  void Save(const std::string& path) const;
+
+  // The pages handed out for change or appended since the last call, so a
+  // caller can write just those back.
+  std::vector<uint32_t> TakeDirtyPages();
+
+  static constexpr uint32_t kPageSize = 4096;
+
+ private:
+  std::vector<uint8_t> data_;
+  uint32_t free_hint_ = 0;  // no free page below this one
+  void MarkDirty(uint32_t n);
+  std::vector<uint32_t> dirty_;      // in the order first changed
+  std::vector<bool> dirty_flags_;    // by page number
+};
+
+// --- data pages (type 0x01) ---
+
+struct SlotInfo {
+  uint16_t start = 0;
+  uint16_t end = 0;
+  uint16_t flags = 0;  // 0x8000 deleted, 0x4000 overflow
+};
+
+// Starts an empty data page owned by `owner` (a TDEF page, the LVAL tag, or 0
+// for usage-map pages).
+void InitDataPage(std::span<uint8_t> page, uint32_t owner);
+uint16_t DataPageRows(std::span<const uint8_t> page);
+uint16_t DataPageFreeSpace(std::span<const uint8_t> page);
+SlotInfo DataPageSlot(std::span<const uint8_t> page, uint16_t row);
+// Whether a row of `length` bytes fits on the page.
+bool DataPageFits(std::span<const uint8_t> page, size_t length);
+// Appends a row below the lowest one; returns its row number. The caller
+// checks DataPageFits first (a row that does not fit is an internal error).
+uint16_t DataPageAddRow(std::span<uint8_t> page, std::span<const uint8_t> row,
+                        uint16_t flags = 0);
+// Replaces the bytes of row `row` with `image` of another length, moving the
+// rows stored below it (row numbers and flags stay). False when the page lacks
+// the room.
+bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row,
+                        std::span<const uint8_t> image);
+// ORs flag bits into a row's offset entry.
+void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags);
+
+// --- usage maps ---
+
+inline constexpr size_t kMapRowSize = 69;
+// An inline usage map row (type 0) starting at `start` with the given pages.
+std::vector<uint8_t> InlineMapRow(uint32_t start,
+                                  std::span<const uint32_t> pages);
+// An empty reference map row (type 1).
+std::vector<uint8_t> ReferenceMapRow();
+
+// Adds or removes a page in the map whose row is at `map_ptr`
+// ((page << 8) | row). An inline map whose range cannot hold the page is
+// moved, or turned into a reference map when the pages span too far.
+void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
+                bool present);
+// The pages of a map, ascending.
+std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr);
+
+// --- little-endian helpers for building page images ---
+inline void PutU16(std::span<uint8_t> b, size_t at, uint16_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void PutU32(std::span<uint8_t> b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint16_t GetU16(std::span<const uint8_t> b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+inline uint32_t GetU32(std::span<const uint8_t> b, size_t at) {
+  return static_cast<uint32_t>(b[at]) |
+         (static_cast<uint32_t>(b[at + 1]) << 8) |
+         (static_cast<uint32_t>(b[at + 2]) << 16) |
+         (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+inline void AppendU16(std::vector<uint8_t>& b, uint16_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+inline void AppendU32(std::vector<uint8_t>& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+}  // namespace jet
+
+#endif  // JET_PAGE_ALLOCATOR_H_

@@ -1,0 +1,49 @@
+#ifndef JET_TDEF_WRITER_H_
+#define JET_TDEF_WRITER_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/page_allocator.h"
+#include "jet/tdef.h"
+
+namespace jet {
+
+// The logical TDEF buffer of a table (header through the FF FF terminator).
+// Columns are written in the order of `t.columns` (Access keeps system
+// tables' descriptors in name order; user tables use column-number order);
+// `t.column_maps` gives the Memo/OLE usage-map list in its order.
+std::vector<uint8_t> SerializeTdef(const TableDef& t);
+
+// Reads the TDEF chain starting at `page` into one logical buffer; the
+// continuation pages are returned through `chain` when given.
+std::vector<uint8_t> ReadTdefBuffer(const PageStore& store, uint32_t page,
+                                    std::vector<uint32_t>* chain = nullptr);
+
+// Writes `buffer` to `first_page` and as many continuation pages as needed,
+// reusing the existing chain first and freeing what is left over.
+void WriteTdef(PageStore& store, uint32_t first_page,
+               const std::vector<uint8_t>& buffer);
+
+// One column of a new user table: name, stored type code and size
+// (characters for Text, bytes for Binary; ignored for other types).
+struct FieldDesc {
+  std::string name;
+  uint8_t type = 0;
+  uint16_t size = 0;
+};
+
+// Column layout for a new user table: numbers in order, fixed offsets packed
+// in order, variable slots in order; Text and Memo allow Unicode compression.
+std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields);
+
+// Byte length of a stored type in the fixed area (0 for variable types).
+uint16_t FixedLength(uint8_t type);
+
+// Bytes of a row's fixed area for these columns (Booleans take none).
+uint16_t FixedAreaSize(const std::vector<ColumnDef>& columns);
+
+}  // namespace jet
+
+#endif  // JET_TDEF_WRITER_H_

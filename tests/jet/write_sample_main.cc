@@ -1,0 +1,177 @@
+// Writes a set of databases through every write path of the engine into the
+// folder given as argument, for the external checkers (write_check.py):
+//   empty.mdb      a new database
+//   types.mdb      a table of every column type, long values in each form
+//   changed.mdb    rows updated in place and moved, deleted rows, a dropped
+//                  table, a renamed column
+//   many.mdb       enough tables to split the catalog's index pages
+//   preset.mdb     30,000 rows of the preset layout, each updated once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/runtime_error.h"
+#include "jet/database_write.h"
+#include "jet/format.h"
+
+namespace {
+
+using base::Value;
+using jet::FieldDesc;
+namespace f = jet::format;
+
+std::vector<FieldDesc> AllTypes() {
+  return {{"ID", f::kTypeLong, 0},       {"Name", f::kTypeText, 50},
+          {"Note", f::kTypeMemo, 0},     {"Flag", f::kTypeBoolean, 0},
+          {"Small", f::kTypeByte, 0},    {"Int", f::kTypeInteger, 0},
+          {"Cash", f::kTypeCurrency, 0}, {"Single", f::kTypeSingle, 0},
+          {"Dbl", f::kTypeDouble, 0},    {"When", f::kTypeDate, 0},
+          {"Bin", f::kTypeBinary, 20},   {"Blob", f::kTypeOle, 0},
+          {"Guid", f::kTypeGuid, 0},     {"Dec", f::kTypeNumeric, 0}};
+}
+
+std::vector<Value> AllTypesRow(int i, size_t memo_len) {
+  base::Guid g;
+  for (int k = 0; k < 16; ++k)
+    g.bytes[static_cast<size_t>(k)] = static_cast<uint8_t>(i + k);
+  base::Decimal d;
+  d.negative = i % 2 == 1;
+  d.mantissa = static_cast<unsigned __int128>(i) * 1000003;
+  std::string memo;
+  for (size_t k = 0; k < memo_len; ++k)
+    memo += static_cast<char>('a' + (i + k) % 26);
+  std::vector<uint8_t> blob(memo_len / 2 + 1);
+  for (size_t k = 0; k < blob.size(); ++k)
+    blob[k] = static_cast<uint8_t>(k * 7 + i);
+  return {Value::Long(i),
+          Value::Text("row " + std::to_string(i) + (i % 3 ? "" : " Grüße Жук")),
+          Value::Text(memo),
+          Value::Boolean(i % 2 == 0),
+          Value::Byte(static_cast<uint8_t>(i)),
+          Value::Integer(static_cast<int16_t>(-i)),
+          Value::FromCurrency({i * 12345}),
+          Value::Single(static_cast<float>(i) / 4),
+          Value::Double(i * 1.0e-3),
+          Value::FromDate({40000.5 + i}),
+          Value::Binary({static_cast<uint8_t>(i), 0, 0xFF}),
+          Value::Binary(blob),
+          Value::FromGuid(g),
+          Value::FromDecimal(d)};
+}
+
+std::vector<FieldDesc> PresetLayout() {
+  return {{"ID", f::kTypeLong, 0},
+          {"machine_type", f::kTypeText, 50},
+          {"type", f::kTypeLong, 0},
+          {"part", f::kTypeLong, 0},
+          {"var_name", f::kTypeText, 100},
+          {"category_id", f::kTypeLong, 0},
+          {"isBitArray", f::kTypeBoolean, 0},
+          {"offset_or_bitno", f::kTypeLong, 0},
+          {"text", f::kTypeText, 255},
+          {"page_name", f::kTypeText, 50},
+          {"abs_min", f::kTypeDouble, 0},
+          {"abs_max", f::kTypeDouble, 0},
+          {"min", f::kTypeDouble, 0},
+          {"max", f::kTypeDouble, 0},
+          {"pass", f::kTypeLong, 0},
+          {"shift_no", f::kTypeLong, 0},
+          {"shift_name", f::kTypeText, 50}};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: jet_write_sample DIR\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  try {
+    jet::DatabaseWriter::CreateNew()->Save(dir + "/empty.mdb");
+
+    {
+      auto db = jet::DatabaseWriter::CreateNew();
+      db->CreateTable("AllTypes", AllTypes());
+      // Memo/OLE lengths: inline, one LVAL row, a chain of LVAL rows.
+      const size_t lengths[] = {0, 10, 60, 200, 3000, 4076, 9000, 20000};
+      int i = 1;
+      for (size_t len : lengths) db->Insert("AllTypes", AllTypesRow(i++, len));
+      std::vector<Value> nulls(14, Value::Null());
+      nulls[0] = Value::Long(i);
+      nulls[1] = Value::Text("");
+      db->Insert("AllTypes", nulls);
+      db->Save(dir + "/types.mdb");
+    }
+
+    {
+      auto db = jet::DatabaseWriter::CreateNew();
+      db->CreateTable("Keep", AllTypes());
+      db->CreateTable("Gone", AllTypes());
+      db->CreateTable("Other",
+                      {{"A", f::kTypeLong, 0}, {"B", f::kTypeText, 255}});
+      for (int i = 1; i <= 60; ++i) {
+        db->Insert("Keep", AllTypesRow(i, i % 4 == 0 ? 5000 : 20));
+        db->Insert("Gone", AllTypesRow(i, 300));
+        db->Insert("Other", {Value::Long(i), Value::Text("x")});
+      }
+      auto rows = db->Rows("Other");
+      for (size_t k = 0; k < rows.size(); ++k) {
+        auto values = rows[k].second;
+        if (k % 3 == 0)
+          values[1] = Value::Text(std::string(200, 'y'));  // moves
+        if (k % 3 == 1) values[1] = Value::Null();         // in place
+        if (k % 5 == 4) {
+          db->Delete("Other", rows[k].first);
+        } else {
+          db->Update("Other", rows[k].first, values);
+        }
+      }
+      auto keep = db->Rows("Keep");
+      for (size_t k = 0; k < keep.size(); k += 2) {
+        auto values = keep[k].second;
+        values[2] = Value::Text(std::string(k * 50, 'm'));  // new long value
+        db->Update("Keep", keep[k].first, values);
+      }
+      db->DropTable("Gone");
+      db->RenameColumn("Keep", "Note", "Remark");
+      db->CreateTable("After", {{"X", f::kTypeText, 20}});
+      db->Insert("After", {Value::Text("reuses freed pages")});
+      db->Save(dir + "/changed.mdb");
+    }
+
+    {
+      auto db = jet::DatabaseWriter::CreateNew();
+      for (int i = 0; i < 150; ++i) {
+        db->CreateTable("Table_" + std::to_string(i) + "_with_a_longer_name",
+                        {{"ID", f::kTypeLong, 0}});
+      }
+      db->Save(dir + "/many.mdb");
+    }
+
+    {
+      auto db = jet::DatabaseWriter::CreateNew();
+      db->CreateTable("PRESET_DEFS", PresetLayout());
+      for (int i = 1; i <= 30000; ++i) {
+        db->Insert(
+            "PRESET_DEFS",
+            {Value::Long(i), Value::Text("M1"), Value::Long(i % 7),
+             Value::Long(i % 50 + 1), Value::Text("var_" + std::to_string(i)),
+             Value::Long(3), Value::Boolean(i % 2), Value::Long(i),
+             Value::Text("some text"), Value::Text("page"), Value::Double(0),
+             Value::Double(100), Value::Double(1), Value::Double(99),
+             Value::Long(0), Value::Long(1), Value::Text("shift")});
+      }
+      for (auto& [id, values] : db->Rows("PRESET_DEFS")) {
+        values[4] = Value::Text("VW_" + values[4].AsText());
+        db->Update("PRESET_DEFS", id, values);
+      }
+      db->Save(dir + "/preset.mdb");
+    }
+  } catch (const base::RuntimeError& e) {
+    std::fprintf(stderr, "error %d: %s\n", e.number(), e.description().c_str());
+    return 1;
+  }
+  return 0;
+}
