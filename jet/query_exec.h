@@ -1,0 +1,45 @@
+#ifndef JET_QUERY_EXEC_H_
+#define JET_QUERY_EXEC_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/query_parser.h"
+#include "jet/query_table.h"
+#include "jet/tdef.h"
+
+namespace jet {
+
+// A parsed SELECT tied to one table's columns.
+struct BoundQuery {
+  struct Condition {
+    size_t column = 0;  // position in the table definition
+    std::string key;    // equality key of the literal (see EqualityKey)
+  };
+  struct Order {
+    size_t column = 0;
+    bool descending = false;
+  };
+  std::vector<size_t> columns;  // the result's fields, in select order
+  std::vector<Condition> conditions;
+  std::vector<Order> order_by;
+};
+
+// 3078: no table or query of that name.
+[[noreturn]] void ThrowInputTableNotFound(std::string_view name);
+
+// Resolves the query's names against `def` (case-insensitively). An
+// unknown column is taken for a parameter and fails with 3061; a text
+// column compared with a number, or a number column with a text, fails
+// with 3464.
+BoundQuery Bind(const SelectQuery& query, const TableDef& def);
+
+// The rows the query returns, in its order: storage order, stably sorted by
+// ORDER BY. Equalities are answered through the table's indexes.
+std::vector<RowId> Execute(const BoundQuery& query, TableRows& rows);
+
+}  // namespace jet
+
+#endif  // JET_QUERY_EXEC_H_

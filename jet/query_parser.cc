@@ -1,0 +1,318 @@
+#include "jet/query_parser.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+
+namespace jet {
+namespace {
+
+constexpr int kMaxNesting = 200;  // hostile texts must not exhaust the stack
+
+enum class TokenKind { kIdent, kString, kNumber, kSymbol, kEnd };
+
+struct Token {
+  TokenKind kind = TokenKind::kEnd;
+  std::string text;  // identifier, string contents, number text or symbol
+  bool bracketed = false;
+};
+
+[[noreturn]] void SyntaxError(std::string_view sql) {
+  throw base::RuntimeError(
+      base::err::kSyntaxInQuery, "DAO.Database",
+      "Syntax error in query expression '" + std::string(sql) + "'.");
+}
+
+[[noreturn]] void UnknownName() {
+  throw base::RuntimeError(base::err::kTooFewParameters, "DAO.Database",
+                           "Too few parameters. Expected 1.");
+}
+
+std::vector<Token> Tokenize(std::string_view sql) {
+  std::vector<Token> out;
+  size_t i = 0;
+  while (i < sql.size()) {
+    char c = sql[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      ++i;
+    } else if (c == '"' || c == '\'') {
+      // A doubled quote inside the string stands for one quote.
+      Token t{TokenKind::kString, "", false};
+      ++i;
+      bool closed = false;
+      while (i < sql.size()) {
+        if (sql[i] == c) {
+          if (i + 1 < sql.size() && sql[i + 1] == c) {
+            t.text += c;
+            i += 2;
+            continue;
+          }
+          ++i;
+          closed = true;
+          break;
+        }
+        t.text += sql[i++];
+      }
+      if (!closed) SyntaxError(sql);
+      out.push_back(std::move(t));
+    } else if (c == '[') {
+      size_t end = sql.find(']', i + 1);
+      if (end == std::string_view::npos || end == i + 1) SyntaxError(sql);
+      out.push_back({TokenKind::kIdent, std::string(sql.substr(i + 1, end - i - 1)), true});
+      i = end + 1;
+    } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+               (c == '.' && i + 1 < sql.size() &&
+                std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+      size_t start = i;
+      while (i < sql.size() && (std::isdigit(static_cast<unsigned char>(sql[i])) || sql[i] == '.')) ++i;
+      if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
+        if (j < sql.size() && std::isdigit(static_cast<unsigned char>(sql[j]))) {
+          i = j;
+          while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i]))) ++i;
+        }
+      }
+      out.push_back({TokenKind::kNumber, std::string(sql.substr(start, i - start)), false});
+    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
+               static_cast<unsigned char>(c) >= 0x80) {
+      size_t start = i;
+      while (i < sql.size() &&
+             (std::isalnum(static_cast<unsigned char>(sql[i])) || sql[i] == '_' ||
+              static_cast<unsigned char>(sql[i]) >= 0x80)) {
+        ++i;
+      }
+      out.push_back({TokenKind::kIdent, std::string(sql.substr(start, i - start)), false});
+    } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
+      out.push_back({TokenKind::kSymbol, std::string(1, c), false});
+      ++i;
+    } else {
+      SyntaxError(sql);
+    }
+  }
+  out.push_back({TokenKind::kEnd, "", false});
+  return out;
+}
+
+// The WHERE clause as a small tree before it is flattened.
+struct Node {
+  enum class Kind { kColumn, kLiteral, kEquals, kAnd } kind;
+  std::string column;
+  base::Value literal;
+  std::unique_ptr<Node> left, right;
+};
+
+struct ColumnRef {
+  std::string qualifier;  // empty when not qualified
+  std::string name;       // "*" for table.*
+};
+
+class Parser {
+ public:
+  explicit Parser(std::string_view sql) : sql_(sql), tokens_(Tokenize(sql)) {}
+
+  SelectQuery Parse() {
+    SelectQuery q;
+    ExpectKeyword("SELECT");
+    std::vector<ColumnRef> selected;
+    if (IsSymbol("*")) {
+      Next();
+      q.all_columns = true;
+    } else {
+      do {
+        selected.push_back(ParseColumnRef(true));
+      } while (AcceptSymbol(","));
+    }
+    ExpectKeyword("FROM");
+    q.table = ExpectIdent();
+    for (const ColumnRef& ref : selected) {
+      CheckQualifier(ref, q.table);
+      if (ref.name == "*") {
+        if (selected.size() != 1) SyntaxError(sql_);
+        q.all_columns = true;
+      } else {
+        q.columns.push_back(ref.name);
+      }
+    }
+    if (AcceptKeyword("WHERE")) {
+      std::unique_ptr<Node> where = ParseAnd(0);
+      Flatten(*where, q);
+    }
+    if (AcceptKeyword("ORDER")) {
+      ExpectKeyword("BY");
+      do {
+        ColumnRef ref = ParseColumnRef(false);
+        CheckQualifier(ref, q.table);
+        QueryOrder order{ref.name, false};
+        if (AcceptKeyword("DESC")) {
+          order.descending = true;
+        } else {
+          AcceptKeyword("ASC");
+        }
+        q.order_by.push_back(std::move(order));
+      } while (AcceptSymbol(","));
+    }
+    AcceptSymbol(";");
+    if (Peek().kind != TokenKind::kEnd) SyntaxError(sql_);
+    return q;
+  }
+
+ private:
+  const Token& Peek() const { return tokens_[pos_]; }
+  const Token& Next() {
+    const Token& t = tokens_[pos_];
+    if (pos_ + 1 < tokens_.size()) ++pos_;
+    return t;
+  }
+  bool IsSymbol(std::string_view s) const {
+    return Peek().kind == TokenKind::kSymbol && Peek().text == s;
+  }
+  bool AcceptSymbol(std::string_view s) {
+    if (!IsSymbol(s)) return false;
+    Next();
+    return true;
+  }
+  void ExpectSymbol(std::string_view s) {
+    if (!AcceptSymbol(s)) SyntaxError(sql_);
+  }
+  // Keywords are ASCII, so an ASCII comparison is enough (and cheap: the
+  // program sends one query per row).
+  bool IsKeyword(std::string_view k) const {
+    const Token& t = Peek();
+    if (t.kind != TokenKind::kIdent || t.bracketed || t.text.size() != k.size()) {
+      return false;
+    }
+    for (size_t i = 0; i < k.size(); ++i) {
+      char c = t.text[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      if (c != k[i]) return false;
+    }
+    return true;
+  }
+  bool AcceptKeyword(std::string_view k) {
+    if (!IsKeyword(k)) return false;
+    Next();
+    return true;
+  }
+  void ExpectKeyword(std::string_view k) {
+    if (!AcceptKeyword(k)) SyntaxError(sql_);
+  }
+  std::string ExpectIdent() {
+    if (Peek().kind != TokenKind::kIdent) SyntaxError(sql_);
+    return Next().text;
+  }
+
+  ColumnRef ParseColumnRef(bool allow_star) {
+    ColumnRef ref;
+    ref.name = ExpectIdent();
+    if (AcceptSymbol(".")) {
+      ref.qualifier = ref.name;
+      if (allow_star && AcceptSymbol("*")) {
+        ref.name = "*";
+      } else {
+        ref.name = ExpectIdent();
+      }
+    }
+    return ref;
+  }
+
+  static void CheckQualifier(const ColumnRef& ref, const std::string& table) {
+    // A name qualified by another table is a parameter to Jet.
+    if (!ref.qualifier.empty() && !base::EqualsIgnoreCase(ref.qualifier, table)) {
+      UnknownName();
+    }
+  }
+
+  std::unique_ptr<Node> ParseAnd(int depth) {
+    if (depth > kMaxNesting) SyntaxError(sql_);
+    std::unique_ptr<Node> left = ParseEquals(depth);
+    while (AcceptKeyword("AND")) {
+      auto node = std::make_unique<Node>();
+      node->kind = Node::Kind::kAnd;
+      node->left = std::move(left);
+      node->right = ParseEquals(depth);
+      left = std::move(node);
+    }
+    return left;
+  }
+
+  std::unique_ptr<Node> ParseEquals(int depth) {
+    std::unique_ptr<Node> left = ParsePrimary(depth);
+    if (!AcceptSymbol("=")) return left;
+    auto node = std::make_unique<Node>();
+    node->kind = Node::Kind::kEquals;
+    node->left = std::move(left);
+    node->right = ParsePrimary(depth);
+    return node;
+  }
+
+  std::unique_ptr<Node> ParsePrimary(int depth) {
+    auto node = std::make_unique<Node>();
+    if (AcceptSymbol("(")) {
+      node = ParseAnd(depth + 1);
+      ExpectSymbol(")");
+      return node;
+    }
+    const Token& t = Peek();
+    if (t.kind == TokenKind::kString) {
+      node->kind = Node::Kind::kLiteral;
+      node->literal = base::Value::Text(Next().text);
+    } else if (t.kind == TokenKind::kNumber || IsSymbol("-")) {
+      bool negative = AcceptSymbol("-");
+      if (Peek().kind != TokenKind::kNumber) SyntaxError(sql_);
+      std::string text = Next().text;
+      char* end = nullptr;
+      double v = std::strtod(text.c_str(), &end);
+      if (end != text.c_str() + text.size()) SyntaxError(sql_);
+      node->kind = Node::Kind::kLiteral;
+      node->literal = base::Value::Double(negative ? -v : v);
+    } else if (t.kind == TokenKind::kIdent && !IsKeyword("AND") &&
+               !IsKeyword("ORDER") && !IsKeyword("WHERE")) {
+      node->kind = Node::Kind::kColumn;
+      ColumnRef ref = ParseColumnRef(false);
+      pending_qualifiers_.push_back(ref);
+      node->column = ref.name;
+    } else {
+      SyntaxError(sql_);
+    }
+    return node;
+  }
+
+  void Flatten(const Node& node, SelectQuery& q) {
+    for (const ColumnRef& ref : pending_qualifiers_) CheckQualifier(ref, q.table);
+    pending_qualifiers_.clear();
+    FlattenInto(node, q);
+  }
+
+  void FlattenInto(const Node& node, SelectQuery& q) {
+    if (node.kind == Node::Kind::kAnd) {
+      FlattenInto(*node.left, q);
+      FlattenInto(*node.right, q);
+      return;
+    }
+    if (node.kind != Node::Kind::kEquals) SyntaxError(sql_);
+    const Node* column = node.left.get();
+    const Node* literal = node.right.get();
+    if (column->kind == Node::Kind::kLiteral) std::swap(column, literal);
+    if (column->kind != Node::Kind::kColumn ||
+        literal->kind != Node::Kind::kLiteral) {
+      SyntaxError(sql_);
+    }
+    q.conditions.push_back({column->column, literal->literal});
+  }
+
+  std::string_view sql_;
+  std::vector<Token> tokens_;
+  size_t pos_ = 0;
+  std::vector<ColumnRef> pending_qualifiers_;
+};
+
+}  // namespace
+
+SelectQuery ParseSelect(std::string_view sql) { return Parser(sql).Parse(); }
+
+}  // namespace jet

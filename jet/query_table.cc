@@ -1,0 +1,119 @@
+#include "jet/query_table.h"
+
+#include <algorithm>
+
+#include "jet/query_key.h"
+
+namespace jet {
+
+TableRows::TableRows(std::shared_ptr<const TableDef> def, std::vector<Row> rows)
+    : def_(std::move(def)), indexes_(def_->columns.size()) {
+  for (Row& row : rows) {
+    row.values.resize(def_->columns.size());
+    rows_.emplace(row.id, std::move(row.values));
+  }
+}
+
+std::shared_ptr<const std::vector<RowId>> TableRows::Ids() {
+  if (!ids_) {
+    auto ids = std::make_shared<std::vector<RowId>>();
+    ids->reserve(rows_.size());
+    for (const auto& entry : rows_) ids->push_back(entry.first);
+    ids_ = std::move(ids);
+  }
+  return ids_;
+}
+
+const std::vector<base::Value>* TableRows::Find(RowId id) const {
+  auto it = rows_.find(id);
+  return it == rows_.end() ? nullptr : &it->second;
+}
+
+const std::vector<RowId>& TableRows::Lookup(size_t column,
+                                            const std::string& key) {
+  static const std::vector<RowId> kNone;
+  if (column >= indexes_.size()) return kNone;
+  std::unique_ptr<Index>& index = indexes_[column];
+  if (!index) {
+    index = std::make_unique<Index>();
+    // Rows come in storage order, so every list starts out sorted.
+    for (const auto& [id, values] : rows_) {
+      std::optional<std::string> k = EqualityKey(values[column]);
+      if (k) (*index)[*k].push_back(id);
+    }
+  }
+  auto it = index->find(key);
+  return it == index->end() ? kNone : it->second;
+}
+
+void TableRows::AddToIndexes(RowId id, const std::vector<base::Value>& values) {
+  for (size_t c = 0; c < indexes_.size(); ++c) {
+    if (!indexes_[c]) continue;
+    std::optional<std::string> k = EqualityKey(values[c]);
+    if (!k) continue;
+    std::vector<RowId>& ids = (*indexes_[c])[*k];
+    ids.insert(std::upper_bound(ids.begin(), ids.end(), id, RowIdLess()), id);
+  }
+}
+
+void TableRows::RemoveFromIndexes(RowId id,
+                                  const std::vector<base::Value>& values) {
+  for (size_t c = 0; c < indexes_.size(); ++c) {
+    if (!indexes_[c]) continue;
+    std::optional<std::string> k = EqualityKey(values[c]);
+    if (!k) continue;
+    auto it = indexes_[c]->find(*k);
+    if (it == indexes_[c]->end()) continue;
+    std::erase(it->second, id);
+    if (it->second.empty()) indexes_[c]->erase(it);
+  }
+}
+
+void TableRows::Insert(RowId id, std::vector<base::Value> values) {
+  values.resize(def_->columns.size());
+  Erase(id);  // a reused slot replaces whatever the cache still had there
+  AddToIndexes(id, values);
+  rows_.emplace(id, std::move(values));
+  ids_.reset();
+}
+
+void TableRows::Update(RowId id, RowId moved_to,
+                       std::vector<base::Value> values) {
+  auto it = rows_.find(id);
+  if (!(moved_to == id) || it == rows_.end()) {
+    Erase(id);
+    Insert(moved_to, std::move(values));
+    return;
+  }
+  // Same place: only the indexes of changed columns need work.
+  values.resize(def_->columns.size());
+  std::vector<base::Value>& old = it->second;
+  for (size_t c = 0; c < indexes_.size(); ++c) {
+    if (!indexes_[c] || old[c] == values[c]) continue;
+    std::optional<std::string> before = EqualityKey(old[c]);
+    std::optional<std::string> after = EqualityKey(values[c]);
+    if (before == after) continue;
+    if (before) {
+      auto entry = indexes_[c]->find(*before);
+      if (entry != indexes_[c]->end()) {
+        std::erase(entry->second, id);
+        if (entry->second.empty()) indexes_[c]->erase(entry);
+      }
+    }
+    if (after) {
+      std::vector<RowId>& ids = (*indexes_[c])[*after];
+      ids.insert(std::upper_bound(ids.begin(), ids.end(), id, RowIdLess()), id);
+    }
+  }
+  old = std::move(values);
+}
+
+void TableRows::Erase(RowId id) {
+  auto it = rows_.find(id);
+  if (it == rows_.end()) return;
+  RemoveFromIndexes(id, it->second);
+  rows_.erase(it);
+  ids_.reset();
+}
+
+}  // namespace jet
