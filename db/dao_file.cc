@@ -1,0 +1,133 @@
+#include "db/dao_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/text.h"
+#include "db/dao_errors.h"
+#include "jet/query_exec.h"
+
+namespace dao_jet {
+namespace {
+
+constexpr size_t kMaxKeptFiles = 16;
+
+int64_t Nanoseconds(const timespec& t) {
+  return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim),
+                      Nanoseconds(st.st_ctim)};
+}
+
+OpenFile::OpenFile(std::string path, FileIdentity identity,
+                   std::shared_ptr<ChangeWatch> watch, int token)
+    : path_(std::move(path)),
+      identity_(identity),
+      watch_(std::move(watch)),
+      token_(token),
+      reader_(jet::Database::Open(path_)) {}
+
+const std::string* OpenFile::TableName(std::string_view table) const {
+  const jet::TableEntry* entry = reader_->catalog().FindTable(table);
+  return entry ? &entry->name : nullptr;
+}
+
+std::shared_ptr<jet::TableRows> OpenFile::Rows(std::string_view table) {
+  auto known = spellings_.find(table);
+  if (known != spellings_.end()) return known->second;
+  const std::string* name = TableName(table);
+  if (!name) jet::ThrowInputTableNotFound(table);
+  std::string key = base::UpperCase(*name);
+  auto it = tables_.find(key);
+  if (it == tables_.end()) {
+    auto rows = std::make_shared<jet::TableRows>(reader_->SharedTableDef(*name),
+                                                 reader_->ReadRows(*name));
+    it = tables_.emplace(std::move(key), std::move(rows)).first;
+  }
+  spellings_.emplace(std::string(table), it->second);
+  return it->second;
+}
+
+bool OpenFile::IsCurrent(std::string_view table,
+                         const jet::TableRows* rows) const {
+  auto it = tables_.find(base::UpperCase(table));
+  return it != tables_.end() && it->second.get() == rows;
+}
+
+Storage& OpenFile::storage() {
+  if (!storage_) {
+    if (::access(path_.c_str(), W_OK) != 0) {
+      Throw(kReadOnly, kSourceDatabase,
+            "Cannot update. Database or object is read-only.");
+    }
+    storage_ = OpenStorage(path_);
+  }
+  return *storage_;
+}
+
+void OpenFile::ChangedStructure() {
+  dirty_ = true;
+  reader_ = storage().OpenReader();
+  spellings_.clear();
+  for (auto it = tables_.begin(); it != tables_.end();) {
+    const jet::TableEntry* entry = reader_->catalog().FindTable(it->first);
+    if (!entry || entry->tdef_page != it->second->def().tdef_page) {
+      it = tables_.erase(it);
+    } else {
+      it->second->SetDef(reader_->SharedTableDef(entry->name));
+      ++it;
+    }
+  }
+}
+
+void OpenFile::Flush() {
+  if (!dirty_ || !storage_) return;
+  bool changed_behind =
+      IdentityOf(path_) != identity_ || watch_->Changed(token_);
+  storage_->Flush(changed_behind);
+  dirty_ = false;
+  // What the watch saw now was our own writing (the file may also be a new
+  // one in the old one's place).
+  token_ = watch_->Watch(path_);
+  watch_->Clear(token_);
+  if (std::optional<FileIdentity> now = IdentityOf(path_)) identity_ = *now;
+}
+
+std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
+  std::optional<FileIdentity> identity = IdentityOf(path);
+  if (!identity) {
+    Throw(base::err::kCannotOpenFile, kSourceWorkspace,
+          "Could not find file '" + path + "'.");
+  }
+  if (::access(path.c_str(), R_OK) != 0) {
+    Throw(base::err::kCouldNotUseFile, kSourceWorkspace,
+          "The Microsoft Jet database engine cannot open the file '" + path +
+              "'.  It is already opened exclusively by another user, or you "
+              "need permission to view its data.");
+  }
+  auto it = files_.find(path);
+  if (it != files_.end() && it->second->identity() == *identity &&
+      !watch_->Changed(it->second->token())) {
+    return it->second;
+  }
+  // Watch first, then read: a change made meanwhile shows at the next open.
+  int token = watch_->Watch(path);
+  watch_->Clear(token);
+  auto file = std::make_shared<OpenFile>(path, *identity, watch_, token);
+  files_[path] = file;
+  if (files_.size() > kMaxKeptFiles) {
+    // Forget files no Database object holds any more.
+    std::erase_if(files_, [&](const auto& entry) {
+      return entry.second.use_count() == 1 && entry.first != path;
+    });
+  }
+  return file;
+}
+
+}  // namespace dao_jet

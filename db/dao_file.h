@@ -1,0 +1,102 @@
+#ifndef DB_DAO_FILE_H_
+#define DB_DAO_FILE_H_
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "db/dao_storage.h"
+#include "db/dao_watch.h"
+#include "jet/database.h"
+#include "jet/query_table.h"
+
+namespace dao_jet {
+
+// What tells one state of a file on disk from another: any write, copy or
+// replacement changes at least one of these.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t mtime_ns = 0;
+  int64_t ctime_ns = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// nullopt when there is no such file.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// One database file as the engine holds it open: the reader, the decoded
+// rows of the tables used so far (the authority for their contents once
+// loaded) and, from the first change on, the writer's storage. Shared by
+// every Database object on the file, and kept by the engine after the last
+// Close for as long as the file on disk stays the same.
+class OpenFile {
+ public:
+  // Fails like opening the file for reading (3024, 3343, 3049). `watch`
+  // follows the file under `token`.
+  OpenFile(std::string path, FileIdentity identity,
+           std::shared_ptr<ChangeWatch> watch, int token);
+
+  const std::string& path() const { return path_; }
+  const FileIdentity& identity() const { return identity_; }
+  int token() const { return token_; }
+  jet::Database& reader() { return *reader_; }
+
+  // The rows of a table by name, case-insensitively (3078 when missing).
+  std::shared_ptr<jet::TableRows> Rows(std::string_view table);
+  // Whether `rows` are still the rows of that table (not of one dropped
+  // since).
+  bool IsCurrent(std::string_view table, const jet::TableRows* rows) const;
+  // The stored name of a table, or nullptr.
+  const std::string* TableName(std::string_view table) const;
+
+  // The writer, opened on first use; every call through it must be
+  // followed by Changed or ChangedStructure.
+  Storage& storage();
+  // Rows were written.
+  void Changed() { dirty_ = true; }
+  // Tables were created, dropped or renamed: re-reads the catalog and table
+  // definitions; rows already loaded stay (a dropped table's go).
+  void ChangedStructure();
+
+  // Puts every change into the file (Database.Close).
+  void Flush();
+
+ private:
+  std::string path_;
+  FileIdentity identity_;
+  std::shared_ptr<ChangeWatch> watch_;  // shared: a Database may outlive
+                                        // the engine
+  int token_;
+  std::unique_ptr<jet::Database> reader_;
+  std::unique_ptr<Storage> storage_;
+  // By upper-cased stored name, and by the spellings asked for (the
+  // program repeats the same name once per row).
+  std::map<std::string, std::shared_ptr<jet::TableRows>> tables_;
+  std::map<std::string, std::shared_ptr<jet::TableRows>, std::less<>>
+      spellings_;
+  bool dirty_ = false;
+};
+
+// The engine's open files, by path; an entry is served only while the file
+// still has the identity it had when the engine last read or wrote it and
+// nobody else has touched it since.
+class OpenFiles {
+ public:
+  // 3024 when the file does not exist; reading failures as OpenFile.
+  std::shared_ptr<OpenFile> Open(const std::string& path);
+
+ private:
+  std::shared_ptr<ChangeWatch> watch_ = std::make_shared<ChangeWatch>();
+  std::map<std::string, std::shared_ptr<OpenFile>> files_;
+};
+
+}  // namespace dao_jet
+
+#endif  // DB_DAO_FILE_H_

@@ -1,0 +1,136 @@
+// The DAO-shaped layer on our Jet engine: engine, workspace and database.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "db/dao.h"
+#include "db/dao_errors.h"
+#include "db/dao_file.h"
+#include "db/dao_recordset.h"
+#include "db/dao_tabledefs.h"
+#include "jet/query_exec.h"
+#include "jet/query_parser.h"
+
+namespace dao_jet {
+namespace {
+
+bool IsSelectText(const std::string& source) {
+  size_t start = source.find_first_not_of(" \t\r\n(");
+  return start != std::string::npos &&
+         base::EqualsIgnoreCase(source.substr(start, 6), "SELECT");
+}
+
+class DatabaseImpl : public dao::Database {
+ public:
+  explicit DatabaseImpl(std::shared_ptr<OpenFile> file)
+      : file_(std::move(file)), tabledefs_(MakeTableDefs(file_)) {}
+
+  ~DatabaseImpl() override {
+    // Released without Close: the changes still reach the file.
+    if (!closed_) {
+      try {
+        Close();
+      } catch (const base::RuntimeError&) {
+      }
+    }
+  }
+
+  std::shared_ptr<dao::Recordset> OpenRecordset(
+      const std::string& source) override {
+    CheckOpen();
+    auto cursor = std::make_shared<Cursor>();
+    WithSource(kSourceDatabase, [&] {
+      cursor->file = file_;
+      if (IsSelectText(source)) {
+        jet::SelectQuery query = jet::ParseSelect(source);
+        cursor->rows = file_->Rows(query.table);
+        jet::BoundQuery bound = jet::Bind(query, cursor->rows->def());
+        cursor->columns = bound.columns;
+        cursor->fixed = std::make_shared<const std::vector<jet::RowId>>(
+            jet::Execute(bound, *cursor->rows));
+        cursor->table = *file_->TableName(query.table);
+      } else {
+        cursor->rows = file_->Rows(source);
+        for (size_t i = 0; i < cursor->rows->def().columns.size(); ++i) {
+          cursor->columns.push_back(i);
+        }
+        cursor->fixed = cursor->rows->Ids();
+        cursor->table = *file_->TableName(source);
+      }
+    });
+    std::erase_if(cursors_,
+                  [](const std::weak_ptr<Cursor>& c) { return c.expired(); });
+    cursors_.push_back(cursor);
+    return MakeRecordset(std::move(cursor));
+  }
+
+  dao::TableDefs& GetTableDefs() override {
+    CheckOpen();
+    return *tabledefs_;
+  }
+
+  std::shared_ptr<dao::TableDef> CreateTableDef(
+      const std::string& name) override {
+    CheckOpen();
+    return MakeNewTableDef(name);
+  }
+
+  void Close() override {
+    CheckOpen();
+    closed_ = true;
+    for (const std::weak_ptr<Cursor>& weak : cursors_) {
+      if (std::shared_ptr<Cursor> cursor = weak.lock()) {
+        cursor->closed = true;
+        cursor->mode = Cursor::Mode::kNone;
+      }
+    }
+    cursors_.clear();
+    WithSource(kSourceDatabase, [&] { file_->Flush(); });
+  }
+
+ private:
+  void CheckOpen() const {
+    if (closed_) ThrowObjectInvalid(kSourceDatabase);
+  }
+
+  std::shared_ptr<OpenFile> file_;
+  std::unique_ptr<dao::TableDefs> tabledefs_;
+  std::vector<std::weak_ptr<Cursor>> cursors_;
+  bool closed_ = false;
+};
+
+class WorkspaceImpl : public dao::Workspace {
+ public:
+  std::shared_ptr<dao::Database> OpenDatabase(
+      const std::string& path) override {
+    return WithSource(kSourceWorkspace, [&] {
+      return std::make_shared<DatabaseImpl>(files_.Open(path));
+    });
+  }
+
+ private:
+  OpenFiles files_;
+};
+
+class DBEngineImpl : public dao::DBEngine {
+ public:
+  dao::Workspace& Workspaces(int index) override {
+    if (index != 0) ThrowItemNotFound(kSourceDBEngine);
+    return workspace_;
+  }
+
+ private:
+  WorkspaceImpl workspace_;
+};
+
+}  // namespace
+}  // namespace dao_jet
+
+namespace dao {
+
+std::unique_ptr<DBEngine> CreateDBEngine() {
+  return std::make_unique<dao_jet::DBEngineImpl>();
+}
+
+}  // namespace dao

@@ -1,0 +1,73 @@
+#include "db/dao_page_sync.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/runtime_error.h"
+#include "db/dao_errors.h"
+
+namespace dao_jet {
+namespace {
+
+constexpr size_t kPage = 4096;
+
+bool WritePage(int fd, const uint8_t* page, size_t at) {
+  size_t done = 0;
+  while (done < kPage) {
+    ssize_t n =
+        ::pwrite(fd, page + done, kPage - done, static_cast<off_t>(at + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void PageSync::Write(const std::string& path, const std::vector<uint8_t>& image,
+                     const std::optional<std::vector<uint32_t>>& dirty,
+                     bool everything) {
+  if (everything) all_ = true;
+  const size_t pages = image.size() / kPage;
+  std::vector<uint32_t> changed;
+  if (dirty && !all_) {
+    for (uint32_t n : *dirty) {
+      if (n < pages) changed.push_back(n);
+    }
+  } else {
+    for (uint32_t n = 0; n < pages; ++n) {
+      size_t at = size_t{n} * kPage;
+      if (all_ || at + kPage > on_disk_.size() ||
+          std::memcmp(image.data() + at, on_disk_.data() + at, kPage) != 0) {
+        changed.push_back(n);
+      }
+    }
+  }
+  if (changed.empty()) return;
+  auto failed = [&] {
+    all_ = true;
+    Throw(base::err::kDeviceIoError, kSourceDatabase,
+          "Writing '" + path + "' failed.");
+  };
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) failed();
+  for (uint32_t n : changed) {
+    size_t at = size_t{n} * kPage;
+    if (!WritePage(fd, image.data() + at, at)) {
+      ::close(fd);
+      failed();
+    }
+    if (!dirty) {
+      if (on_disk_.size() < at + kPage) on_disk_.resize(at + kPage);
+      std::memcpy(on_disk_.data() + at, image.data() + at, kPage);
+    }
+  }
+  if (::close(fd) != 0) failed();
+  all_ = false;
+}
+
+}  // namespace dao_jet

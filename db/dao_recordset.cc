@@ -1,0 +1,220 @@
+#include "db/dao_recordset.h"
+
+#include "base/text.h"
+#include "db/dao_convert.h"
+#include "db/dao_errors.h"
+#include "jet/dao_type.h"
+#include "jet/query_key.h"
+
+namespace dao_jet {
+
+void Cursor::CheckOpen() const {
+  if (closed) ThrowObjectInvalid(kSourceRecordset);
+}
+
+void Cursor::Replace(size_t i, jet::RowId id) {
+  if (i >= fixed->size()) {
+    added[i - fixed->size()] = id;
+  } else if (!((*fixed)[i] == id)) {
+    auto copy = std::make_shared<std::vector<jet::RowId>>(*fixed);
+    (*copy)[i] = id;
+    fixed = std::move(copy);
+  }
+}
+
+const std::vector<base::Value>& Cursor::CurrentValues() const {
+  if (current >= Count()) ThrowNoCurrentRecord(kSourceField);
+  const std::vector<base::Value>* values = rows->Find(At(current));
+  if (!values) Throw(kRecordDeleted, kSourceField, "Record is deleted.");
+  return *values;
+}
+
+namespace {
+
+// A field of the record set's current row.
+class RecordsetField : public dao::Field {
+ public:
+  RecordsetField(std::shared_ptr<Cursor> cursor, size_t column)
+      : cursor_(std::move(cursor)), column_(column) {}
+
+  std::string Name() const override { return Column().name; }
+  void SetName(const std::string&) override {
+    Throw(kReadOnly, kSourceField,
+          "Cannot update. Database or object is read-only.");
+  }
+  int Type() const override {
+    return static_cast<int>(jet::DaoTypeOf(Column()));
+  }
+  int32_t Size() const override { return jet::DaoSizeOf(Column()); }
+  base::Value Properties(const std::string& name) const override {
+    if (base::EqualsIgnoreCase(name, "Name")) return base::Value::Text(Name());
+    if (base::EqualsIgnoreCase(name, "Type")) {
+      return base::Value::Integer(static_cast<int16_t>(Type()));
+    }
+    if (base::EqualsIgnoreCase(name, "Size")) return base::Value::Long(Size());
+    Throw(kPropertyNotFound, kSourceField, "Property not found.");
+  }
+
+  base::Value GetValue() const override {
+    cursor_->CheckOpen();
+    if (cursor_->mode != Cursor::Mode::kNone) return cursor_->buffer[column_];
+    return cursor_->CurrentValues()[column_];
+  }
+
+  void SetValue(const base::Value& value) override {
+    cursor_->CheckOpen();
+    if (cursor_->mode == Cursor::Mode::kNone) {
+      Throw(base::err::kUpdateWithoutEdit, kSourceField,
+            "Update or CancelUpdate without AddNew or Edit.");
+    }
+    cursor_->buffer[column_] = ConvertForColumn(Column(), value);
+  }
+
+ private:
+  const jet::ColumnDef& Column() const {
+    cursor_->CheckOpen();
+    return cursor_->rows->def().columns[column_];
+  }
+
+  std::shared_ptr<Cursor> cursor_;
+  size_t column_;
+};
+
+class RecordsetFields : public dao::Fields {
+ public:
+  explicit RecordsetFields(std::shared_ptr<Cursor> cursor)
+      : cursor_(std::move(cursor)) {}
+
+  int32_t Count() const override {
+    cursor_->CheckOpen();
+    return static_cast<int32_t>(cursor_->columns.size());
+  }
+  std::shared_ptr<dao::Field> Item(int32_t index) override {
+    cursor_->CheckOpen();
+    if (index < 0 || static_cast<size_t>(index) >= cursor_->columns.size()) {
+      ThrowItemNotFound(kSourceFields);
+    }
+    return std::make_shared<RecordsetField>(cursor_, cursor_->columns[index]);
+  }
+  std::shared_ptr<dao::Field> Item(const std::string& name) override {
+    cursor_->CheckOpen();
+    const jet::TableDef& def = cursor_->rows->def();
+    for (size_t column : cursor_->columns) {
+      if (jet::SameName(def.columns[column].name, name)) {
+        return std::make_shared<RecordsetField>(cursor_, column);
+      }
+    }
+    ThrowItemNotFound(kSourceFields);
+  }
+  void Append(const std::shared_ptr<dao::Field>&) override {
+    cursor_->CheckOpen();
+    ThrowInvalidOperation(kSourceFields);
+  }
+  void Refresh() override { cursor_->CheckOpen(); }
+
+ private:
+  std::shared_ptr<Cursor> cursor_;
+};
+
+class RecordsetImpl : public dao::Recordset {
+ public:
+  explicit RecordsetImpl(std::shared_ptr<Cursor> cursor)
+      : cursor_(std::move(cursor)), fields_(cursor_) {}
+
+  int32_t RecordCount() const override {
+    cursor_->CheckOpen();
+    return static_cast<int32_t>(cursor_->Count());
+  }
+  bool IsEOF() const override {
+    cursor_->CheckOpen();
+    return cursor_->current >= cursor_->Count();
+  }
+  void MoveFirst() override {
+    cursor_->CheckOpen();
+    cursor_->mode = Cursor::Mode::kNone;
+    if (cursor_->Count() == 0) ThrowNoCurrentRecord(kSourceRecordset);
+    cursor_->current = 0;
+  }
+  void MoveNext() override {
+    cursor_->CheckOpen();
+    cursor_->mode = Cursor::Mode::kNone;
+    if (cursor_->current >= cursor_->Count()) {
+      ThrowNoCurrentRecord(kSourceRecordset);
+    }
+    ++cursor_->current;
+  }
+  dao::Fields& GetFields() override {
+    cursor_->CheckOpen();
+    return fields_;
+  }
+
+  void AddNew() override {
+    cursor_->CheckOpen();
+    // A pending AddNew or Edit is dropped, as DAO does.
+    cursor_->buffer.assign(cursor_->rows->def().columns.size(),
+                           base::Value::Null());
+    for (size_t c = 0; c < cursor_->buffer.size(); ++c) {
+      cursor_->buffer[c] =
+          ConvertForColumn(cursor_->rows->def().columns[c], base::Value());
+    }
+    cursor_->mode = Cursor::Mode::kAddNew;
+  }
+
+  void Edit() override {
+    cursor_->CheckOpen();
+    cursor_->mode = Cursor::Mode::kNone;
+    cursor_->buffer =
+        WithSource(kSourceRecordset, [&] { return cursor_->CurrentValues(); });
+    cursor_->mode = Cursor::Mode::kEdit;
+  }
+
+  void Update() override {
+    cursor_->CheckOpen();
+    Cursor& c = *cursor_;
+    if (c.mode == Cursor::Mode::kNone) {
+      Throw(base::err::kUpdateWithoutEdit, kSourceRecordset,
+            "Update or CancelUpdate without AddNew or Edit.");
+    }
+    if (!c.file->IsCurrent(c.table, c.rows.get())) {
+      ThrowObjectInvalid(kSourceRecordset);  // its table was dropped
+    }
+    WithSource(kSourceRecordset, [&] {
+      Storage& storage = c.file->storage();
+      if (c.mode == Cursor::Mode::kAddNew) {
+        jet::RowId id = storage.InsertRow(c.table, c.buffer);
+        c.file->Changed();
+        c.rows->Insert(id, c.buffer);
+        // The new row joins the set at its end; the position stays.
+        bool at_end = c.current >= c.Count();
+        c.added.push_back(id);
+        if (at_end) c.current = c.Count();
+      } else {
+        jet::RowId id = c.At(c.current);
+        jet::RowId moved_to = storage.UpdateRow(c.table, id, c.buffer);
+        c.file->Changed();
+        c.rows->Update(id, moved_to, c.buffer);
+        c.Replace(c.current, moved_to);
+      }
+    });
+    c.mode = Cursor::Mode::kNone;
+    c.buffer.clear();
+  }
+
+  void Close() override {
+    cursor_->CheckOpen();
+    cursor_->closed = true;
+    cursor_->mode = Cursor::Mode::kNone;
+  }
+
+ private:
+  std::shared_ptr<Cursor> cursor_;
+  RecordsetFields fields_;
+};
+
+}  // namespace
+
+std::shared_ptr<dao::Recordset> MakeRecordset(std::shared_ptr<Cursor> cursor) {
+  return std::make_shared<RecordsetImpl>(std::move(cursor));
+}
+
+}  // namespace dao_jet

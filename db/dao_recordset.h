@@ -1,0 +1,50 @@
+#ifndef DB_DAO_RECORDSET_H_
+#define DB_DAO_RECORDSET_H_
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/dao.h"
+#include "db/dao_file.h"
+#include "jet/query_table.h"
+
+namespace dao_jet {
+
+// What a record set and its fields share: the rows it visits (fixed when it
+// opens, plus the rows added through it), the position, and the row being
+// built by AddNew or Edit.
+struct Cursor {
+  enum class Mode { kNone, kAddNew, kEdit };
+
+  std::shared_ptr<OpenFile> file;
+  std::string table;  // stored name
+  std::shared_ptr<jet::TableRows> rows;
+  std::vector<size_t> columns;  // the fields' positions in the table
+  // The rows: those fixed at the open (shared with the table's own list
+  // while nothing changes it), then those added through this set.
+  std::shared_ptr<const std::vector<jet::RowId>> fixed;
+  std::vector<jet::RowId> added;
+  size_t current = 0;  // == Count() at the end
+  Mode mode = Mode::kNone;
+  std::vector<base::Value> buffer;  // whole row, table column order
+  bool closed = false;
+
+  void CheckOpen() const;
+  size_t Count() const { return fixed->size() + added.size(); }
+  jet::RowId At(size_t i) const {
+    return i < fixed->size() ? (*fixed)[i] : added[i - fixed->size()];
+  }
+  void Replace(size_t i, jet::RowId id);
+  // The stored values of the current row (3021 at the end, 3167 when the
+  // row is gone).
+  const std::vector<base::Value>& CurrentValues() const;
+};
+
+// A table-type record set or a dynaset over `cursor`.
+std::shared_ptr<dao::Recordset> MakeRecordset(std::shared_ptr<Cursor> cursor);
+
+}  // namespace dao_jet
+
+#endif  // DB_DAO_RECORDSET_H_

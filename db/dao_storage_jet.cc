@@ -1,0 +1,135 @@
+// Storage on the engine's writer (jet::DatabaseWriter): the file held in
+// memory; Flush writes the changed pages into the file in place, so a Close
+// after a one-row change writes a page or two instead of the whole file.
+#include "base/runtime_error.h"
+#include "db/dao.h"
+#include "db/dao_errors.h"
+#include "db/dao_page_sync.h"
+#include "db/dao_storage.h"
+#include "jet/database_write.h"
+#include "jet/format.h"
+
+namespace dao_jet {
+namespace {
+
+uint8_t StoredType(int dao_type) {
+  namespace f = jet::format;
+  switch (dao_type) {
+    case dao::dbBoolean:
+      return f::kTypeBoolean;
+    case dao::dbByte:
+      return f::kTypeByte;
+    case dao::dbInteger:
+      return f::kTypeInteger;
+    case dao::dbLong:
+      return f::kTypeLong;
+    case dao::dbCurrency:
+      return f::kTypeCurrency;
+    case dao::dbSingle:
+      return f::kTypeSingle;
+    case dao::dbDouble:
+      return f::kTypeDouble;
+    case dao::dbDate:
+      return f::kTypeDate;
+    case dao::dbBinary:
+      return f::kTypeBinary;
+    case dao::dbText:
+      return f::kTypeText;
+    case dao::dbLongBinary:
+      return f::kTypeOle;
+    case dao::dbMemo:
+      return f::kTypeMemo;
+    case dao::dbGUID:
+      return f::kTypeGuid;
+    case dao::dbDecimal:
+      return f::kTypeNumeric;
+  }
+  Throw(3259, kSourceTableDefs, "Invalid field data type.");
+}
+
+class JetStorage : public Storage {
+ public:
+  explicit JetStorage(const std::string& path)
+      : path_(path),
+        writer_(jet::DatabaseWriter::Open(path)),
+        sync_(writer_->bytes()) {}
+
+  jet::RowId InsertRow(std::string_view table,
+                       std::vector<base::Value>& values) override {
+    jet::RowId id = writer_->Insert(table, ByNumber(table, values));
+    const jet::TableDef& def = writer_->Def(table);
+    for (size_t i = 0; i < def.columns.size() && i < values.size(); ++i) {
+      const jet::ColumnDef& c = def.columns[i];
+      if ((c.flags & jet::format::kColFlagAutoNumber) &&
+          c.type == jet::format::kTypeLong &&
+          (values[i].IsNull() || values[i].IsEmpty())) {
+        values[i] =
+            base::Value::Long(static_cast<int32_t>(def.last_autonumber));
+      }
+    }
+    return id;
+  }
+
+  jet::RowId UpdateRow(std::string_view table, jet::RowId id,
+                       const std::vector<base::Value>& values) override {
+    writer_->Update(table, id, ByNumber(table, values));
+    return id;  // a row that moves keeps its id
+  }
+
+  void CreateTable(const std::string& name,
+                   const std::vector<NewColumn>& columns) override {
+    std::vector<jet::FieldDesc> fields;
+    for (const NewColumn& c : columns) {
+      if (c.size < 0 || c.size > 0xFFFF) {
+        Throw(3259, kSourceTableDefs, "Invalid field data type.");
+      }
+      fields.push_back(
+          {c.name, StoredType(c.type), static_cast<uint16_t>(c.size)});
+    }
+    writer_->CreateTable(name, fields);
+  }
+
+  void DropTable(std::string_view table) override { writer_->DropTable(table); }
+
+  void RenameColumn(std::string_view table, std::string_view from,
+                    const std::string& to) override {
+    writer_->RenameColumn(table, from, to);
+  }
+
+  void Flush(bool everything) override {
+    writer_->Flush();
+    sync_.Write(path_, writer_->bytes(), DirtyPages(writer_->store()),
+                everything);
+  }
+
+  std::unique_ptr<jet::Database> OpenReader() override {
+    writer_->Flush();
+    return jet::Database::FromBytes(writer_->bytes(), path_);
+  }
+
+ private:
+  // Values in column order as the writer takes them: by column number.
+  std::vector<base::Value> ByNumber(std::string_view table,
+                                    const std::vector<base::Value>& values) {
+    const jet::TableDef& def = writer_->Def(table);
+    std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
+    for (size_t i = 0; i < def.columns.size() && i < values.size(); ++i) {
+      uint16_t n = def.columns[i].number;
+      if (by_number.size() <= n) by_number.resize(n + 1u, base::Value::Null());
+      by_number[n] = values[i];
+    }
+    return by_number;
+  }
+
+  std::string path_;
+  std::unique_ptr<jet::DatabaseWriter> writer_;
+  PageSync sync_;
+};
+
+}  // namespace
+
+std::unique_ptr<Storage> OpenStorage(const std::string& path) {
+  return std::make_unique<JetStorage>(path);
+}
+
+}  // namespace dao_jet

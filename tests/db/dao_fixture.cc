@@ -1,0 +1,86 @@
+#include "tests/db/dao_fixture.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <ostream>
+
+namespace dao_test {
+
+DaoTest::DaoTest() {
+  char pattern[] = "/tmp/dao_test_XXXXXX";
+  const char* made = ::mkdtemp(pattern);
+  if (!made) throw std::runtime_error("mkdtemp failed");
+  dir_ = made;
+}
+
+DaoTest::~DaoTest() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+std::string DaoTest::TempPath(const std::string& name) const {
+  return dir_ + "/" + name;
+}
+
+std::string DaoTest::Copy(const std::string& name) {
+  std::string to = TempPath(name);
+  std::filesystem::copy_file(std::string(DB_FIXTURES_DIR) + "/mission/" + name,
+                             to,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(to, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  return to;
+}
+
+std::shared_ptr<dao::Database> DaoTest::Open(const std::string& path) {
+  return engine_->Workspaces(0).OpenDatabase(path);
+}
+
+int ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const base::RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+base::RuntimeError CaughtError(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const base::RuntimeError& e) {
+    return e;
+  }
+  return base::RuntimeError(0, "", "");
+}
+
+std::vector<base::Value> Column(dao::Recordset& rs, const std::string& name) {
+  std::vector<base::Value> values;
+  if (rs.RecordCount() == 0) return values;
+  rs.MoveFirst();
+  while (!rs.IsEOF()) {
+    values.push_back(rs.GetFields().Item(name)->GetValue());
+    rs.MoveNext();
+  }
+  return values;
+}
+
+}  // namespace dao_test
+
+namespace base {
+
+void PrintTo(const Value& value, std::ostream* out) {
+  if (value.IsNull()) {
+    *out << "Null";
+  } else if (value.IsEmpty()) {
+    *out << "Empty";
+  } else if (value.type() == ValueType::kText) {
+    *out << '"' << value.AsText() << '"';
+  } else {
+    *out << value.ToText() << " (type " << static_cast<int>(value.type())
+         << ")";
+  }
+}
+
+}  // namespace base

@@ -1,0 +1,428 @@
+#include <stdio.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tests/db/dao_fixture.h"
+
+namespace dao_test {
+namespace {
+
+using base::Value;
+
+std::string CommandOutput(const std::string& command) {
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return "";
+  std::string out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+// What mdbtools reads from a table, as JSON lines; empty when it is not
+// installed.
+std::string MdbJson(const std::string& path, const std::string& table) {
+  if (!std::filesystem::exists("/usr/bin/mdb-json")) return "";
+  return CommandOutput("/usr/bin/mdb-json '" + path + "' '" + table + "'");
+}
+
+// The whole file as mdb-reader reads it; empty when node or the package is
+// not there.
+std::string MdbReaderDump(const std::string& path) {
+  std::string script = std::string(DB_TOOLS_DIR) + "/mdb_reader_dump.mjs";
+  if (!std::filesystem::exists("/usr/bin/node") ||
+      !std::filesystem::exists(std::string(DB_TOOLS_DIR) + "/node_modules")) {
+    return "";
+  }
+  return CommandOutput("/usr/bin/node '" + script + "' '" + path +
+                       "' 2>/dev/null");
+}
+
+void Set(dao::Recordset& rs, const std::string& field, const Value& value) {
+  rs.GetFields().Item(field)->SetValue(value);
+}
+
+Value Get(dao::Recordset& rs, const std::string& field) {
+  return rs.GetFields().Item(field)->GetValue();
+}
+
+class DaoWriteTest : public DaoTest {};
+
+TEST_F(DaoWriteTest, AddedRowReachesTheFileOnClose) {
+  std::string path = Copy("template.mdb");
+  auto db = Open(path);
+  auto rs = db->OpenRecordset("PRESET_DEFS");
+  ASSERT_EQ(rs->RecordCount(), 2);
+  rs->AddNew();
+  Set(*rs, "ID", Value::Integer(3));
+  Set(*rs, "machine_type", Value::Text("Press"));
+  Set(*rs, "var_name", Value::Text("Neu_Ä"));
+  Set(*rs, "offset_or_bitno", Value::Text(" 7 "));
+  Set(*rs, "abs_min", Value::Long(-2));
+  Set(*rs, "isBitArray", Value::Boolean(true));
+  Set(*rs, "pass", Value());
+  rs->Update();
+  EXPECT_EQ(rs->RecordCount(), 3);
+  // The position stays on the row that was current before AddNew.
+  EXPECT_EQ(Get(*rs, "ID"), Value::Long(900));
+  db->Close();
+
+  auto fresh = dao::CreateDBEngine();
+  auto again = fresh->Workspaces(0).OpenDatabase(path);
+  auto found = again->OpenRecordset(
+      "SELECT * FROM PRESET_DEFS WHERE var_name = \"neu_ä\"");
+  ASSERT_EQ(found->RecordCount(), 1);
+  EXPECT_EQ(Get(*found, "ID"), Value::Long(3));
+  EXPECT_EQ(Get(*found, "offset_or_bitno"), Value::Long(7));
+  EXPECT_EQ(Get(*found, "abs_min"), Value::Double(-2));
+  EXPECT_EQ(Get(*found, "isBitArray"), Value::Boolean(true));
+  EXPECT_EQ(Get(*found, "pass"), Value::Null());
+  EXPECT_EQ(Get(*found, "text"), Value::Null());
+  std::string json = MdbJson(path, "PRESET_DEFS");
+  if (!json.empty()) {
+    EXPECT_NE(json.find("\"var_name\":\"Neu_Ä\""), std::string::npos) << json;
+  }
+}
+
+TEST_F(DaoWriteTest, AddNewStartsOverAndChecksEachValue) {
+  auto db = Open(Copy("machinecopy.mdb"));
+  auto rs = db->OpenRecordset("PRESET_DEFS");
+  rs->AddNew();
+  Set(*rs, "ID", Value::Long(1));
+  Set(*rs, "var_name", Value::Text("first"));
+  rs->AddNew();
+  EXPECT_EQ(Get(*rs, "ID"), Value::Null());
+  EXPECT_EQ(Get(*rs, "var_name"), Value::Null());
+  EXPECT_EQ(Get(*rs, "isBitArray"), Value::Boolean(false));
+
+  base::RuntimeError e = CaughtError(
+      [&] { Set(*rs, "machine_type", Value::Text(std::string(51, 'x'))); });
+  EXPECT_EQ(e.number(), 3163);
+  EXPECT_EQ(e.source(), "DAO.Field");
+  Set(*rs, "machine_type", Value::Text(std::string(50, 'x')));
+  EXPECT_EQ(ErrorOf([&] { Set(*rs, "category_id", Value::Text("ten")); }),
+            3421);
+  Set(*rs, "var_name", Value::Text("second"));
+  rs->Update();
+  EXPECT_EQ(rs->RecordCount(), 7);
+  EXPECT_EQ(Column(*rs, "var_name").back(), Value::Text("second"));
+  EXPECT_EQ(
+      db->OpenRecordset("SELECT * FROM PRESET_DEFS WHERE var_name = \"first\"")
+          ->RecordCount(),
+      0);
+}
+
+TEST_F(DaoWriteTest, LookupsSeeRowsAddedBeforeAndAfterClose) {
+  std::string path = Copy("machinecopy.mdb");
+  const std::string query =
+      "SELECT * FROM PRESET_DEFS WHERE (((PRESET_DEFS.var_name)=\"SPEED\"))";
+  auto db = Open(path);
+  auto before = db->OpenRecordset(query);
+  EXPECT_EQ(before->RecordCount(), 2);
+  auto table = db->OpenRecordset("PRESET_DEFS");
+  for (int i = 0; i < 3; ++i) {
+    table->AddNew();
+    Set(*table, "ID", Value::Long(500 + i));
+    Set(*table, "var_name", Value::Text(i == 1 ? "other" : "speed"));
+    table->Update();
+  }
+  // A set that is already open keeps its rows; a new one sees the new rows.
+  EXPECT_EQ(before->RecordCount(), 2);
+  EXPECT_EQ(Column(*db->OpenRecordset(query), "ID"),
+            (std::vector<Value>{Value::Long(105), Value::Long(199),
+                                Value::Long(500), Value::Long(502)}));
+  db->Close();
+  auto reopened = Open(path);
+  EXPECT_EQ(reopened->OpenRecordset(query)->RecordCount(), 4);
+  reopened->Close();
+  auto fresh = dao::CreateDBEngine();
+  EXPECT_EQ(fresh->Workspaces(0)
+                .OpenDatabase(path)
+                ->OpenRecordset(query)
+                ->RecordCount(),
+            4);
+}
+
+TEST_F(DaoWriteTest, ReopeningNeverServesAFileChangedOnDisk) {
+  std::string path = Copy("machinecopy.mdb");
+  std::string legacy = Copy("legacy-machinecopy.mdb");
+  auto db = Open(path);
+  EXPECT_EQ(db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
+            "category_id");
+  db->Close();
+  // Same size, same inode, rewritten at once: only the contents differ.
+  {
+    std::ifstream in(legacy, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  db = Open(path);
+  EXPECT_EQ(db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
+            "categorie");
+  db->Close();
+  // Replaced by another file.
+  std::filesystem::copy_file(
+      std::string(DB_FIXTURES_DIR) + "/mission/template.mdb", path + ".new");
+  std::filesystem::rename(path + ".new", path);
+  db = Open(path);
+  EXPECT_EQ(db->GetTableDefs().Count(), 3);
+  std::filesystem::remove(path);
+  EXPECT_EQ(ErrorOf([&] { Open(path); }), 3024);
+}
+
+TEST_F(DaoWriteTest, TableBuiltFromAnotherTablesFields) {
+  std::string path = Copy("template.mdb");
+  auto db = Open(path);
+  auto source = db->GetTableDefs().Item("Source_PRESET_DEFS");
+  auto def = db->CreateTableDef("PRESET_NEW");
+  dao::Fields& fields = source->GetFields();
+  for (int i = 0; i < fields.Count(); ++i) {
+    auto f = fields.Item(i);
+    def->GetFields().Append(def->CreateField(f->Properties("Name").ToText(),
+                                             f->Properties("Type").ToInteger(),
+                                             f->Properties("Size").ToLong()));
+  }
+  db->GetTableDefs().Append(def);
+  EXPECT_EQ(def->GetFields().Item(4)->Name(), "var_name");
+  ASSERT_EQ(db->GetTableDefs().Count(), 4);
+  EXPECT_EQ(db->GetTableDefs().Item(3)->Name(), "PRESET_NEW");
+  auto rs = db->OpenRecordset("preset_new");
+  EXPECT_EQ(rs->RecordCount(), 0);
+  EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), 3021);
+  rs->AddNew();
+  Set(*rs, "ID", Value::Long(1));
+  Set(*rs, "text", Value::Text(std::string(255, 'y')));
+  rs->Update();
+  db->Close();
+
+  auto fresh = dao::CreateDBEngine();
+  auto again = fresh->Workspaces(0).OpenDatabase(path);
+  auto made = again->GetTableDefs().Item("PRESET_NEW");
+  for (int i = 0; i < fields.Count(); ++i) {
+    SCOPED_TRACE(i);
+    auto want = fields.Item(i);
+    auto got = made->GetFields().Item(i);
+    EXPECT_EQ(got->Name(), want->Name());
+    EXPECT_EQ(got->Type(), want->Type());
+    EXPECT_EQ(got->Size(), want->Size());
+  }
+  EXPECT_EQ(again->OpenRecordset("PRESET_NEW")->RecordCount(), 1);
+  std::string json = MdbJson(path, "PRESET_NEW");
+  if (!json.empty()) {
+    EXPECT_NE(json.find("\"ID\":1"), std::string::npos) << json;
+  }
+}
+
+}  // namespace
+}  // namespace dao_test
+
+namespace dao_test {
+namespace {
+
+using base::Value;
+
+class DaoChangeTest : public DaoTest {};
+
+TEST_F(DaoChangeTest, EditingThroughAQueryVisitsEachMatchOnce) {
+  std::string path = Copy("machinecopy.mdb");
+  auto db = Open(path);
+  auto rs = db->OpenRecordset(
+      "SELECT PRESET_DEFS.* From PRESET_DEFS WHERE "
+      "(((PRESET_DEFS.Var_Name)=\"speed\"))");
+  int visited = 0;
+  while (!rs->IsEOF()) {
+    rs->Edit();
+    // The new name does not match the condition any more; the set is fixed.
+    rs->GetFields()
+        .Item("var_name")
+        ->SetValue(Value::Text("Speed_renamed_to_a_longer_name_" +
+                               std::to_string(visited)));
+    rs->Update();
+    // The current row is read fresh.
+    EXPECT_EQ(rs->GetFields().Item("var_name")->GetValue(),
+              Value::Text("Speed_renamed_to_a_longer_name_" +
+                          std::to_string(visited)));
+    rs->MoveNext();
+    ++visited;
+  }
+  EXPECT_EQ(visited, 2);
+  rs->Close();
+  db->Close();
+
+  auto fresh = dao::CreateDBEngine();
+  auto again = fresh->Workspaces(0).OpenDatabase(path);
+  auto table = again->OpenRecordset("PRESET_DEFS");
+  EXPECT_EQ(table->RecordCount(), 6);
+  std::vector<Value> names = Column(*table, "var_name");
+  EXPECT_EQ(names[0], Value::Text("Speed_renamed_to_a_longer_name_0"));
+  EXPECT_EQ(names[5], Value::Text("Speed_renamed_to_a_longer_name_1"));
+  EXPECT_EQ(names[1], Value::Text("Pressure"));
+  EXPECT_EQ(Column(*table, "abs_max")[2], Value::Double(123456.789));
+  std::string json = MdbJson(path, "PRESET_DEFS");
+  if (!json.empty()) {
+    EXPECT_NE(json.find("Speed_renamed_to_a_longer_name_1"), std::string::npos)
+        << json;
+  }
+}
+
+TEST_F(DaoChangeTest, TakeoverEditStoresTheFiveValues) {
+  auto db = Open(Copy("machinecopy.mdb"));
+  auto rs = db->OpenRecordset(
+      "SELECT PRESET_DEFS.ID, PRESET_DEFS.abs_min, PRESET_DEFS.pass From "
+      "PRESET_DEFS  WHERE (((PRESET_DEFS.machine_type)=\"oven\") AND "
+      "((PRESET_DEFS.var_name)=\"Pressure\")  AND "
+      "((PRESET_DEFS.offset_or_bitno)=3));");
+  ASSERT_EQ(rs->RecordCount(), 1);
+  rs->Edit();
+  rs->GetFields().Item("abs_min")->SetValue(Value::Null());
+  rs->GetFields().Item("pass")->SetValue(Value::Integer(11));
+  rs->Update();
+  db->Close();
+  auto again = Open(TempPath("machinecopy.mdb"));
+  auto check = again->OpenRecordset("SELECT * FROM PRESET_DEFS WHERE ID = 109");
+  EXPECT_EQ(check->GetFields().Item("abs_min")->GetValue(), Value::Null());
+  EXPECT_EQ(check->GetFields().Item("pass")->GetValue(), Value::Long(11));
+  EXPECT_EQ(check->GetFields().Item("abs_max")->GetValue(),
+            Value::Double(9.999));
+}
+
+TEST_F(DaoChangeTest, RenamingAStoredFieldRenamesTheColumn) {
+  std::string path = Copy("legacy-machinecopy.mdb");
+  auto db = Open(path);
+  auto before = db->OpenRecordset("PRESET_DEFS");
+  auto def = db->GetTableDefs().Item("PRESET_DEFS");
+  dao::Fields& fields = def->GetFields();
+  for (int i = 0; i < fields.Count(); ++i) {
+    auto f = fields.Item(i);
+    if (f->Name() == "categorie") f->SetName("category_id");
+  }
+  fields.Refresh();
+  EXPECT_EQ(fields.Item(5)->Name(), "category_id");
+  EXPECT_EQ(ErrorOf([&] { fields.Item(5)->SetName("ID"); }), 3191);
+  // Queries bind the new name at once.
+  auto rs =
+      db->OpenRecordset("SELECT * FROM PRESET_DEFS WHERE category_id = 40");
+  EXPECT_EQ(Column(*rs, "ID"), (std::vector<Value>{Value::Long(102)}));
+  EXPECT_EQ(
+      ErrorOf([&] {
+        db->OpenRecordset("SELECT * FROM PRESET_DEFS WHERE categorie = 1");
+      }),
+      3061);
+  db->Close();
+
+  auto fresh = dao::CreateDBEngine();
+  auto again = fresh->Workspaces(0).OpenDatabase(path);
+  EXPECT_EQ(
+      again->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
+      "category_id");
+  EXPECT_EQ(Column(*again->OpenRecordset("PRESET_DEFS"), "category_id")[2],
+            Value::Long(40));
+}
+
+TEST_F(DaoChangeTest, RebuildingPresetDefsFromTheSourceLayout) {
+  std::string path = Copy("template.mdb");
+  auto db = Open(path);
+  // The old table's rows are loaded before it goes.
+  auto old = db->OpenRecordset("PRESET_DEFS");
+  EXPECT_EQ(old->RecordCount(), 2);
+  db->GetTableDefs().Delete("PRESET_DEFS");
+  db->GetTableDefs().Refresh();
+  EXPECT_EQ(db->GetTableDefs().Count(), 2);
+  EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("PRESET_DEFS"); }), 3078);
+
+  auto source = db->GetTableDefs().Item("Source_PRESET_DEFS");
+  auto def = db->CreateTableDef("PRESET_DEFS");
+  for (int i = 0; i < source->GetFields().Count(); ++i) {
+    auto f = source->GetFields().Item(i);
+    def->GetFields().Append(def->CreateField(f->Properties("Name").ToText(),
+                                             f->Properties("Type").ToInteger(),
+                                             f->Properties("Size").ToLong()));
+  }
+  db->GetTableDefs().Append(def);
+  db->GetTableDefs().Refresh();
+  // A set on the dropped table must not write into its successor.
+  old->Edit();
+  EXPECT_EQ(ErrorOf([&] { old->Update(); }), 3420);
+  auto rs = db->OpenRecordset("PRESET_DEFS");
+  EXPECT_EQ(rs->RecordCount(), 0);
+  rs->AddNew();
+  rs->GetFields().Item("ID")->SetValue(Value::Integer(1));
+  rs->GetFields().Item("var_name")->SetValue(Value::Text("Speed"));
+  rs->Update();
+  db->Close();
+
+  auto fresh = dao::CreateDBEngine();
+  auto again = fresh->Workspaces(0).OpenDatabase(path);
+  std::vector<std::string> names;
+  for (int i = 0; i < again->GetTableDefs().Count(); ++i) {
+    names.push_back(again->GetTableDefs().Item(i)->Name());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "Source_DEFS", "Source_PRESET_DEFS", "PRESET_DEFS"}));
+  auto made = again->OpenRecordset("PRESET_DEFS");
+  EXPECT_EQ(made->RecordCount(), 1);
+  EXPECT_EQ(made->GetFields().Count(), 17);
+  EXPECT_EQ(made->GetFields().Item("var_name")->Size(), 100);
+  std::string json = MdbJson(path, "PRESET_DEFS");
+  if (!json.empty()) {
+    EXPECT_NE(json.find("\"var_name\":\"Speed\""), std::string::npos) << json;
+    EXPECT_EQ(json.find("OldVar"), std::string::npos) << json;
+  }
+  std::string dump = MdbReaderDump(path);
+  if (!dump.empty()) {
+    EXPECT_NE(dump.find("\"Speed\""), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("OldVar"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\"Source_PRESET_DEFS\""), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace dao_test
+
+namespace dao_test {
+namespace {
+
+TEST_F(DaoWriteTest, ADatabaseMayOutliveItsEngine) {
+  std::string path = Copy("machinecopy.mdb");
+  auto engine = dao::CreateDBEngine();
+  auto db = engine->Workspaces(0).OpenDatabase(path);
+  engine.reset();
+  auto rs = db->OpenRecordset("PRESET_DEFS");
+  rs->AddNew();
+  rs->GetFields().Item("ID")->SetValue(base::Value::Long(7));
+  rs->Update();
+  db->Close();
+  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 7);
+}
+
+}  // namespace
+}  // namespace dao_test
+
+namespace dao_test {
+namespace {
+
+TEST_F(DaoWriteTest, AFileChangedWhileOpenGetsTheWholeImage) {
+  std::string path = Copy("machinecopy.mdb");
+  std::string legacy = Copy("legacy-machinecopy.mdb");
+  auto db = Open(path);
+  auto rs = db->OpenRecordset("PRESET_DEFS");
+  rs->AddNew();
+  rs->GetFields().Item("ID")->SetValue(base::Value::Long(8));
+  rs->Update();
+  std::filesystem::copy_file(legacy, path,
+                             std::filesystem::copy_options::overwrite_existing);
+  db->Close();
+  auto fresh = dao::CreateDBEngine();
+  auto again = fresh->Workspaces(0).OpenDatabase(path);
+  EXPECT_EQ(again->OpenRecordset("PRESET_DEFS")->RecordCount(), 7);
+  EXPECT_EQ(
+      again->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
+      "category_id");
+}
+
+}  // namespace
+}  // namespace dao_test
