@@ -3,6 +3,7 @@
 #include "app/confirm_cancel.h"
 #include "app/info_text.h"
 #include "app/main_window.h"
+#include "db/database_preparation.h"
 #include "errors/error_handler.h"
 #include "settings/edit_info.h"
 
@@ -19,8 +20,7 @@ void frm_Corvane_Config_Exe::CloseMe() {
 
   on_error.Run([&] { ProcessPendingEvents(); });
   on_error.Run([&] { SetMousePointer(kPointerHourglass); });
-  // The database build (WorkOnMDB) belongs here, under the hourglass; it
-  // joins once the database layer is in place.
+  on_error.Run([&] { std_config::WorkOnMDB(run_); });
   on_error.Run([&] { WriteInputs(); });
   on_error.Run([&] { SetMousePointer(kPointerDefault); });
   errors::EndProgram(errors::kExitFinished);

@@ -1,0 +1,15 @@
+#include "db/engine.h"
+
+namespace md_Standard_Config_Exe {
+
+dao::DBEngine& Engine(errors::RunState& run) {
+  if (!run.engine) run.engine = dao::CreateDBEngine();
+  return *run.engine;
+}
+
+std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
+                                            const std::string& path) {
+  return Engine(run).Workspaces(0).OpenDatabase(path);
+}
+
+}  // namespace md_Standard_Config_Exe

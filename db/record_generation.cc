@@ -1,0 +1,192 @@
+#include "db/record_generation.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "db/name_resolution.h"
+#include "env/command_line.h"
+#include "env/file_locations.h"
+#include "env/machine_lists.h"
+#include "errors/application.h"
+#include "errors/error_handler.h"
+#include "settings/ini.h"
+
+namespace md_Corvane_Config_Exe {
+namespace {
+
+using base::Value;
+namespace standard = md_Standard_Config_Exe;
+
+constexpr char kTemplateQuery[] =
+    "SELECT Source_PRESET_DEFS.* From Source_PRESET_DEFS ORDER BY "
+    "Source_PRESET_DEFS.ID";
+
+[[noreturn]] void Raise(int32_t number, const char* description) {
+  throw base::RuntimeError(number, errors::kApplicationTitle, description);
+}
+
+// MachineList(number): machine numbers count from 1.
+const std::string& MachineName(const errors::RunState& run, size_t number) {
+  if (number < 1 || number > run.machine_list.size()) {
+    Raise(base::err::kSubscriptOutOfRange, "Subscript out of range");
+  }
+  return run.machine_list[number - 1];
+}
+
+int16_t ToInteger16(int32_t v) {
+  if (v < -32768 || v > 32767) Raise(base::err::kOverflow, "Overflow");
+  return static_cast<int16_t>(v);
+}
+
+// InStr(text, item) > 0 with the classic runtime's rules for empty texts.
+bool Contains(const std::string& text, const std::string& item) {
+  if (text.empty()) return false;
+  return text.find(item) != std::string::npos;
+}
+
+// The text of a template cell; a cell outside the template fails as the
+// array read would.
+std::string CellText(const Value* cell) {
+  if (cell == nullptr) {
+    Raise(base::err::kSubscriptOutOfRange, "Subscript out of range");
+  }
+  return cell->ToText();
+}
+
+}  // namespace
+
+Value CreateRecordSets(errors::RunState& run,
+                       const std::shared_ptr<dao::Database>& database) {
+  errors::ErrorHandler on_error(run, "CreateRecordSets");
+  std::string valid;
+  on_error.Assign(valid, [&] { return standard::GetValidMachines(run); });
+  std::shared_ptr<dao::Recordset> target;
+  on_error.Assign(target, [&] {
+    return dao::Deref(database).OpenRecordset("PRESET_DEFS");
+  });
+  std::shared_ptr<dao::Recordset> source;
+  on_error.Assign(source, [&] {
+    return dao::Deref(database).OpenRecordset(kTemplateQuery);
+  });
+  int16_t n = 0;
+  on_error.Assign(
+      n, [&] { return ToInteger16(dao::Deref(source).RecordCount()); });
+
+  // The template, read whole before the first row is written: cell (c, r)
+  // for column c from 0 and row r from 1.
+  std::vector<std::vector<Value>> snapshot;
+  if (n >= 1) {
+    on_error.Run([&] { dao::Deref(source).MoveFirst(); });
+    int32_t columns = 0;
+    on_error.Run([&] {
+      columns = dao::Deref(source).GetFields().Count();
+      snapshot.assign(static_cast<size_t>(columns) + 1,
+                      std::vector<Value>(static_cast<size_t>(n) + 1));
+    });
+    for (int r = 1; r <= n; ++r) {
+      for (int32_t c = 0; c < columns; ++c) {
+        on_error.Run([&] {
+          snapshot[c][r] = dao::Deref(source).GetFields().Item(c)->GetValue();
+        });
+      }
+      on_error.Run([&] { dao::Deref(source).MoveNext(); });
+    }
+    on_error.Run([&] { dao::Deref(source).MoveFirst(); });
+  }
+
+  int16_t row_number = 1;
+  std::array<Value, 2> candidate;  // the two forms of the last variable name
+  Value v;
+  if (n >= 1) {
+    // Only the first machine is ever considered.
+    for (size_t m = 1; m <= 1; ++m) {
+      bool included = false;
+      if (standard::GetStartModeIntegrated(run)) {
+        if (on_error.Test([&] {
+              const std::string upper_valid = base::UpperCase(valid);
+              return Contains(upper_valid,
+                              base::UpperCase(MachineName(run, m))) ||
+                     upper_valid == "ALL";
+            })) {
+          included = true;
+        }
+      } else if (on_error.Test([&] {
+                   return standard::LoadIniBoolean(
+                       run, "Project", "ForMachine" + std::to_string(m),
+                       standard::GetCFGPath(run), false, false);
+                 })) {
+        included = true;
+      }
+      if (!included) continue;
+
+      for (int r = 1; r <= n; ++r) {
+        on_error.Run([&] { dao::Deref(target).AddNew(); });
+        on_error.Run([&] {
+          dao::Deref(target).GetFields().Item("ID")->SetValue(
+              Value::Integer(row_number));
+        });
+        on_error.Run([&] {
+          row_number = ToInteger16(static_cast<int32_t>(row_number) + 1);
+        });
+        int32_t target_columns = 0;
+        on_error.Assign(target_columns,
+                        [&] { return dao::Deref(target).GetFields().Count(); });
+        for (int32_t c = 1; c < target_columns; ++c) {
+          dao::Fields& fields = target->GetFields();
+          const Value* cell = nullptr;
+          if (on_error.Test([&] {
+                cell = &snapshot.at(static_cast<size_t>(c)).at(r);
+                return cell->type() == base::ValueType::kText;
+              })) {
+            if (on_error.Test([&] {
+                  return base::UpperCase(fields.Item(c)->Name()) == "VAR_NAME";
+                })) {
+              // The part number comes from the row being built, so `part`
+              // must stand before `var_name`.
+              for (int k = 0; k < 2; ++k) {
+                on_error.Assign(candidate[k], [&] {
+                  const int32_t p = fields.Item("part")->GetValue().ToLong();
+                  if (p < 1 || p > 50) {
+                    Raise(base::err::kSubscriptOutOfRange,
+                          "Subscript out of range");
+                  }
+                  return Value::Text(standard::ReplaceSearchItem(
+                      run, run.var_name_patterns[k][p], "###Var_Name",
+                      CellText(cell)));
+                });
+                for (int pass = 0; pass < 2; ++pass) {
+                  on_error.Assign(candidate[k], [&] {
+                    return Value::Text(standard::ReplaceSearchItem(
+                        run, candidate[k].ToText(), "###machine",
+                        MachineName(run, m)));
+                  });
+                }
+              }
+              on_error.Run([&] {
+                standard::VarNameInQuelleErsetzen(run, candidate[0].ToText(),
+                                                  candidate[1].ToText());
+              });
+              v = candidate[run.var_name_system == 1 ? 1 : 0];
+            } else {
+              on_error.Assign(v, [&] {
+                return Value::Text(standard::ReplaceSearchItem(
+                    run, CellText(cell), "###machine", MachineName(run, m)));
+              });
+            }
+            on_error.Run([&] { fields.Item(c)->SetValue(v); });
+          } else {
+            on_error.Run([&] { fields.Item(c)->SetValue(*cell); });
+          }
+        }
+        on_error.Run([&] { dao::Deref(target).Update(); });
+      }
+    }
+  }
+  target.reset();
+  return Value();
+}
+
+}  // namespace md_Corvane_Config_Exe

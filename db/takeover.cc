@@ -1,0 +1,251 @@
+#include "db/takeover.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "env/component_name.h"
+#include "errors/error_handler.h"
+
+namespace md_Standard_Config_Exe {
+namespace {
+
+using base::Value;
+
+constexpr int kStandardColumnCount = 15;
+constexpr char kQ[] = "\"";
+constexpr char kLineBreak[] = "\n\r";
+constexpr char kDatabaseError[] = "Database-Error - Contact Administrator!";
+constexpr int32_t kDatabaseErrorNumber = 9999;
+
+// The snapshot columns, by name; the category column's name varies.
+enum Column {
+  kId,
+  kMachineType,
+  kType,
+  kVarName,
+  kCategory,
+  kIsBitArray,
+  kOffsetOrBitno,
+  kText,
+  kPageName,
+  kAbsMin,
+  kAbsMax,
+  kMin,
+  kMax,
+  kPass,
+  kColumnCount
+};
+constexpr std::array<const char*, kColumnCount> kColumnNames = {
+    "ID",
+    "machine_type",
+    "type",
+    "var_name",
+    "category_id",
+    "isBitArray",
+    "offset_or_bitno",
+    "text",
+    "page_name",
+    "abs_min",
+    "abs_max",
+    "min",
+    "max",
+    "pass"};
+constexpr std::array<Column, 5> kTakenOver = {kAbsMin, kAbsMax, kMin, kMax,
+                                              kPass};
+
+using Record = std::array<Value, kColumnCount>;
+
+// A value as it stands in the query text: Null and Empty as "".
+std::string QueryText(const Value& v) {
+  return v.IsNull() || v.IsEmpty() ? std::string() : v.ToText();
+}
+
+std::string BuildQuery(const errors::RunState& run, const Record& record) {
+  return std::string(
+             "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, "
+             "PRESET_DEFS.type,"
+             " PRESET_DEFS.var_name, PRESET_DEFS.category_id, "
+             "PRESET_DEFS.isBitArray,"
+             " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, "
+             "PRESET_DEFS.page_name,"
+             " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min, "
+             "PRESET_DEFS.max,"
+             " PRESET_DEFS.pass") +
+         run.additional_fields_sql + " From PRESET_DEFS " +
+         " WHERE (((PRESET_DEFS.machine_type)=" + kQ +
+         QueryText(record[kMachineType]) + kQ + ")" +
+         " AND ((PRESET_DEFS.var_name)=" + kQ + QueryText(record[kVarName]) +
+         kQ + ") " + " AND ((PRESET_DEFS.offset_or_bitno)=" +
+         QueryText(record[kOffsetOrBitno]) + "));";
+}
+
+// Texts of the warning, the abort and the conflict.
+struct Names {
+  std::string e;  // program file name without extension
+  std::string c;  // component name, upper case
+  std::string p;  // the program's path, upper case, with "!"
+};
+
+std::string WarningText(const Names& n, const std::string& line_break) {
+  return "WARNING!" + line_break +
+         "Machinecopy contains data in fields that won't be taken over!" +
+         line_break + "Configurationfile " + kQ + n.c + ".CFG" + kQ +
+         ", missing entry " + kQ + "DataBaseAdditionalFields " + kQ +
+         line_break + "If you continue now this data will be lost." +
+         line_break + "Continue?";
+}
+
+std::string AbortText(const Names& n) {
+  return n.e + " :Database-Error - Contact Administrator!" +
+         " Configurationprogram " + kQ + n.c + kQ + " terminated." +
+         " Please check Configuration in " + kQ + n.c + ".CFG" + kQ +
+         " Restart " + n.p;
+}
+
+std::string ConflictText(const Names& n, const std::string& field) {
+  return std::string("Conflict while attempting to extend database!") +
+         "Configurationsfile " + kQ + n.c + ".CFG" + kQ + ", demanded field " +
+         kQ + base::UpperCase(field) + kQ + "missing in machinecopy-database" +
+         kLineBreak + "Configuration of " + kQ + n.c + kQ + " aborted.";
+}
+
+}  // namespace
+
+Value TakeoverMachineCopyMDBData(
+    errors::RunState& run, const std::shared_ptr<dao::Database>& work_database,
+    std::shared_ptr<dao::Recordset>& machine_copy) {
+  errors::ErrorHandler on_error(run, "TakeoverMachineCopyMDBData");
+  Names names;
+  names.e = run.host.ProgramFileName();
+  names.c = base::UpperCase(GetOCXName(run));
+  // The program's own path as the user would type it to restart it.
+  names.p = base::UpperCase(run.host.ProgramDirectory() +
+                            run.host.PathSeparator() + names.e) +
+            "!";
+
+  // The fatal report of the second handler: the error log line, "Fatal
+  // error", and the end of the program (a silent start goes on).
+  auto report_fatal = [&] {
+    on_error.Report(kDatabaseErrorNumber, names.e, kDatabaseError,
+                    /*fatal=*/true);
+  };
+
+  int32_t c = 0;
+  on_error.Assign(c,
+                  [&] { return dao::Deref(machine_copy).GetFields().Count(); });
+  if (on_error.Test([&] {
+        return c > kStandardColumnCount && run.additional_fields_count == 0;
+      })) {
+    if (run.start_mode_silent) {
+      on_error.Run([&] { errors::WriteFaultLog(run, WarningText(names, "")); });
+    } else {
+      platform::MessageBoxRequest box;
+      box.text = WarningText(names, kLineBreak);
+      box.title = names.e;
+      box.buttons = platform::MsgButtons::kYesNo;
+      box.default_button = 2;
+      box.icon = platform::MsgIcon::kExclamation;
+      if (run.host.ShowMessage(box) != platform::MsgResult::kYes) {
+        on_error.Run(
+            [&] { errors::WriteErrorLog(run, AbortText(names), false); });
+        report_fatal();
+      }
+    }
+  }
+  if (!machine_copy) return Value();
+
+  std::array<const char*, kColumnCount> columns = kColumnNames;
+  on_error.Run([&] {
+    dao::Fields& fields = machine_copy->GetFields();
+    const int32_t count = fields.Count();
+    for (int32_t i = 0; i < count; ++i) {
+      if (base::UpperCase(fields.Item(i)->Name()) == "CATEGORIE") {
+        columns[kCategory] = "categorie";
+      }
+    }
+  });
+
+  // Count the rows, at most as many as reported.
+  int16_t reported = 0;
+  on_error.Run([&] {
+    const int32_t count = machine_copy->RecordCount();
+    if (count > 32767 || count < -32768) {
+      throw base::RuntimeError(base::err::kOverflow, names.e, "Overflow");
+    }
+    reported = static_cast<int16_t>(count);
+  });
+  on_error.Run([&] { machine_copy->MoveFirst(); });
+  int n = 0;
+  while (n < reported && !machine_copy->IsEOF()) {
+    ++n;
+    if (!on_error.Run([&] { machine_copy->MoveNext(); })) break;
+  }
+
+  std::vector<Record> records(static_cast<size_t>(n) + 1);
+  if (n >= 1) {
+    on_error.Run([&] { machine_copy->MoveFirst(); });
+    for (int r = 1; r <= n; ++r) {
+      for (int col = 0; col < kColumnCount; ++col) {
+        on_error.Assign(records[r][col], [&] {
+          return machine_copy->GetFields().Item(columns[col])->GetValue();
+        });
+      }
+      on_error.Run([&] { machine_copy->MoveNext(); });
+    }
+  }
+  machine_copy.reset();
+
+  for (int r = 1; r <= n; ++r) {
+    const std::string query = BuildQuery(run, records[r]);
+
+    // Every demanded additional field must be a column of the new table
+    // (compared exactly; the first column, ID, is not looked at).
+    std::shared_ptr<dao::Recordset> table;
+    on_error.Assign(table, [&] {
+      return dao::Deref(work_database).OpenRecordset("PRESET_DEFS");
+    });
+    int32_t f = 0;
+    on_error.Assign(f, [&] { return dao::Deref(table).GetFields().Count(); });
+    if (run.additional_fields_set) {
+      for (const std::string& demanded : run.additional_fields) {
+        bool found = false;
+        for (int32_t j = 1; j < f && !found; ++j) {
+          on_error.Run(
+              [&] { found = table->GetFields().Item(j)->Name() == demanded; });
+        }
+        if (!found) {
+          on_error.Run([&] {
+            errors::WriteErrorLog(run, ConflictText(names, demanded), false);
+          });
+          report_fatal();
+          errors::EndProgram();
+        }
+      }
+    }
+    table.reset();
+
+    // A query the values made malformed is skipped without a report.
+    std::shared_ptr<dao::Recordset> match;
+    try {
+      match = dao::Deref(work_database).OpenRecordset(query);
+    } catch (const base::RuntimeError&) {
+      match.reset();
+    }
+    if (match && on_error.Test([&] { return match->RecordCount() > 0; })) {
+      on_error.Run([&] { match->Edit(); });
+      for (Column col : kTakenOver) {
+        on_error.Run([&] {
+          match->GetFields().Item(kColumnNames[col])->SetValue(records[r][col]);
+        });
+      }
+      on_error.Run([&] { match->Update(); });
+    }
+    if (match) on_error.Run([&] { match->Close(); });
+  }
+  return Value();
+}
+
+}  // namespace md_Standard_Config_Exe

@@ -1,0 +1,236 @@
+#include "db/database_preparation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "db/engine.h"
+#include "db/takeover.h"
+#include "errors/error_handler.h"
+#include "tests/db/plant.h"
+
+namespace {
+
+using base::Value;
+using testing_db::Plant;
+using Rows = std::vector<std::vector<Value>>;
+
+Value L(int32_t v) { return Value::Long(v); }
+Value T(const char* v) { return Value::Text(v); }
+Value B(bool v) { return Value::Boolean(v); }
+Value D(double v) { return Value::Double(v); }
+const Value N = Value::Null();
+
+// PRESET_DEFS rebuilt from the mission template for machine M1 (VISIWIN32
+// names), before any value is taken over: template IDs 1, 2, 3, 5, 7, 9.
+Rows GeneratedForM1() {
+  return {
+      {L(1), T("Oven"), L(2), L(2), T("M.M1.Door_M1"), L(30), B(true), L(5),
+       T("door of M1 / ###mAcHiNe open"), N, D(0), D(1), D(0), D(1), L(0), N, N},
+      {L(2), T("Oven"), L(1), L(1), T("Counter"), N, B(false), L(4), N,
+       T("Stats"), D(0), D(1000000), D(0), D(500000), L(1), L(2), T("Late")},
+      {L(3), T("Press"), L(2), L(2), T("M.M1.Temp_M1"), L(20), B(false), L(1),
+       T("Temperature M1"), T("Main"), D(-20), D(250), D(0), D(200), L(2), L(1),
+       T("Early")},
+      {L(4), T("Press"), L(1), L(1), T("Speed"), L(10), B(false), L(0),
+       T("Speed of M1"), T("Main"), D(0), D(100), D(10), D(90), L(1), L(1),
+       T("Early")},
+      {L(5), T("Press"), L(1), L(2), T("M.M1.Level_M1"), L(20), B(false), L(2),
+       T("Level"), T("Tank"), D(0.5), D(99.5), D(1.25), D(98.75), L(3), L(3),
+       T("Night")},
+      {L(6), T("Oven"), L(1), L(1), T("Pressure"), L(10), B(true), L(3),
+       T("M1 pressure bit"), T("Alarms"), N, N, N, N, N, L(2), T("Late")},
+  };
+}
+
+// Sets abs_min..pass of a generated row.
+void TakeOver(std::vector<Value>& row, Value a, Value b, Value c, Value d,
+              Value pass) {
+  row[10] = a;
+  row[11] = b;
+  row[12] = c;
+  row[13] = d;
+  row[14] = pass;
+}
+
+TEST(WorkOnMdbTest, FirstRunBuildsFromTheTemplateAndCreatesTheComponentDb) {
+  Plant plant;
+  plant.CopyFixture("template.mdb", plant.template_path());
+  const platform::FileTimes before =
+      plant.host().GetFileTimes(plant.template_path());
+
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  EXPECT_TRUE(plant.host().shown_boxes().empty());
+  EXPECT_EQ(Plant::Rows(plant.template_path(), "PRESET_DEFS"), GeneratedForM1());
+  EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS"),
+            GeneratedForM1());
+  // The template keeps its last-write time although its contents changed.
+  EXPECT_EQ(plant.host().GetFileTimes(plant.template_path()).last_write,
+            before.last_write);
+  EXPECT_FALSE(std::filesystem::exists(plant.error_log_path()));
+}
+
+TEST(WorkOnMdbTest, StandaloneRunTakesTheOldValuesOver) {
+  Plant plant;
+  plant.CopyFixture("template.mdb", plant.template_path());
+  plant.CopyFixture("machinecopy.mdb", plant.component_path());
+
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  Rows expected = GeneratedForM1();
+  // Door_M1_M1 (the other system's form) was switched to M.M1.Door_M1 first.
+  TakeOver(expected[0], D(-2), D(2), D(-1), D(1), L(4));
+  TakeOver(expected[1], D(-100), D(123456.789), D(42), D(4242), L(5));
+  TakeOver(expected[2], D(-40.5), D(300.25), D(5), D(180), L(9));
+  TakeOver(expected[3], D(-1.5), D(111.25), D(12.5), D(88.125), L(7));
+  TakeOver(expected[5], D(0.001), D(9.999), D(0.25), D(7.75), N);
+  EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS"), expected);
+  EXPECT_TRUE(plant.host().shown_boxes().empty());
+}
+
+TEST(WorkOnMdbTest, StudioProjectBuildsStudioNamesFromALegacyMachineCopy) {
+  Plant plant;
+  plant.WriteFile(plant.program_ini_path(),
+                  "[Project]\r\nNumberOfMachines=1\r\nVWStudio=TRUE\r\n");
+  plant.CopyFixture("template.mdb", plant.template_path());
+  plant.CopyFixture("legacy-machinecopy.mdb", plant.component_path());
+
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  const Rows rows = Plant::Rows(plant.component_path(), "PRESET_DEFS");
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0][4], T("Door_M1_M1"));
+  EXPECT_EQ(rows[0][14], L(4));  // 101 matched in its own form
+  EXPECT_EQ(rows[2][4], T("Temp_M1_M1"));
+  EXPECT_EQ(rows[2][14], L(9));  // 103 was switched to the studio form
+}
+
+TEST(WorkOnMdbTest, IntegratedStartWithoutMachineCopyShowsOneBox) {
+  Plant plant;
+  plant.run().start_mode_integrated = true;
+  plant.WriteFile(plant.base() + "/parameter/hx3configuration.ini",
+                  "[Common]\r\nSaveAndRestore=" + plant.base() +
+                      "/backup\r\nNameM1=M1\r\n");
+  plant.CopyFixture("template.mdb", plant.template_path());
+
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  ASSERT_EQ(plant.host().shown_boxes().size(), 1u);
+  const platform::MessageBoxRequest& box = plant.host().shown_boxes()[0];
+  EXPECT_EQ(box.title, "Corvane_Config_Exe");
+  EXPECT_EQ(box.text.substr(0, 42),
+            "Konnte die Datei:\"Corvane.mdb\" in der Vorl");
+  EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS").size(), 6u);
+}
+
+TEST(WorkOnMdbTest, DamagedTemplateNeverReplacesTheComponentDb) {
+  Plant plant;
+  plant.WriteFile(plant.template_path(), std::string(8192, 'x'));
+  const auto old_size = std::filesystem::file_size(plant.template_path());
+
+  plant.run().start_mode_silent = true;
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  // Every step on the unopened template failed and was logged; the broken
+  // file was not copied over the (missing) component database.
+  EXPECT_FALSE(std::filesystem::exists(plant.component_path()));
+  EXPECT_EQ(std::filesystem::file_size(plant.template_path()), old_size);
+  EXPECT_NE(plant.host().ReadTextFile(plant.error_log_path()).find(
+                "WorkOnMDB (Nr. 3343)"),
+            std::string::npos);
+}
+
+TEST(WorkOnMdbTest, DamagedTemplateWithOldValuesEndsInTheTakeoverCheck) {
+  Plant plant;
+  plant.WriteFile(plant.template_path(), std::string(8192, 'x'));
+  plant.CopyFixture("machinecopy.mdb", plant.component_path());
+  const auto old_size = std::filesystem::file_size(plant.component_path());
+
+  plant.run().start_mode_silent = true;
+  // With no work database the demanded column "part" cannot be found.
+  EXPECT_THROW(md_Standard_Config_Exe::WorkOnMDB(plant.run()),
+               errors::EndOfRun);
+
+  EXPECT_EQ(std::filesystem::file_size(plant.component_path()), old_size);
+  EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS").size(), 6u);
+}
+
+// The unmapped-data warning, which a full build never reaches (the list
+// always holds "part" by then): the count is still 0 here.
+class TakeoverWarningTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plant_.CopyFixture("template.mdb", plant_.template_path());
+    plant_.CopyFixture("machinecopy.mdb", plant_.component_path());
+  }
+  void RunTakeover() {
+    errors::RunState& run = plant_.run();
+    auto work = md_Standard_Config_Exe::OpenDatabase(run, plant_.template_path());
+    auto old = md_Standard_Config_Exe::OpenDatabase(run, plant_.component_path());
+    std::shared_ptr<dao::Recordset> rs = old->OpenRecordset("PRESET_DEFS");
+    md_Standard_Config_Exe::TakeoverMachineCopyMDBData(run, work, rs);
+    EXPECT_EQ(rs, nullptr);  // the caller's reference is released
+  }
+  Plant plant_;
+};
+
+TEST_F(TakeoverWarningTest, SilentStartLogsOneFaultAndGoesOn) {
+  plant_.run().start_mode_silent = true;
+  RunTakeover();
+  const std::string faults =
+      plant_.host().ReadTextFile(plant_.host().FaultLogPath());
+  EXPECT_EQ(faults,
+            "! Fault Corvane_Config: WARNING!Machinecopy contains data in "
+            "fields that won't be taken over!Configurationfile "
+            "\"CORVANE.CFG\", missing entry \"DataBaseAdditionalFields \"If "
+            "you continue now this data will be lost.Continue?\r\n");
+  EXPECT_TRUE(plant_.host().shown_boxes().empty());
+}
+
+TEST_F(TakeoverWarningTest, AnsweringNoEndsTheRunWithTwoLogLines) {
+  plant_.host().QueueAnswer(platform::MsgResult::kNo);
+  EXPECT_THROW(RunTakeover(), errors::EndOfRun);
+  const auto& boxes = plant_.host().shown_boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].title, "Corvane_Config");
+  EXPECT_EQ(boxes[0].default_button, 2);
+  EXPECT_EQ(boxes[1].title, "Fatal error");
+  const std::string log = plant_.host().ReadTextFile(plant_.error_log_path());
+  const std::string p = plant_.host().ProgramDirectory() + "/Corvane_Config";
+  std::string upper_p;
+  for (char c : p) upper_p += static_cast<char>(std::toupper(c));
+  EXPECT_EQ(log,
+            "Corvane_Config :Database-Error - Contact Administrator! "
+            "Configurationprogram \"CORVANE\" terminated. Please check "
+            "Configuration in \"CORVANE.CFG\" Restart " +
+                upper_p +
+                "!\r\nFehler in Corvane / Corvane_Config / "
+                "TakeoverMachineCopyMDBData (Nr. 9999) :Database-Error - "
+                "Contact Administrator!\r\n");
+}
+
+TEST(TakeoverConflictTest, MissingDemandedFieldEndsTheRunEvenWhenSilent) {
+  Plant plant;
+  plant.WriteFile(plant.cfg_path(),
+                  "[Project]\r\nForMachine1=true\r\n"
+                  "DataBaseAdditionalFields=shift_no,Shift_Name\r\n");
+  plant.CopyFixture("template.mdb", plant.template_path());
+  plant.CopyFixture("machinecopy.mdb", plant.component_path());
+  plant.run().start_mode_silent = true;
+  const auto old_size = std::filesystem::file_size(plant.component_path());
+
+  EXPECT_THROW(md_Standard_Config_Exe::WorkOnMDB(plant.run()),
+               errors::EndOfRun);
+
+  const std::string log = plant.host().ReadTextFile(plant.error_log_path());
+  EXPECT_NE(log.find("Conflict while attempting to extend database!"
+                     "Configurationsfile \"CORVANE.CFG\", demanded field "
+                     "\"SHIFT_NAME\"missing in machinecopy-database\n\r"
+                     "Configuration of \"CORVANE\" aborted.\r\n"),
+            std::string::npos);
+  // The component database was not replaced.
+  EXPECT_EQ(std::filesystem::file_size(plant.component_path()), old_size);
+}
+
+}  // namespace
