@@ -3,8 +3,14 @@
 namespace app {
 namespace {
 
+#ifdef _WIN32
+constexpr char kSeparators[] = "\\/";
+#else
+constexpr char kSeparators[] = "/";
+#endif
+
 std::string BaseName(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
+  const size_t slash = path.find_last_of(kSeparators);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   return name.empty() ? "Corvane_Config" : name;
 }

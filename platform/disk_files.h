@@ -8,8 +8,9 @@
 
 namespace platform::disk {
 
-// File operations on a POSIX file system, shared by the Linux host and the
-// test host. Failures throw base::RuntimeError with `source` as its source.
+// File operations shared by the real host and the test host: on a POSIX
+// file system (disk_files.cc) or through Win32 (windows_disk_files.cc).
+// Failures throw base::RuntimeError with `source` as its source.
 
 // The path naming an existing entry, each element matched without regard to
 // case when the exact name is missing; elements that match nothing are kept

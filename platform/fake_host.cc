@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "base/text.h"
@@ -14,13 +15,31 @@
 
 namespace platform {
 
-FakeHost::FakeHost() {
+namespace {
+
+// A new directory of its own under the system's temporary folder.
+std::string MakeTemporaryDirectory() {
   std::string pattern =
       (std::filesystem::temp_directory_path() / "corvane-fake-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a temporary directory");
+#ifdef _WIN32
+  // No mkdtemp: try random names until one is new.
+  std::random_device seed;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = pattern.substr(0, pattern.size() - 6) +
+                       std::to_string(seed() % 1000000);
+    std::error_code error;
+    if (std::filesystem::create_directory(name, error)) return name;
   }
-  temp_dir_ = pattern;
+#else
+  if (mkdtemp(pattern.data()) != nullptr) return pattern;
+#endif
+  throw std::runtime_error("cannot create a temporary directory");
+}
+
+}  // namespace
+
+FakeHost::FakeHost() {
+  temp_dir_ = MakeTemporaryDirectory();
   program_directory_ = temp_dir_ + "/Hmi/Corvane";
   std::filesystem::create_directories(program_directory_);
   fault_log_path_ = temp_dir_ + "/HarloServicePack.log";

@@ -50,6 +50,10 @@ std::string ForTerminal(const std::string& text) {
 
 }  // namespace
 
+std::string BoxAsLine(const MessageBoxRequest& box) {
+  return box.title + ": " + ForTerminal(box.text);
+}
+
 MsgResult DefaultButton(const MessageBoxRequest& box) {
   std::vector<Button> buttons = ButtonsOf(box.buttons);
   size_t index =
@@ -62,7 +66,7 @@ MsgResult ShowTerminalMessageBox(const MessageBoxRequest& box) {
   std::vector<Button> buttons = ButtonsOf(box.buttons);
   MsgResult fallback = DefaultButton(box);
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    std::cerr << box.title << ": " << ForTerminal(box.text) << '\n';
+    std::cerr << BoxAsLine(box) << '\n';
     return fallback;
   }
   std::cout << "== " << box.title << " ==\n" << ForTerminal(box.text) << '\n';

@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs and tests with MinGW-w64 into build-win/,
+# runs the tests under Wine, then runs Corvane_Config.exe under Wine in a
+# plant on drive C: (standalone, integrated with a save-and-restore folder
+# and LOGFILE, silent with its fault log) and checks the logs and the INI
+# record byte for byte. Headless: no X display; standard input comes from an
+# empty file, so every message box prints to stderr and takes its default
+# button. Exit code 0 when everything passed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$(realpath -m "${CORVANE_WIN_BUILD_DIR:-build-win}")
+
+# --- what the cross build and Wine need (wine64 alone needs no i386 arch)
+need=()
+for pkg in cmake make g++-mingw-w64-x86-64 googletest wine wine64; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq \
+    --no-install-recommends "${need[@]}"
+fi
+
+# --- cross build
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build" -j2
+
+# --- Wine, headless and quiet, in a prefix of its own
+export WINEPREFIX=$build/wineprefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono/Gecko install prompts
+export DISPLAY=
+unset WAYLAND_DISPLAY
+wine=$(command -v wine || command -v wine64)
+# Stop this prefix's Wine server when done, so nothing is left running.
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$wine" wineboot -i >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+fi
+no_input=$build/empty-stdin
+: >"$no_input"
+
+# --- the test binaries (one CTest test each, run through Wine)
+ctest --test-dir "$build" --output-on-failure <"$no_input"
+
+# --- end-to-end runs in C:\Hmi\Line1
+drive_c=$WINEPREFIX/drive_c
+plant=$drive_c/Hmi/Line1
+passed=0
+failed=0
+
+check() {  # name, then a command that must succeed
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "ok   $name"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $name"
+  fi
+}
+
+# The file holds exactly these lines, each ended by CR LF.
+has_lines() {
+  local file=$1
+  shift
+  local expected=""
+  local line
+  for line in "$@"; do expected+="$line"$'\r\n'; done
+  [ -f "$file" ] && [ "$(cat "$file"; echo .)" = "$expected." ] || {
+    echo "  $file holds:"; cat -A "$file" 2>/dev/null | sed 's/^/    /'
+    return 1
+  }
+}
+
+# The [Info] section of Corvane.cfg as the program writes it.
+info_is() {
+  has_lines "$build/e2e-info.txt" "$@"
+}
+cut_info() {
+  sed -n '/^\[Info\]/,$p' "$plant/Corvane/Corvane.cfg" \
+    >"$build/e2e-info.txt"
+}
+
+new_plant() {
+  rm -rf "$drive_c/Hmi" "$drive_c/X.TXT" "$drive_c/HarloServicePack.log"
+  mkdir -p "$drive_c/Hmi"
+  cp -r examples/plant "$plant"
+  sed -i 's|^SaveAndRestore=.*|SaveAndRestore=C:\\Hmi\\Line1\\backup|' \
+    "$plant/parameter/hx3configuration.ini"
+  cp "$build/Corvane_Config.exe" "$plant/Corvane/Corvane_Config.exe"
+}
+
+code=0
+run() {  # arguments of Corvane_Config.exe; sets $code and $err
+  code=0
+  (cd "$drive_c" &&
+    "$wine" 'C:\Hmi\Line1\Corvane\Corvane_Config.exe' "$@" \
+      <"$no_input" >"$build/e2e-out.txt" 2>"$build/e2e-err.txt") ||
+    code=$?
+  err=$(tr -d '\r' <"$build/e2e-err.txt")
+}
+
+fehler="Fehler in Corvane / Corvane_Config_Exe / SetupUserInterFace (Nr. 9) :Subscript out of range"
+
+echo
+echo "== end-to-end under Wine in C:\\Hmi\\Line1"
+
+new_plant
+run --version
+check "--version names the executable" \
+  [ "$(tr -d '\r' <"$build/e2e-out.txt")" = "Corvane_Config.exe 1.0.1" ]
+
+new_plant
+run
+cut_info
+editor=$(grep -a '^S_Editor=' "$build/e2e-info.txt" | tr -d '\r')
+check "standalone: exit 0" [ "$code" = 0 ]
+check "standalone: component Corvane, base C:\\Hmi\\Line1 (record)" \
+  info_is "[Info]" "S_Prog=1.0.1 - Standalone" "$editor"
+check "standalone: editor mark written" [ ${#editor} -gt 9 ]
+check "standalone: no error log" [ ! -e "$plant/HX3cfglog.txt" ]
+check "standalone: no box" [ -z "$err" ]
+
+new_plant
+sed -i 's|^NameM1=.*|NameM1=-|' "$plant/parameter/hx3configuration.ini"
+run '/EXTERNAL=HX3CFG/LOGFILE=C:\x.txt'
+cut_info
+check "integrated: exit 0" [ "$code" = 0 ]
+check "integrated: LOGFILE read as C:\\X.TXT, CR LF lines" \
+  has_lines "$drive_c/X.TXT" "$fehler" "$fehler"
+check "integrated: record" \
+  info_is "[Info]" "S_Prog=1.0.1 - Integrated" "$editor"
+box='Unexpected error: Unexpected error!
+Subscript out of range
+Error logged to 
+C:\X.TXT
+Resume?'
+check "integrated: boxes on stderr with their line breaks" \
+  [ "$err" = "$box"$'\n'"$box" ]
+check "integrated: nothing in the plant's own log" \
+  [ ! -e "$plant/HX3cfglog.txt" ]
+
+new_plant
+rm "$plant/parameter/Program.ini"
+run /EXTERNAL=SILENT
+fault=$'! Fault Corvane_Config: Unexpected error!\n\rSubscript out of range\n\rError logged to \n\rC:\\HMI\\LINE1\\HX3CFGLOG.TXT'
+check "silent: exit 0" [ "$code" = 0 ]
+check "silent: no box" [ -z "$err" ]
+check "silent: error log in the base folder" \
+  has_lines "$plant/HX3cfglog.txt" "$fehler" "$fehler"
+check "silent: fault log C:\\HarloServicePack.log, LF CR inside entries" \
+  has_lines "$drive_c/HarloServicePack.log" "$fault" "$fault"
+
+new_plant
+rm "$plant/Corvane/Corvane.cfg"
+run
+check "missing Corvane.cfg: exit 1" [ "$code" = 1 ]
+check "missing Corvane.cfg: File not found and the path" \
+  [ "$err" = $'Corvane_Config: File not found: \nC:\\HMI\\LINE1\\CORVANE\\CORVANE.CFG' ]
+
+# An error log that cannot be written: the failure escapes every handler.
+new_plant
+rm "$plant/parameter/Program.ini"
+mkdir "$plant/HX3cfglog.txt"
+run
+check "unhandled error: exit 3" [ "$code" = 3 ]
+check "unhandled error: the default report on stderr" \
+  grep -q "^Run-time error '[0-9]*':\$" <<<"$err"
+
+echo "end-to-end: $passed passed, $failed failed"
+[ "$failed" = 0 ]

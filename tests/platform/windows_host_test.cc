@@ -1,0 +1,195 @@
+// The Windows host on the real Win32 calls (run under Wine in CI).
+#include "platform/windows_host.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+#include "base/runtime_error.h"
+#include "platform/fake_host.h"
+#include "platform/windows_api.h"
+
+namespace platform {
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)),
+                     std::istreambuf_iterator<char>());
+}
+
+class WindowsHostTest : public testing::Test {
+ protected:
+  std::string Path(const std::string& name) {
+    return scratch_.temp_dir() + "\\" + name;
+  }
+  int ErrorNumberOf(const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const base::RuntimeError& e) {
+      return e.number();
+    }
+    return 0;
+  }
+  FakeHost scratch_;  // only for its temporary folder
+  WindowsHost host_;
+};
+
+TEST_F(WindowsHostTest, ProcessFacts) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::filesystem::path path(exe);
+  EXPECT_EQ(host_.ProgramDirectory(), path.parent_path().string());
+  EXPECT_EQ(host_.ProgramFileName(), "platform_tests");
+  EXPECT_EQ(host_.ProgramVersion().major, 1);
+  EXPECT_EQ(host_.PathSeparator(), '\\');
+  EXPECT_EQ(host_.FaultLogPath(), "C:\\HarloServicePack.log");
+  EXPECT_TRUE(host_.SlashEndsValuesAnywhere());
+  EXPECT_NE(host_.FirstEnvironmentEntry().find('='), std::string::npos);
+  EXPECT_NE(host_.FirstEnvironmentEntry().substr(0, 1), "=");
+  // The program's own path is not part of the command line.
+  EXPECT_EQ(host_.CommandLine().find("platform_tests"), std::string::npos);
+}
+
+TEST_F(WindowsHostTest, ProfileTextIsWindows1252AndReadsBack) {
+  std::string ini = Path("Corvane.cfg");
+  ASSERT_TRUE(host_.WritePrivateProfileString(
+      "Info", "S_Editor", std::string("M\xC3\xBCller"), ini));
+  ASSERT_TRUE(host_.WritePrivateProfileString("Project", "ValidMachines",
+                                              std::string("1;2"), ini));
+  EXPECT_EQ(
+      ReadBytes(ini),
+      "[Info]\r\nS_Editor=M\xFCller\r\n[Project]\r\nValidMachines=1;2\r\n");
+  std::string out;
+  EXPECT_EQ(
+      host_.GetPrivateProfileString("info", "s_editor", "x", 255, out, ini),
+      6u);
+  EXPECT_EQ(out, "M\xC3\xBCller");
+  // Section names, each ended by NUL, without the list's final one.
+  EXPECT_EQ(host_.GetPrivateProfileString(std::nullopt, std::nullopt, "", 255,
+                                          out, ini),
+            13u);
+  EXPECT_EQ(out, std::string("Info\0Project\0", 13));
+  EXPECT_EQ(
+      host_.GetPrivateProfileString("Info", "Missing", "dflt", 255, out, ini),
+      4u);
+  EXPECT_EQ(out, "dflt");
+  EXPECT_EQ(host_.GetPrivateProfileInt("Project", "ValidMachines", 9, ini), 1u);
+  EXPECT_EQ(host_.GetPrivateProfileInt("Project", "Nothing", -1, ini),
+            0xFFFFFFFFu);
+  // Deleting a key keeps the rest.
+  ASSERT_TRUE(
+      host_.WritePrivateProfileString("Info", "S_Editor", std::nullopt, ini));
+  EXPECT_EQ(ReadBytes(ini), "[Info]\r\n[Project]\r\nValidMachines=1;2\r\n");
+}
+
+TEST_F(WindowsHostTest, EmptyProfileNameReadsAsMissingAndIsNotWritten) {
+  std::string out;
+  EXPECT_EQ(host_.GetPrivateProfileString("A", "B", "d", 255, out, ""), 1u);
+  EXPECT_EQ(out, "d");
+  EXPECT_EQ(host_.GetPrivateProfileInt("A", "B", 7, ""), 7u);
+  EXPECT_FALSE(host_.WritePrivateProfileString("A", "B", std::string("v"), ""));
+}
+
+TEST_F(WindowsHostTest, AppendLineWritesWindows1252WithCrLf) {
+  std::string log = Path("HX3cfglog.txt");
+  host_.AppendLine(log, "Fehler in Corvane / \xC3\xA4 / \xE2\x82\xAC");
+  host_.AppendLine(log, "second \xE4\xB8\x80");
+  EXPECT_EQ(ReadBytes(log), "Fehler in Corvane / \xE4 / \x80\r\nsecond ?\r\n");
+  EXPECT_EQ(
+      ErrorNumberOf([&] { host_.AppendLine(Path("no\\such\\x.txt"), "x"); }),
+      base::err::kPathNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine("", "x"); }),
+            base::err::kPathFileAccessError);
+}
+
+TEST_F(WindowsHostTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
+  std::string from = Path("Corvane_Source.mdb");
+  std::string to = Path("Corvane.mdb");
+  std::ofstream(from, std::ios::binary) << "new content";
+  std::ofstream(to, std::ios::binary) << "old";
+  FileTimes old_times = host_.GetFileTimes(from);
+  host_.CopyFileReplacing(from, to);
+  EXPECT_EQ(ReadBytes(to), "new content");
+  EXPECT_EQ(host_.GetFileTimes(to).last_write, old_times.last_write);
+  int entries = 0;
+  for (const auto& e :
+       std::filesystem::directory_iterator(scratch_.temp_dir())) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 3);  // Hmi, source, destination
+  // A missing source fails and keeps the destination.
+  EXPECT_EQ(ErrorNumberOf([&] { host_.CopyFileReplacing(Path("nope"), to); }),
+            base::err::kFileNotFound);
+  EXPECT_EQ(ReadBytes(to), "new content");
+  EXPECT_EQ(ErrorNumberOf([&] { host_.CopyFileReplacing("", to); }),
+            base::err::kBadFileNameOrNumber);
+}
+
+TEST_F(WindowsHostTest, FileTimesRestoreCreationAndLastWrite) {
+  std::string file = Path("Corvane_Source.mdb");
+  std::ofstream(file, std::ios::binary) << "x";
+  FileTimes saved;
+  saved.creation = 125000000000000000ULL;    // 1997
+  saved.last_write = 130000000000000000ULL;  // 2012
+  host_.SetFileTimes(file, saved);
+  std::ofstream(file, std::ios::binary | std::ios::app) << "changed";
+  FileTimes now = host_.GetFileTimes(file);
+  EXPECT_NE(now.last_write, saved.last_write);
+  host_.SetFileTimes(file, saved);
+  now = host_.GetFileTimes(file);
+  // Wine keeps no creation time on Linux file systems; Windows does.
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") ==
+      nullptr) {
+    EXPECT_EQ(now.creation, saved.creation);
+  }
+  EXPECT_EQ(now.last_write, saved.last_write);
+  EXPECT_TRUE(now.last_access.has_value());
+  EXPECT_EQ(ErrorNumberOf([&] { host_.GetFileTimes(Path("missing")); }),
+            base::err::kFileNotFound);
+}
+
+TEST_F(WindowsHostTest, OrdinaryFilesAndCaseInsensitiveNames) {
+  std::ofstream(Path("Program.ini")) << "[Project]\r\n";
+  EXPECT_TRUE(host_.IsOrdinaryFile(Path("PROGRAM.INI")));
+  EXPECT_FALSE(host_.IsOrdinaryFile(scratch_.temp_dir()));
+  EXPECT_FALSE(host_.IsOrdinaryFile(Path("missing.ini")));
+  EXPECT_FALSE(host_.IsOrdinaryFile(""));
+  EXPECT_EQ(host_.ResolvePath(Path("x")), Path("x"));
+}
+
+// With standard input from a pipe nobody answers: the box goes to standard
+// error and its default button is taken, so a script or CI never blocks.
+TEST_F(WindowsHostTest, RedirectedInputTakesTheDefaultButton) {
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+  HANDLE old_in = GetStdHandle(STD_INPUT_HANDLE);
+  SetStdHandle(STD_INPUT_HANDLE, read_end);
+  MessageBoxRequest box;
+  box.text = "Fehler\n\rResume?";
+  box.title = "Corvane_Config";
+  box.buttons = MsgButtons::kYesNo;
+  box.default_button = 2;
+  box.icon = MsgIcon::kQuestion;
+  testing::internal::CaptureStderr();
+  MsgResult pressed = host_.ShowMessage(box);
+  std::string printed = testing::internal::GetCapturedStderr();
+  box.buttons = MsgButtons::kYesNoCancel;
+  box.default_button = 3;
+  MsgResult third = host_.ShowMessage(box);
+  SetStdHandle(STD_INPUT_HANDLE, old_in);
+  CloseHandle(read_end);
+  CloseHandle(write_end);
+  EXPECT_EQ(pressed, MsgResult::kNo);
+  EXPECT_EQ(printed, "Corvane_Config: Fehler\nResume?\n");
+  EXPECT_EQ(third, MsgResult::kCancel);
+}
+
+}  // namespace
+}  // namespace platform
