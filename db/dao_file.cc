@@ -1,10 +1,8 @@
 #include "db/dao_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "base/text.h"
 #include "db/dao_errors.h"
+#include "jet/file_io.h"
 #include "jet/query_exec.h"
 
 namespace dao_jet {
@@ -12,18 +10,7 @@ namespace {
 
 constexpr size_t kMaxKeptFiles = 16;
 
-int64_t Nanoseconds(const timespec& t) {
-  return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 }  // namespace
-
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return FileIdentity{st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim),
-                      Nanoseconds(st.st_ctim)};
-}
 
 OpenFile::OpenFile(std::string path, FileIdentity identity,
                    std::shared_ptr<ChangeWatch> watch, int token)
@@ -62,7 +49,7 @@ bool OpenFile::IsCurrent(std::string_view table,
 
 Storage& OpenFile::storage() {
   if (!storage_) {
-    if (::access(path_.c_str(), W_OK) != 0) {
+    if (!jet::CanWrite(path_)) {
       Throw(kReadOnly, kSourceDatabase,
             "Cannot update. Database or object is read-only.");
     }
@@ -105,7 +92,7 @@ std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
     Throw(base::err::kCannotOpenFile, kSourceWorkspace,
           "Could not find file '" + path + "'.");
   }
-  if (::access(path.c_str(), R_OK) != 0) {
+  if (!jet::CanRead(path)) {
     Throw(base::err::kCouldNotUseFile, kSourceWorkspace,
           "The Microsoft Jet database engine cannot open the file '" + path +
               "'.  It is already opened exclusively by another user, or you "

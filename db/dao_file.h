@@ -1,8 +1,6 @@
 #ifndef DB_DAO_FILE_H_
 #define DB_DAO_FILE_H_
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -10,26 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "db/dao_identity.h"
 #include "db/dao_storage.h"
 #include "db/dao_watch.h"
 #include "jet/database.h"
 #include "jet/query_table.h"
 
 namespace dao_jet {
-
-// What tells one state of a file on disk from another: any write, copy or
-// replacement changes at least one of these.
-struct FileIdentity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  int64_t mtime_ns = 0;
-  int64_t ctime_ns = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-// nullopt when there is no such file.
-std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // One database file as the engine holds it open: the reader, the decoded
 // rows of the tables used so far (the authority for their contents once

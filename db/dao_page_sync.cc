@@ -1,30 +1,15 @@
 #include "db/dao_page_sync.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "base/runtime_error.h"
 #include "db/dao_errors.h"
+#include "jet/file_io.h"
 
 namespace dao_jet {
 namespace {
 
 constexpr size_t kPage = 4096;
-
-bool WritePage(int fd, const uint8_t* page, size_t at) {
-  size_t done = 0;
-  while (done < kPage) {
-    ssize_t n =
-        ::pwrite(fd, page + done, kPage - done, static_cast<off_t>(at + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -53,12 +38,13 @@ void PageSync::Write(const std::string& path, const std::vector<uint8_t>& image,
     Throw(base::err::kDeviceIoError, kSourceDatabase,
           "Writing '" + path + "' failed.");
   };
-  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) failed();
+  std::unique_ptr<jet::RandomAccessFile> file =
+      jet::RandomAccessFile::Open(path, jet::RandomAccessFile::Mode::kWrite);
+  if (!file) failed();
   for (uint32_t n : changed) {
     size_t at = size_t{n} * kPage;
-    if (!WritePage(fd, image.data() + at, at)) {
-      ::close(fd);
+    if (!file->WriteAt(at, image.data() + at, kPage)) {
+      file->Close();
       failed();
     }
     if (!dirty) {
@@ -66,7 +52,7 @@ void PageSync::Write(const std::string& path, const std::vector<uint8_t>& image,
       std::memcpy(on_disk_.data() + at, image.data() + at, kPage);
     }
   }
-  if (::close(fd) != 0) failed();
+  if (!file->Close()) failed();
   all_ = false;
 }
 

@@ -10,6 +10,9 @@ namespace dao_jet {
 // a size-and-time comparison misses: a file of the same size rewritten
 // within the same clock tick. Without inotify every file counts as changed
 // whenever it is asked about, so nothing stale is ever served.
+// On Windows (dao_watch_windows.cc) nothing is watched and no file counts
+// as changed: the file's identity, compared by the caller, is the only
+// check there (see docs/WINDOWS.md).
 class ChangeWatch {
  public:
   ChangeWatch();

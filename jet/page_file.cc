@@ -1,13 +1,9 @@
 #include "jet/page_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "base/runtime_error.h"
+#include "jet/file_io.h"
 #include "jet/rc4.h"
 
 namespace jet {
@@ -15,22 +11,30 @@ namespace jet {
 std::unique_ptr<PageFile> PageFile::Open(const std::string& path) {
   std::unique_ptr<PageFile> f(new PageFile());
   f->path_ = path;
-  f->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (f->fd_ < 0) {
+  f->file_ = RandomAccessFile::Open(path, RandomAccessFile::Mode::kRead);
+  if (!f->file_) {
     throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
                              "Could not find file '" + path + "'.");
   }
-  struct stat st;
-  if (::fstat(f->fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ThrowUnrecognizedFormat(path);
-  }
-  uint64_t size = static_cast<uint64_t>(st.st_size);
+  std::optional<uint64_t> regular_size = f->file_->RegularFileSize();
+  if (!regular_size) ThrowUnrecognizedFormat(path);
+  uint64_t size = *regular_size;
   if (size < format::kPageSize || size > format::kMaxFileSize) {
     ThrowUnrecognizedFormat(path);
   }
   // A file whose length is not a whole number of pages has lost its tail;
   // the pages that are complete stay readable.
   f->page_count_ = static_cast<uint32_t>(size / format::kPageSize);
+  if (!kOpenFilesCanBeReplaced) {
+    // The engine keeps readers in its cache; where an open file cannot be
+    // replaced, read it whole now and let go of it.
+    std::vector<uint8_t> bytes(size_t{f->page_count_} * format::kPageSize);
+    if (!f->file_->ReadAt(0, bytes.data(), bytes.size())) {
+      ThrowCorrupt("page cannot be read");
+    }
+    f->file_.reset();
+    f->bytes_ = std::move(bytes);
+  }
   f->Init(path);
   return f;
 }
@@ -48,9 +52,7 @@ std::unique_ptr<PageFile> PageFile::FromBytes(std::vector<uint8_t> bytes,
   return f;
 }
 
-PageFile::~PageFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
+PageFile::~PageFile() = default;
 
 void PageFile::Init(const std::string& name) {
   Page page0;
@@ -62,14 +64,9 @@ void PageFile::Init(const std::string& name) {
 
 void PageFile::Load(uint32_t n, Page& out) {
   uint64_t offset = static_cast<uint64_t>(n) * format::kPageSize;
-  if (fd_ >= 0) {
-    size_t done = 0;
-    while (done < out.size()) {
-      ssize_t r = ::pread(fd_, out.data() + done, out.size() - done,
-                          static_cast<off_t>(offset + done));
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) ThrowCorrupt("page cannot be read");
-      done += static_cast<size_t>(r);
+  if (file_) {
+    if (!file_->ReadAt(offset, out.data(), out.size())) {
+      ThrowCorrupt("page cannot be read");
     }
   } else {
     std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(offset), out.size(),

@@ -13,6 +13,8 @@
 
 namespace jet {
 
+class RandomAccessFile;
+
 using Page = std::array<uint8_t, format::kPageSize>;
 
 // Page-level access to one database file: checks that it is a Jet 4.0 file,
@@ -49,8 +51,8 @@ class PageFile {
   void Load(uint32_t n, Page& out);
 
   std::string path_;
-  int fd_ = -1;                 // file on disk, or
-  std::vector<uint8_t> bytes_;  // the whole file in memory
+  std::unique_ptr<RandomAccessFile> file_;  // file on disk, or
+  std::vector<uint8_t> bytes_;              // the whole file in memory
   uint32_t page_count_ = 0;
   Header header_;
   std::vector<std::unique_ptr<Page>> cache_;

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows programs and tests with MinGW-w64 into build-win/,
-# runs the tests under Wine, then runs Corvane_Config.exe under Wine in a
-# plant on drive C: (standalone, integrated with a save-and-restore folder
-# and LOGFILE, silent with its fault log) and checks the logs and the INI
-# record byte for byte. Headless: no X display; standard input comes from an
-# empty file, so every message box prints to stderr and takes its default
-# button. Exit code 0 when everything passed.
+# Cross-builds the Windows programs (Corvane_Config.exe, mdb.exe) and tests
+# with MinGW-w64 into build-win/, runs every test binary under Wine, then
+# runs Corvane_Config.exe under Wine in a plant on drive C: (standalone,
+# integrated with a save-and-restore folder and LOGFILE, silent with its
+# fault log) and checks the logs and the INI record byte for byte. Last, a
+# full database build under Wine in a plant whose databases mdb.exe makes
+# from examples/databases, compared with the Linux build's on a Linux copy
+# of the same plant (the Linux build goes to ${CORVANE_LINUX_BUILD_DIR:-build}).
+# Headless: no X display; standard input comes from an empty file, so every
+# message box prints to stderr and takes its default button. Exit code 0
+# when everything passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -172,6 +176,104 @@ run
 check "unhandled error: exit 3" [ "$code" = 3 ]
 check "unhandled error: the default report on stderr" \
   grep -q "^Run-time error '[0-9]*':\$" <<<"$err"
+
+# --- the database build under Wine, against the Linux build's
+linux_build=$(realpath -m "${CORVANE_LINUX_BUILD_DIR:-build}")
+cmake -S . -B "$linux_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$linux_build" -j2 --target Corvane_Config mdb >/dev/null
+linux_plant_dir=$(mktemp -d /tmp/corvane-wincmp-XXXXXX)
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$linux_plant_dir"' EXIT
+
+mdb_win() {  # arguments of mdb.exe; output without CR
+  (cd "$drive_c" && "$wine" "$build/mdb.exe" "$@" <"$no_input" | tr -d '\r')
+}
+# Time of last write in 100-ns units, the resolution Windows keeps.
+last_write() {
+  echo $(($(date -r "$1" +%s%N) / 100))
+}
+# Two dumps that must be equal, shown when they are not.
+same_json() {
+  cmp -s "$1" "$2" || {
+    echo "  $1 and $2 differ:"
+    diff "$1" "$2" | head -20 | sed 's/^/    /'
+    return 1
+  }
+}
+# The rows of a dump of PRESET_DEFS.
+row_count() {
+  python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))["tables"][0]["rows"]))' "$1"
+}
+
+echo
+echo "== database build under Wine in C:\\Hmi\\Line1, against Linux"
+new_plant
+rm -rf "$drive_c/csv"
+cp -r examples/databases "$drive_c/csv"
+mkdir -p "$plant/backup/Corvane"
+mdb_win create 'C:\Hmi\Line1\Corvane\Corvane_Source.mdb' 'C:\csv\Corvane_Source' >/dev/null
+mdb_win create 'C:\Hmi\Line1\backup\Corvane\Corvane.mdb' 'C:\csv\machine_copy' >/dev/null
+template_time=$(last_write "$plant/Corvane/Corvane_Source.mdb")
+
+# The same plant on Linux, its databases made by the Linux mdb.
+lplant=$linux_plant_dir/Hmi/Line1
+mkdir -p "$linux_plant_dir/Hmi"
+cp -r examples/plant "$lplant"
+sed -i "s|^SaveAndRestore=.*|SaveAndRestore=$lplant/backup|" \
+  "$lplant/parameter/hx3configuration.ini"
+cp "$linux_build/Corvane_Config" "$lplant/Corvane/Corvane_Config"
+mkdir -p "$lplant/backup/Corvane"
+"$linux_build/mdb" create "$lplant/Corvane/Corvane_Source.mdb" \
+  examples/databases/Corvane_Source >/dev/null
+"$linux_build/mdb" create "$lplant/backup/Corvane/Corvane.mdb" \
+  examples/databases/machine_copy >/dev/null
+check "mdb.exe create makes the Linux mdb's template, page for page" \
+  cmp -s "$plant/Corvane/Corvane_Source.mdb" "$lplant/Corvane/Corvane_Source.mdb"
+
+quiet_run() {  # no box and no error log from the last Windows run
+  [ -z "$err" ] && [ ! -e "$plant/HX3cfglog.txt" ]
+}
+run_linux() {  # arguments of the Linux program; sets $lcode
+  lcode=0
+  (cd "$linux_plant_dir" &&
+    "$lplant/Corvane/Corvane_Config" "$@" </dev/null >/dev/null 2>&1) ||
+    lcode=$?
+}
+
+compare_build() {  # name of the run
+  local name=$1
+  local win=$build/e2e-db-win.json linux=$build/e2e-db-linux.json
+  local win_exe=$build/e2e-db-win-exe.json
+  "$linux_build/mdb" dump --json "$plant/Corvane/Corvane.mdb" PRESET_DEFS \
+    >"$win" || true
+  "$linux_build/mdb" dump --json "$lplant/Corvane/Corvane.mdb" PRESET_DEFS \
+    >"$linux" || true
+  mdb_win dump --json 'C:\Hmi\Line1\Corvane\Corvane.mdb' PRESET_DEFS \
+    >"$win_exe" || true
+  check "$name: Windows and Linux rebuilt the same PRESET_DEFS" \
+    same_json "$win" "$linux"
+  check "$name: mdb.exe dump reads what mdb dump reads" \
+    same_json "$win_exe" "$win"
+  check "$name: PRESET_DEFS has rows ($(row_count "$linux" 2>/dev/null))" \
+    [ "$(row_count "$linux" 2>/dev/null || echo 0)" -gt 0 ]
+  check "$name: template's last-write time unchanged" \
+    [ "$(last_write "$plant/Corvane/Corvane_Source.mdb")" = "$template_time" ]
+}
+
+run
+run_linux
+check "database build, standalone: exit 0 on Windows and Linux" \
+  [ "$code:$lcode" = 0:0 ]
+check "database build, standalone: no box, no error log" \
+  quiet_run
+compare_build "database build, standalone"
+
+run /EXTERNAL=HX3CFG
+run_linux /EXTERNAL=HX3CFG
+check "database build, integrated: exit 0 on Windows and Linux" \
+  [ "$code:$lcode" = 0:0 ]
+check "database build, integrated: no box, no error log" \
+  quiet_run
+compare_build "database build, integrated"
 
 echo "end-to-end: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -1,18 +1,33 @@
 #include "tests/db/dao_fixture.h"
 
-#include <stdlib.h>
-
+#include <chrono>
 #include <filesystem>
 #include <ostream>
+#include <random>
 
 namespace dao_test {
+namespace {
 
-DaoTest::DaoTest() {
-  char pattern[] = "/tmp/dao_test_XXXXXX";
-  const char* made = ::mkdtemp(pattern);
-  if (!made) throw std::runtime_error("mkdtemp failed");
-  dir_ = made;
+// A new, empty folder under the system's temporary folder (portable
+// stand-in for mkdtemp).
+std::string MakeTempDir(const std::string& prefix) {
+  std::random_device device;
+  std::mt19937_64 random(
+      device() ^
+      static_cast<uint64_t>(
+          std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        (prefix + std::to_string(random() % 1000000000));
+    if (std::filesystem::create_directory(dir)) return dir.generic_string();
+  }
+  throw std::runtime_error("no temporary folder could be made");
 }
+
+}  // namespace
+
+DaoTest::DaoTest() : dir_(MakeTempDir("dao_test_")) {}
 
 DaoTest::~DaoTest() {
   std::error_code ec;

@@ -11,6 +11,14 @@ namespace {
 
 using base::Value;
 
+// The cross-checking readers are POSIX programs (under Wine, /usr/bin is
+// visible but its programs cannot be started).
+#ifdef _WIN32
+constexpr bool kPosixTools = false;
+#else
+constexpr bool kPosixTools = true;
+#endif
+
 std::string CommandOutput(const std::string& command) {
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return "";
@@ -25,7 +33,7 @@ std::string CommandOutput(const std::string& command) {
 // What mdbtools reads from a table, as JSON lines; empty when it is not
 // installed.
 std::string MdbJson(const std::string& path, const std::string& table) {
-  if (!std::filesystem::exists("/usr/bin/mdb-json")) return "";
+  if (!kPosixTools || !std::filesystem::exists("/usr/bin/mdb-json")) return "";
   return CommandOutput("/usr/bin/mdb-json '" + path + "' '" + table + "'");
 }
 
@@ -33,12 +41,21 @@ std::string MdbJson(const std::string& path, const std::string& table) {
 // not there.
 std::string MdbReaderDump(const std::string& path) {
   std::string script = std::string(DB_TOOLS_DIR) + "/mdb_reader_dump.mjs";
-  if (!std::filesystem::exists("/usr/bin/node") ||
+  if (!kPosixTools || !std::filesystem::exists("/usr/bin/node") ||
       !std::filesystem::exists(std::string(DB_TOOLS_DIR) + "/node_modules")) {
     return "";
   }
   return CommandOutput("/usr/bin/node '" + script + "' '" + path +
                        "' 2>/dev/null");
+}
+
+// Truncates `to` and writes the bytes of `from` into it, keeping the file
+// (as copy_file with overwrite_existing does on POSIX; MinGW's copy_file
+// takes every two files on a drive for the same file and refuses).
+void OverwriteWith(const std::string& from, const std::string& to) {
+  std::ifstream in(from, std::ios::binary);
+  std::ofstream out(to, std::ios::binary | std::ios::trunc);
+  out << in.rdbuf();
 }
 
 void Set(dao::Recordset& rs, const std::string& field, const Value& value) {
@@ -167,6 +184,9 @@ TEST_F(DaoWriteTest, ReopeningNeverServesAFileChangedOnDisk) {
   // Replaced by another file.
   std::filesystem::copy_file(
       std::string(DB_FIXTURES_DIR) + "/mission/template.mdb", path + ".new");
+  std::filesystem::permissions(path + ".new",
+                               std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
   std::filesystem::rename(path + ".new", path);
   db = Open(path);
   EXPECT_EQ(db->GetTableDefs().Count(), 3);
@@ -413,8 +433,7 @@ TEST_F(DaoWriteTest, AFileChangedWhileOpenGetsTheWholeImage) {
   rs->AddNew();
   rs->GetFields().Item("ID")->SetValue(base::Value::Long(8));
   rs->Update();
-  std::filesystem::copy_file(legacy, path,
-                             std::filesystem::copy_options::overwrite_existing);
+  OverwriteWith(legacy, path);
   db->Close();
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);

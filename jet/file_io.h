@@ -1,0 +1,58 @@
+#ifndef JET_FILE_IO_H_
+#define JET_FILE_IO_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace jet {
+
+// A file on disk opened in binary mode for reads and writes at given
+// offsets (pread/pwrite on POSIX; ReadFile/WriteFile with offsets and
+// UTF-16 paths on Windows, shared so others may read, write, rename or
+// delete it meanwhile). Never truncates or creates a file.
+class RandomAccessFile {
+ public:
+  enum class Mode { kRead, kWrite };
+
+  // nullptr when the file cannot be opened. Paths are UTF-8.
+  static std::unique_ptr<RandomAccessFile> Open(const std::string& path,
+                                                Mode mode);
+
+  ~RandomAccessFile();
+  RandomAccessFile(const RandomAccessFile&) = delete;
+  RandomAccessFile& operator=(const RandomAccessFile&) = delete;
+
+  // The size in bytes when it is a regular file, nullopt otherwise.
+  std::optional<uint64_t> RegularFileSize() const;
+  // Reads exactly `size` bytes at `offset`; false on an error or the end
+  // of the file.
+  bool ReadAt(uint64_t offset, uint8_t* data, size_t size);
+  // Writes all `size` bytes at `offset`; false on an error.
+  bool WriteAt(uint64_t offset, const uint8_t* data, size_t size);
+  // Closes the file; false when closing reports an error (a write lost).
+  bool Close();
+
+ private:
+  explicit RandomAccessFile(intptr_t handle) : handle_(handle) {}
+  intptr_t handle_;  // file descriptor or HANDLE; -1 once closed
+};
+
+// Whether a file may be replaced (renamed over) while this process holds
+// it open. Windows refuses that as long as any handle to the file is open,
+// even one shared for deletion.
+#ifdef _WIN32
+inline constexpr bool kOpenFilesCanBeReplaced = false;
+#else
+inline constexpr bool kOpenFilesCanBeReplaced = true;
+#endif
+
+// Whether the file at `path` may be read, or written, by this process.
+bool CanRead(const std::string& path);
+bool CanWrite(const std::string& path);
+
+}  // namespace jet
+
+#endif  // JET_FILE_IO_H_
