@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test. CORVANE_SANITIZE=ON builds with
-# AddressSanitizer and UndefinedBehaviorSanitizer into CORVANE_BUILD_DIR.
+# AddressSanitizer and UndefinedBehaviorSanitizer, CORVANE_FUZZ=ON (with
+# clang) adds the fuzz target; CORVANE_BUILD_DIR names the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${CORVANE_BUILD_DIR:-build}
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DCORVANE_SANITIZE="${CORVANE_SANITIZE:-OFF}" >/dev/null
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+  -DCORVANE_SANITIZE="${CORVANE_SANITIZE:-OFF}" \
+  -DCORVANE_FUZZ="${CORVANE_FUZZ:-OFF}" >/dev/null
 cmake --build "$dir" -j2
 ctest --test-dir "$dir" --output-on-failure -j2
