@@ -20,17 +20,14 @@ TEST(ExpandLineMarkersTest, TurnsEveryMarkerInAnyCaseIntoCrLf) {
 
 using ShowInfoTextTest = WindowFixture;
 
-TEST_F(ShowInfoTextTest, ShowsNothingOutsideHelpMode) {
-  run_.help_texts[1] = "text";
-  settings::Control ok;
-  ok.whats_this_help_id = 1;
-  ShowInfoText(run_, ok);
-  EXPECT_TRUE(host_.shown_boxes().empty());
-}
-
-TEST_F(ShowInfoTextTest, HelpIdOutsideTheTableShowsAnEmptyBoxSilently) {
-  run_.help_mode_active = true;
+TEST_F(ShowInfoTextTest, OnlyInHelpModeAndEmptyOutsideTheTable) {
   settings::Control control;
+  control.whats_this_help_id = 1;
+  run_.help_texts[1] = "text";
+  ShowInfoText(run_, control);  // outside help mode: nothing
+  EXPECT_TRUE(host_.shown_boxes().empty());
+
+  run_.help_mode_active = true;
   for (auto id : {std::optional<int32_t>(0), std::optional<int32_t>(101),
                   std::optional<int32_t>(-3), std::optional<int32_t>()}) {
     control.whats_this_help_id = id;

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "base/text.h"
 #include "tests/app/window_fixture.h"
+#include "tests/errors/test_hosts.h"
 
 namespace app_test {
 namespace {
@@ -119,15 +120,10 @@ TEST_F(StartUpTest, NoMachineInASilentStartGoesToBothLogs) {
   EXPECT_TRUE(host_.shown_boxes().empty());
   EXPECT_THAT(FileLines(ErrorLog()),
               ElementsAre(kSubscriptLine, kSubscriptLine));
-  const std::string faults =
-      platform::FakeHost::ReadTextFile(host_.FaultLogPath());
-  size_t entries = 0;
-  for (size_t at = faults.find("! Fault Corvane_Config: Unexpected error!");
-       at != std::string::npos;
-       at = faults.find("! Fault Corvane_Config: Unexpected error!", at + 1)) {
-    ++entries;
-  }
-  EXPECT_EQ(entries, 2u);
+  EXPECT_EQ(errors::Occurrences(
+                platform::FakeHost::ReadTextFile(host_.FaultLogPath()),
+                "! Fault Corvane_Config: Unexpected error!"),
+            2u);
 }
 
 TEST_F(StartUpTest, AnsweringNoToAnErrorEndsWithoutRecording) {

@@ -4,6 +4,7 @@
 
 #include "base/runtime_error.h"
 #include "platform/fake_host.h"
+#include "tests/errors/test_hosts.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
@@ -27,12 +28,8 @@ TEST(GetOCXNameTest, ShortNameFailsToTheCaller) {
   platform::FakeHost host;
   host.set_program_file_name("cfg");
   errors::RunState run(host);
-  try {
-    GetOCXName(run);
-    FAIL() << "no error";
-  } catch (const base::RuntimeError& e) {
-    EXPECT_EQ(e.number(), base::err::kInvalidProcedureCall);
-  }
+  EXPECT_EQ(errors::ErrorNumberOf([&] { GetOCXName(run); }),
+            base::err::kInvalidProcedureCall);
   EXPECT_EQ(run.error_sub_depth, 0);
 }
 

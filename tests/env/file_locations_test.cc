@@ -15,17 +15,7 @@ namespace {
 
 using plant_files::Write;
 
-// The program lives in base/Corvane; the project files in base/parameter.
-class FileLocationsTest : public ::testing::Test {
- protected:
-  FileLocationsTest() : run_(host_) {}
-
-  std::string Base() const { return host_.temp_dir() + "/Hmi"; }
-  std::string Hx3() const { return Base() + "/parameter/hx3configuration.ini"; }
-
-  platform::FakeHost host_;
-  errors::RunState run_;
-};
+using FileLocationsTest = plant_files::PlantTest;
 
 TEST_F(FileLocationsTest, StandalonePathsFollowTheProgramLocation) {
   Write(Hx3(), "");
@@ -52,13 +42,6 @@ TEST_F(FileLocationsTest, MissingFilesAndDirectoriesGiveEmptyPaths) {
   EXPECT_EQ(GetHX3ConfigurationIniPath(run_), "");
   EXPECT_EQ(GetPathSourceOCXMDB(run_), "");
   EXPECT_TRUE(host_.shown_boxes().empty());
-}
-
-TEST_F(FileLocationsTest, FileNamesMatchWithoutRegardToCase) {
-  Write(Base() + "/PARAMETER/program.INI", "");
-  Write(Base() + "/Corvane/corvane.CFG", "");
-  EXPECT_FALSE(GetProgramIniPath(run_, 1).empty());
-  EXPECT_FALSE(GetCFGPath(run_).empty());
 }
 
 TEST_F(FileLocationsTest, IntegratedFilesLieBelowSaveAndRestore) {
@@ -102,30 +85,23 @@ TEST_F(FileLocationsTest, MissingConfigurationFileShowsFaultAndEnds) {
   EXPECT_NE(platform::FakeHost::ReadTextFile(host_.FaultLogPath())
                 .find("! Fault Corvane_Config: " + fault),
             std::string::npos);
-}
-
-TEST_F(FileLocationsTest, MissingConfigurationFileEndsEvenWhenNothingLogs) {
-  run_.start_mode_silent = true;
+  // It ends the run even when the fault log cannot be written.
   host_.set_fault_log_path(host_.temp_dir() + "/no/such/dir/fault.log");
   EXPECT_THROW(GetCFGPath(run_), errors::EndOfRun);
 }
 
-TEST_F(FileLocationsTest, BaseDirectoryDropsTheLastElement) {
+TEST_F(FileLocationsTest, BaseDirectoryAndFileNameFollowTheSeparator) {
   host_.set_program_directory("/Corvane");
   EXPECT_EQ(GetPathOCXMDB(run_), "/Corvane/Corvane.mdb");
-  host_.set_path_separator('\\');
-  host_.set_program_directory("C:\\Hmi\\Line1\\Corvane");
-  EXPECT_EQ(GetPathOCXMDB(run_), "C:\\Hmi\\Line1\\Corvane\\Corvane.mdb");
-  host_.set_program_directory("C:\\");
-  EXPECT_EQ(GetPathOCXMDB(run_), "C:\\Corvane\\Corvane.mdb");
-}
-
-TEST_F(FileLocationsTest, FileNameOnlyIsTheTextAfterTheLastSeparator) {
   EXPECT_EQ(GetFileNameOnly(run_, "/srv/hmi/Corvane"), "Corvane");
   EXPECT_EQ(GetFileNameOnly(run_, "Corvane"), "Corvane");
   EXPECT_EQ(GetFileNameOnly(run_, "/srv/hmi/"), "");
   host_.set_path_separator('\\');
+  host_.set_program_directory("C:\\Hmi\\Line1\\Corvane");
+  EXPECT_EQ(GetPathOCXMDB(run_), "C:\\Hmi\\Line1\\Corvane\\Corvane.mdb");
   EXPECT_EQ(GetFileNameOnly(run_, "C:\\Hmi\\Line1\\Corvane"), "Corvane");
+  host_.set_program_directory("C:\\");
+  EXPECT_EQ(GetPathOCXMDB(run_), "C:\\Corvane\\Corvane.mdb");
 }
 
 }  // namespace

@@ -15,12 +15,8 @@ namespace {
 using Names = std::vector<std::string>;
 using plant_files::Write;
 
-class MachineListsTest : public ::testing::Test {
+class MachineListsTest : public plant_files::PlantTest {
  protected:
-  MachineListsTest() : run_(host_) {}
-
-  std::string Base() const { return host_.temp_dir() + "/Hmi"; }
-  std::string Hx3() const { return Base() + "/parameter/hx3configuration.ini"; }
   std::string ProgramIni() const { return Base() + "/parameter/Program.ini"; }
 
   // Integrated start; `names` are the NameM lines of section Common.
@@ -34,9 +30,6 @@ class MachineListsTest : public ::testing::Test {
     EXPECT_EQ(run_.program_ini_path, backup + "/parameter/program.ini");
     return run_.machine_list;
   }
-
-  platform::FakeHost host_;
-  errors::RunState run_;
 };
 
 TEST_F(MachineListsTest, IntegratedNamesUpToDashEmptyOrFive) {

@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "errors/run_state.h"
 #include "platform/fake_host.h"
 
 namespace plant_files {
@@ -26,6 +29,19 @@ inline std::optional<std::string> IniValue(platform::Host& host,
   if (out == "\x01") return std::nullopt;
   return out;
 }
+
+// A fake host and run state; the program lives in Base()/Corvane, the project
+// files in Base()/parameter.
+class PlantTest : public ::testing::Test {
+ protected:
+  PlantTest() : run_(host_) {}
+
+  std::string Base() const { return host_.temp_dir() + "/Hmi"; }
+  std::string Hx3() const { return Base() + "/parameter/hx3configuration.ini"; }
+
+  platform::FakeHost host_;
+  errors::RunState run_;
+};
 
 }  // namespace plant_files
 

@@ -1,6 +1,7 @@
 #ifndef TESTS_ERRORS_TEST_HOSTS_H_
 #define TESTS_ERRORS_TEST_HOSTS_H_
 
+#include <functional>
 #include <string>
 
 #include "base/runtime_error.h"
@@ -26,6 +27,26 @@ class FailingAppendHost : public platform::FakeHost {
 // The error log of a program in FakeHost's default program directory.
 inline std::string ErrorLogPath(const platform::FakeHost& host) {
   return host.temp_dir() + "/Hmi/HX3cfglog.txt";
+}
+
+// The number of the run-time error `step` raises; 0 when it raises none.
+inline int ErrorNumberOf(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const base::RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// How often `what` occurs in `text`.
+inline size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos;
+       at = text.find(what, at + 1)) {
+    ++count;
+  }
+  return count;
 }
 
 }  // namespace errors

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -17,6 +18,18 @@ class DiskFilesTest : public testing::Test {
   std::string Path(const std::string& relative) {
     return host_.temp_dir() + "/" + relative;
   }
+  static std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  }
+  static int ErrorNumberOf(const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const base::RuntimeError& e) {
+      return e.number();
+    }
+    return 0;
+  }
   FakeHost host_;
 };
 
@@ -30,36 +43,23 @@ TEST_F(DiskFilesTest, ResolvesEachElementWithoutRegardToCase) {
             Path("Plant/Parameter/New.txt"));
   EXPECT_EQ(host_.ResolvePath(Path("nothing/Here")), Path("nothing/Here"));
   EXPECT_TRUE(host_.IsOrdinaryFile(Path("plant/parameter/PROGRAM.ini")));
-}
-
-TEST_F(DiskFilesTest, OrdinaryFileExcludesDirectoriesAndEmptyPath) {
-  std::filesystem::create_directories(Path("dir.ini"));
-  EXPECT_FALSE(host_.IsOrdinaryFile(Path("dir.ini")));
+  EXPECT_FALSE(host_.IsOrdinaryFile(Path("Plant")));
   EXPECT_FALSE(host_.IsOrdinaryFile(""));
   EXPECT_FALSE(host_.IsOrdinaryFile(Path("missing")));
 }
 
-TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLf) {
+TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
   host_.AppendLine(Path("log.txt"), "Fehler \xC3\xA4");  // "ä" in UTF-8
   host_.AppendLine(Path("LOG.TXT"), "second");
-  std::ifstream in(Path("log.txt"), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(bytes, "Fehler \xE4\r\nsecond\r\n");
-}
-
-TEST_F(DiskFilesTest, AppendFailuresRaiseRuntimeErrors) {
+  EXPECT_EQ(Bytes(Path("log.txt")), "Fehler \xE4\r\nsecond\r\n");
   std::filesystem::create_directories(Path("adir"));
-  auto number_of = [&](const std::string& path) {
-    try {
-      host_.AppendLine(path, "x");
-    } catch (const base::RuntimeError& e) {
-      return e.number();
-    }
-    return 0;
-  };
-  EXPECT_EQ(number_of(""), base::err::kPathFileAccessError);
-  EXPECT_EQ(number_of(Path("adir")), base::err::kPathFileAccessError);
-  EXPECT_EQ(number_of(Path("no/such/dir/log.txt")), base::err::kFileNotFound);
+  for (auto [path, number] :
+       {std::pair{std::string(), base::err::kPathFileAccessError},
+        {Path("adir"), base::err::kPathFileAccessError},
+        {Path("no/such/dir/log.txt"), base::err::kFileNotFound}}) {
+    EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine(path, "x"); }), number)
+        << path;
+  }
 }
 
 TEST_F(DiskFilesTest, CopyReplacesContentAndKeepsWriteTime) {
@@ -78,17 +78,12 @@ TEST_F(DiskFilesTest, CopyReplacesContentAndKeepsWriteTime) {
     entries += e.is_regular_file() ? 1 : 0;
   }
   EXPECT_EQ(entries, 2);
-}
-
-TEST_F(DiskFilesTest, CopyOfMissingSourceFailsAndKeepsDestination) {
-  FakeHost::WriteBytes(Path("to.mdb"), "keep");
-  try {
-    host_.CopyFileReplacing(Path("missing.mdb"), Path("to.mdb"));
-    FAIL() << "no error";
-  } catch (const base::RuntimeError& e) {
-    EXPECT_EQ(e.number(), base::err::kFileNotFound);
-  }
-  EXPECT_EQ(FakeHost::ReadTextFile(Path("to.mdb")), "keep");
+  // A missing source fails and keeps the destination.
+  EXPECT_EQ(ErrorNumberOf([&] {
+              host_.CopyFileReplacing(Path("missing.mdb"), Path("to.mdb"));
+            }),
+            base::err::kFileNotFound);
+  EXPECT_EQ(FakeHost::ReadTextFile(Path("to.mdb")), "new content");
 }
 
 TEST_F(DiskFilesTest, FileTimesRoundTripAndMissingFileFails) {
@@ -130,9 +125,7 @@ TEST_F(DiskFilesTest, ProfileTextIsWindows1252OnDisk) {
                                               "Gr\xC3\xBC\xC3\x9F"
                                               "e",
                                               ini));
-  std::ifstream in(ini, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(bytes,
+  EXPECT_EQ(Bytes(ini),
             "[Deutsch]\r\nTitel=Gr\xFC\xDF"
             "e\r\n");
   std::string out;

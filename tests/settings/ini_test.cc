@@ -110,19 +110,16 @@ TEST_F(IniTest, BooleanReads) {
   }
 }
 
-TEST_F(IniTest, SilentNoticeGoesToFaultLog) {
+// The reader's handler reports a failed fault-log write to the error log;
+// the report's own fault-log entry fails again and reaches the caller.
+TEST_F(IniTest, SilentNoticeGoesToFaultLogAndItsFailureIsReported) {
   run_.start_mode_silent = true;
   LoadIniString(run_, "Common", "Nothing", ini_, false, true);
   EXPECT_TRUE(host_.shown_boxes().empty());
   EXPECT_EQ(
       FakeHost::ReadTextFile(host_.FaultLogPath()),
       "! Fault Corvane_Config: " + Notice(ini_, "Common", "Nothing") + "\r\n");
-}
 
-// The reader's handler reports the failed fault-log write to the error log;
-// the report's own fault-log entry fails again and reaches the caller.
-TEST_F(IniTest, UnwritableFaultLogIsReportedUnderTheReader) {
-  run_.start_mode_silent = true;
   host_.set_fault_log_path(host_.temp_dir() + "/none/fault.log");
   EXPECT_THROW(LoadIniString(run_, "Common", "Nothing", ini_, false, true),
                base::RuntimeError);
@@ -149,6 +146,10 @@ TEST_F(IniTest, SaveWritesTextByType) {
   EXPECT_EQ(FakeHost::ReadTextFile(cfg),
             "[Info]\r\nb=false\r\ni=5\r\nl=-70000\r\nd=1.5\r\ny=255\r\n"
             "s= a \r\n");
+  // A missing folder is a failed write: 0, no report.
+  EXPECT_EQ(SaveIni(run_, base::Value::Integer(1), "A", "k",
+                    host_.temp_dir() + "/none/x.ini"),
+            base::Value::Integer(0));
   EXPECT_TRUE(host_.shown_boxes().empty());
 }
 
@@ -165,13 +166,6 @@ TEST_F(IniTest, SaveOfTypeWithoutTextReportsAndKeepsKey) {
     EXPECT_EQ(host_.shown_boxes()[0].text, "Ini Save:  wrong data type");
   }
   EXPECT_EQ(FakeHost::ReadTextFile(cfg), "[Info]\r\nk=kept\r\n");
-}
-
-TEST_F(IniTest, SaveToMissingFolderReturnsZero) {
-  EXPECT_EQ(SaveIni(run_, base::Value::Integer(1), "A", "k",
-                    host_.temp_dir() + "/none/x.ini"),
-            base::Value::Integer(0));
-  EXPECT_TRUE(host_.shown_boxes().empty());
 }
 
 }  // namespace
