@@ -118,6 +118,10 @@ TableDef LoadTableDef(const PageStore& store, uint32_t tdef_page) {
   std::vector<uint32_t> chain;
   std::vector<uint8_t> buf = ReadTdefBuffer(store, tdef_page, &chain);
   TableDef def = ParseTableDef(Bytes(buf));
+  // Rows are built in vectors of max_cols values indexed by column number.
+  for (const ColumnDef& c : def.columns) {
+    if (c.number >= def.max_cols) ThrowCorrupt("column number out of range");
+  }
   def.tdef_page = tdef_page;
   def.continuation_pages = std::move(chain);
   return def;

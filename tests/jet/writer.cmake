@@ -4,6 +4,7 @@ target_sources(jet_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_writer_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key_test.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/check_command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/command.cc
@@ -27,4 +28,16 @@ if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
                    --tools ${CMAKE_SOURCE_DIR}/tests/tools)
   set_tests_properties(jet_write_check PROPERTIES SKIP_RETURN_CODE 77
                        TIMEOUT 600)
+endif()
+
+# Every fixture with one table dropped, re-created and refilled (the test
+# keeps its files), checked by jet4lint and mdbtools.
+if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME jet_fixture_rebuild_check
+           COMMAND ${Python3_EXECUTABLE}
+                   ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_check.py
+                   --tests $<TARGET_FILE:jet_tests>
+                   --lint ${CMAKE_SOURCE_DIR}/../shared/tools/jet4lint.py)
+  set_tests_properties(jet_fixture_rebuild_check PROPERTIES
+                       SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
