@@ -53,11 +53,12 @@ TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
   host_.AppendLine(Path("LOG.TXT"), "second");
   EXPECT_EQ(Bytes(Path("log.txt")), "Fehler \xE4\r\nsecond\r\n");
   std::filesystem::create_directories(Path("adir"));
-  for (auto [path, number] :
+  for (const auto& [path, number] :
        {std::pair{std::string(), base::err::kPathFileAccessError},
         {Path("adir"), base::err::kPathFileAccessError},
         {Path("no/such/dir/log.txt"), base::err::kFileNotFound}}) {
-    EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine(path, "x"); }), number)
+    const std::string& target = path;  // lambdas may not capture a binding
+    EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine(target, "x"); }), number)
         << path;
   }
 }
