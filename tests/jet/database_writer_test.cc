@@ -8,6 +8,7 @@
 #include "jet/database.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "tests/jet/preset_layout.h"
 #include "tests/jet/writer_test_util.h"
 
 namespace jet {
@@ -351,42 +352,8 @@ TEST(DatabaseWriterTest, ManyTablesSplitTheCatalogIndexes) {
 
 TEST(DatabaseWriterTest, ThirtyThousandPresetRowsInsertedAndUpdated) {
   auto w = DatabaseWriter::CreateNew();
-  w->CreateTable("PRESET_DEFS", {{"ID", f::kTypeLong, 0},
-                                 {"machine_type", f::kTypeText, 50},
-                                 {"type", f::kTypeLong, 0},
-                                 {"part", f::kTypeLong, 0},
-                                 {"var_name", f::kTypeText, 100},
-                                 {"category_id", f::kTypeLong, 0},
-                                 {"isBitArray", f::kTypeBoolean, 0},
-                                 {"offset_or_bitno", f::kTypeLong, 0},
-                                 {"text", f::kTypeText, 255},
-                                 {"page_name", f::kTypeText, 50},
-                                 {"abs_min", f::kTypeDouble, 0},
-                                 {"abs_max", f::kTypeDouble, 0},
-                                 {"min", f::kTypeDouble, 0},
-                                 {"max", f::kTypeDouble, 0},
-                                 {"pass", f::kTypeLong, 0},
-                                 {"shift_no", f::kTypeLong, 0},
-                                 {"shift_name", f::kTypeText, 50}});
-  auto row = [](int i, const std::string& prefix) {
-    return std::vector<Value>{Value::Long(i),
-                              Value::Text("M1"),
-                              Value::Long(i % 7),
-                              Value::Long(i % 50),
-                              Value::Text(prefix + std::to_string(i)),
-                              Value::Long(3),
-                              Value::Boolean(i % 2),
-                              Value::Long(i),
-                              Value::Text("text"),
-                              Value::Text("page"),
-                              Value::Double(0),
-                              Value::Double(100),
-                              Value::Double(1),
-                              Value::Double(99),
-                              Value::Long(0),
-                              Value::Long(1),
-                              Value::Text("shift")};
-  };
+  w->CreateTable("PRESET_DEFS", jet_test::PresetLayout());
+  auto row = jet_test::PresetRow;
   std::vector<RowId> ids;
   for (int i = 0; i < 30000; ++i)
     ids.push_back(w->Insert("PRESET_DEFS", row(i, "v_")));

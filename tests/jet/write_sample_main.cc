@@ -14,6 +14,7 @@
 #include "base/runtime_error.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "tests/jet/preset_layout.h"
 
 namespace {
 
@@ -58,26 +59,6 @@ std::vector<Value> AllTypesRow(int i, size_t memo_len) {
           Value::Binary(blob),
           Value::FromGuid(g),
           Value::FromDecimal(d)};
-}
-
-std::vector<FieldDesc> PresetLayout() {
-  return {{"ID", f::kTypeLong, 0},
-          {"machine_type", f::kTypeText, 50},
-          {"type", f::kTypeLong, 0},
-          {"part", f::kTypeLong, 0},
-          {"var_name", f::kTypeText, 100},
-          {"category_id", f::kTypeLong, 0},
-          {"isBitArray", f::kTypeBoolean, 0},
-          {"offset_or_bitno", f::kTypeLong, 0},
-          {"text", f::kTypeText, 255},
-          {"page_name", f::kTypeText, 50},
-          {"abs_min", f::kTypeDouble, 0},
-          {"abs_max", f::kTypeDouble, 0},
-          {"min", f::kTypeDouble, 0},
-          {"max", f::kTypeDouble, 0},
-          {"pass", f::kTypeLong, 0},
-          {"shift_no", f::kTypeLong, 0},
-          {"shift_name", f::kTypeText, 50}};
 }
 
 }  // namespace
@@ -152,7 +133,7 @@ int main(int argc, char** argv) {
 
     {
       auto db = jet::DatabaseWriter::CreateNew();
-      db->CreateTable("PRESET_DEFS", PresetLayout());
+      db->CreateTable("PRESET_DEFS", jet_test::PresetLayout());
       for (int i = 1; i <= 30000; ++i) {
         db->Insert(
             "PRESET_DEFS",
