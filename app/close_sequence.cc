@@ -4,6 +4,7 @@
 #include "app/info_text.h"
 #include "app/main_window.h"
 #include "db/database_preparation.h"
+#include "env/file_locations.h"
 #include "errors/error_handler.h"
 #include "settings/edit_info.h"
 
@@ -28,7 +29,10 @@ void frm_Corvane_Config_Exe::CloseMe() {
 
 void frm_Corvane_Config_Exe::WriteInputs() {
   errors::ErrorHandler on_error(run_, "WriteInputs");
-  on_error.Run([&] { std_config::WriteEditInfo(run_); });
+  on_error.Run([&] {
+    std_config::WriteEditInfo(run_,
+                              [&] { return std_config::GetCFGPath(run_); });
+  });
 }
 
 // In help-query mode shows OK's info text; otherwise disables both buttons

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "base/runtime_error.h"
+#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "errors/run_state.h"
 
@@ -18,7 +19,8 @@ void ReportUnhandled(int number, const std::string& description,
 
 int RunProgram(platform::Host& host, std::ostream& error_out) {
   try {
-    errors::RunState run(host);
+    errors::RunState run(host,
+                         md_Standard_Config_Exe::ComponentReportEnvironment());
     frm_Corvane_Config_Exe window(run);
     window.Form_Load();
     return errors::kExitFinished;

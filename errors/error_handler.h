@@ -25,6 +25,11 @@ struct EndOfRun {
 // Ends the program at once (no further statement of any procedure runs).
 [[noreturn]] void EndProgram(int exit_code = kExitEnded);
 
+// Asks the run's report environment one of its questions; a question that
+// was not supplied fails with 91.
+std::string AskEnvironment(RunState& run,
+                           std::string (*question)(RunState& run));
+
 // The common routine every handler calls: writes the error log, asks the
 // user (or writes the fault log in a silent start) and returns 1 (end), 2
 // (resume) or 0 (neither answer; resume).

@@ -1,4 +1,5 @@
-#include "env/component_name.h"
+#include "base/runtime_error.h"
+#include "errors/application.h"
 #include "errors/error_handler.h"
 
 namespace errors {
@@ -21,11 +22,21 @@ class ReportingScope {
 
 }  // namespace
 
+std::string AskEnvironment(RunState& run,
+                           std::string (*question)(RunState& run)) {
+  if (question == nullptr) {
+    throw base::RuntimeError(base::err::kObjectNotSet, kApplicationTitle,
+                             "Object variable or With block variable not set");
+  }
+  return question(run);
+}
+
 int ErrorSub(RunState& run, int32_t number, const std::string& source,
              const std::string& description, const std::string& procedure,
              bool fatal) {
   ReportingScope scope(run);
-  std::string component = md_Standard_Config_Exe::GetOCXName(run);
+  std::string component =
+      AskEnvironment(run, run.report_environment.component_name);
   std::string log_line = "Fehler in " + component + " / " + source + " / " +
                          procedure + " (Nr. " + std::to_string(number) +
                          ") :" + description;

@@ -1,6 +1,5 @@
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "env/command_line.h"
 #include "errors/application.h"
 #include "errors/error_handler.h"
 
@@ -29,7 +28,7 @@ std::string WriteErrorLog(RunState& run, const std::string& text,
                           bool to_fault_log) {
   std::string path;
   if (run.start_mode_integrated) {
-    path = md_Standard_Config_Exe::GetPathLogfile(run);
+    path = AskEnvironment(run, run.report_environment.logfile_path);
   } else {
     path = ParentOfProgramDirectory(run) + run.host.PathSeparator() +
            kErrorLogName;

@@ -14,13 +14,28 @@ class DBEngine;
 
 namespace errors {
 
+struct RunState;
+
+// What a report asks of the component's environment, supplied by env/ when
+// the run starts (md_Standard_Config_Exe::ReportEnvironmentOfComponent), so
+// that errors/ needs nothing from the folders above it. Both run under their
+// own handlers, as any procedure does.
+struct ReportEnvironment {
+  // The component name (GetOCXName).
+  std::string (*component_name)(RunState& run) = nullptr;
+  // The error log of an integrated start (GetPathLogfile).
+  std::string (*logfile_path)(RunState& run) = nullptr;
+};
+
 // The process-wide values of one run, owned by the run and passed by
 // reference. Each is written by one procedure and read by others; tests build
 // their own.
 struct RunState {
-  explicit RunState(platform::Host& h) : host(h) {}
+  RunState(platform::Host& h, ReportEnvironment environment)
+      : host(h), report_environment(environment) {}
 
   platform::Host& host;
+  const ReportEnvironment report_environment;
 
   // Start mode (GetStartModeIntegrated).
   bool start_mode_integrated = false;

@@ -5,7 +5,6 @@
 
 #include "base/text.h"
 #include "base/value.h"
-#include "env/file_locations.h"
 #include "errors/error_handler.h"
 #include "settings/ini.h"
 
@@ -42,13 +41,14 @@ std::string UpperHex(unsigned n) {
 
 }  // namespace
 
-void WriteEditInfo(errors::RunState& run) {
+void WriteEditInfo(errors::RunState& run,
+                   const std::function<std::string()>& config_path) {
   errors::ErrorHandler on_error(run, "WriteEditInfo");
   std::string version_text;
   on_error.Assign(version_text, [&] { return VersionText(run); });
   on_error.Run([&] {
     SaveIni(run, base::Value::Text(version_text), "Info", "S_Prog",
-            GetCFGPath(run));
+            config_path());
   });
 
   std::u32string value;
@@ -64,7 +64,7 @@ void WriteEditInfo(errors::RunState& run) {
   }
   on_error.Run([&] {
     SaveIni(run, base::Value::Text(editor_mark), "Info", "S_Editor",
-            GetCFGPath(run));
+            config_path());
   });
 }
 

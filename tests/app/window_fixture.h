@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "errors/run_state.h"
 #include "platform/fake_host.h"
@@ -20,7 +21,8 @@ namespace app_test {
 template <typename Host = platform::FakeHost>
 class WindowFixtureT : public ::testing::Test {
  protected:
-  WindowFixtureT() : run_(host_) {
+  WindowFixtureT()
+      : run_(host_, md_Standard_Config_Exe::ComponentReportEnvironment()) {
     base_ = host_.temp_dir() + "/Hmi";
     CopySamplePlant(base_);
     host_.set_first_environment_entry("USER=abc");

@@ -3,11 +3,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "env/report_environment.h"
 #include "jet/database.h"
 
 namespace testing_db {
 
-Plant::Plant() : run_(host_), base_(host_.temp_dir() + "/Hmi") {
+Plant::Plant()
+    : run_(host_, md_Standard_Config_Exe::ComponentReportEnvironment()),
+      base_(host_.temp_dir() + "/Hmi") {
   std::filesystem::create_directories(component_dir());
   std::filesystem::create_directories(base_ + "/parameter");
   host_.set_program_directory(component_dir());

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "env/report_environment.h"
 #include "platform/fake_host.h"
 
 namespace md_Standard_Config_Exe {
@@ -41,7 +42,8 @@ TEST_P(CommandLineTest, ReadsKeysAndStartMode) {
     FakeHost host;
     host.set_slash_ends_values_anywhere(anywhere);
     host.set_command_line(c.command_line);
-    errors::RunState run(host);
+    errors::RunState run(host,
+                         md_Standard_Config_Exe::ComponentReportEnvironment());
     EXPECT_EQ(ReadCommand(run, c.command_line, "EXTERNAL"), c.external);
     EXPECT_EQ(GetPathLogfile(run), c.logfile);
     EXPECT_EQ(GetStartModeIntegrated(run), c.integrated);
@@ -103,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReadCommandTest, KeyAtVeryEndIsReportedAndGivesEmptyValue) {
   FakeHost host;
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   EXPECT_EQ(ReadCommand(run, "/LOGFILE=x /EXTERNAL", "external"), "");
   ASSERT_EQ(host.shown_boxes().size(), 1u);
   EXPECT_NE(FakeHost::ReadTextFile(host.temp_dir() + "/Hmi/HX3cfglog.txt")
@@ -117,7 +120,8 @@ TEST(ReadCommandTest, KeyAtVeryEndIsReportedAndGivesEmptyValue) {
 
 TEST(StartModeTest, EveryCallEvaluatesAfresh) {
   FakeHost host;
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   host.set_command_line("/EXTERNAL=SILENT");
   GetStartModeIntegrated(run);
   EXPECT_TRUE(run.start_mode_silent);
@@ -143,7 +147,8 @@ class ReplaceSearchItemTest : public testing::TestWithParam<ReplaceCase> {};
 TEST_P(ReplaceSearchItemTest, ReplacesFirstOccurrence) {
   const ReplaceCase& c = GetParam();
   FakeHost host;
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   EXPECT_EQ(ReplaceSearchItem(run, c.text, c.item, c.replacement), c.expected);
 }
 
@@ -167,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReplaceSearchItemLimitTest, MatchBeyond32767IsOverflowAndKeepsText) {
   FakeHost host;
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   std::string last_fitting = std::string(32766, 'a') + "#x";
   EXPECT_EQ(ReplaceSearchItem(run, last_fitting, "#X", "!"),
             std::string(32766, 'a') + "!");

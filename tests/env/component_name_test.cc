@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
+#include "env/report_environment.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
 
@@ -11,7 +12,8 @@ namespace {
 
 TEST(GetOCXNameTest, CutsTheLastSevenCharacters) {
   platform::FakeHost host;
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   for (auto [file, component] : {std::pair{"Corvane_Config", "Corvane"},
                                  {"Corvane_Config_Old", "Corvane_Con"},
                                  {"1234567", ""},
@@ -27,7 +29,8 @@ TEST(GetOCXNameTest, CutsTheLastSevenCharacters) {
 TEST(GetOCXNameTest, ShortNameFailsToTheCaller) {
   platform::FakeHost host;
   host.set_program_file_name("cfg");
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   EXPECT_EQ(errors::ErrorNumberOf([&] { GetOCXName(run); }),
             base::err::kInvalidProcedureCall);
   EXPECT_EQ(run.error_sub_depth, 0);

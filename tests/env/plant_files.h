@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "env/report_environment.h"
 #include "errors/run_state.h"
 #include "platform/fake_host.h"
 
@@ -34,7 +35,8 @@ inline std::optional<std::string> IniValue(platform::Host& host,
 // files in Base()/parameter.
 class PlantTest : public ::testing::Test {
  protected:
-  PlantTest() : run_(host_) {}
+  PlantTest()
+      : run_(host_, md_Standard_Config_Exe::ComponentReportEnvironment()) {}
 
   std::string Base() const { return host_.temp_dir() + "/Hmi"; }
   std::string Hx3() const { return Base() + "/parameter/hx3configuration.ini"; }

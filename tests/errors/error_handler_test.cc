@@ -5,14 +5,18 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "base/runtime_error.h"
+#include "env/report_environment.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
 
 namespace errors {
 namespace {
 
+using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
 using platform::MsgResult;
 
@@ -24,7 +28,7 @@ class ErrorHandlerTest : public testing::Test {
  protected:
   std::string ErrorLog() { return FakeHost::ReadTextFile(ErrorLogPath(host_)); }
   FakeHost host_;
-  RunState run_{host_};
+  RunState run_{host_, ComponentReportEnvironment()};
 };
 
 TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
@@ -106,7 +110,7 @@ TEST_F(ErrorHandlerTest, EndOfRunPassesEveryHandlerAndFatalReportEnds) {
 
 TEST(ErrorHandlerFailureTest, LogWriterFailureReachesCallersHandler) {
   FailingAppendHost host;
-  RunState run(host);
+  RunState run(host, ComponentReportEnvironment());
   ErrorHandler outer(run, "CloseMe");
   bool inner_went_on = false;
   host.failures = 1;  // the inner report cannot write its log line
@@ -128,7 +132,7 @@ TEST(ErrorHandlerFailureTest, LogWriterFailureReachesCallersHandler) {
 TEST(ErrorHandlerFailureTest, UnreportableFailuresEndWithoutRecursion) {
   FakeHost host;
   host.set_program_file_name("cfg");  // too short for a component name
-  RunState run(host);
+  RunState run(host, ComponentReportEnvironment());
   ErrorHandler on_error(run, "Form_Load");
   EXPECT_EQ(ErrorNumberOf([&] { on_error.Run([] { Fail(53, "x"); }); }),
             base::err::kInvalidProcedureCall);

@@ -5,6 +5,7 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
@@ -12,6 +13,7 @@
 namespace errors {
 namespace {
 
+using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
 using platform::MsgButtons;
 using platform::MsgIcon;
@@ -23,7 +25,7 @@ class ErrorSubTest : public testing::Test {
     return "Error logged to \n\r" + base::UpperCase(ErrorLogPath(host_));
   }
   FakeHost host_;
-  RunState run_{host_};
+  RunState run_{host_, ComponentReportEnvironment()};
 };
 
 TEST_F(ErrorSubTest, WritesExactLogLineAndAsks) {
@@ -96,7 +98,7 @@ TEST_F(ErrorSubTest, IntegratedLogsToUpperCasedLogfileResolvedOnDisk) {
 
 TEST(ErrorSubFailureTest, SilentWithUnwritableFaultLogPropagates) {
   FakeHost host;
-  RunState run(host);
+  RunState run(host, ComponentReportEnvironment());
   run.start_mode_silent = true;
   host.set_fault_log_path(host.temp_dir() + "/no/such/dir/fault.log");
   EXPECT_THROW(ErrorSub(run, 5, "S", "D", "P", false), base::RuntimeError);

@@ -5,6 +5,7 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
@@ -17,7 +18,7 @@ using platform::FakeHost;
 class LogsTest : public testing::Test {
  protected:
   FakeHost host_;
-  RunState run_{host_};
+  RunState run_{host_, md_Standard_Config_Exe::ComponentReportEnvironment()};
 };
 
 TEST_F(LogsTest, ErrorLogBesideProgramFolderAppendsInOrder) {

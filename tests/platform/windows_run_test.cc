@@ -8,6 +8,7 @@
 #include "env/command_line.h"
 #include "env/component_name.h"
 #include "env/file_locations.h"
+#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "errors/run_state.h"
 #include "platform/fake_host.h"
@@ -56,7 +57,8 @@ class WindowsRunTest : public testing::Test {
 
 TEST_F(WindowsRunTest, StandaloneStartFindsComponentAndBaseByBackslash) {
   PlacedHost host(base_ + "\\Corvane", "");
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   EXPECT_EQ(md_Standard_Config_Exe::GetOCXName(run), "Corvane");
   EXPECT_EQ(md_Standard_Config_Exe::GetCFGPath(run),
             base_ + "\\Corvane\\Corvane.cfg");
@@ -77,7 +79,8 @@ TEST_F(WindowsRunTest, StandaloneStartFindsComponentAndBaseByBackslash) {
 
 TEST_F(WindowsRunTest, AnySlashEndsACommandLineValue) {
   PlacedHost host(base_ + "\\Corvane", "/EXTERNAL=HX3CFG/LOGFILE=C:\\x.txt");
-  errors::RunState run(host);
+  errors::RunState run(host,
+                       md_Standard_Config_Exe::ComponentReportEnvironment());
   EXPECT_TRUE(md_Standard_Config_Exe::GetStartModeIntegrated(run));
   EXPECT_FALSE(run.start_mode_silent);
   EXPECT_EQ(md_Standard_Config_Exe::GetPathLogfile(run), "C:\\X.TXT");

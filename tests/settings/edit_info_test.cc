@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "env/file_locations.h"
+#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/env/plant_files.h"
@@ -14,7 +16,7 @@ namespace {
 
 class EditInfoTest : public ::testing::Test {
  protected:
-  EditInfoTest() : run_(host_) {
+  EditInfoTest() : run_(host_, ComponentReportEnvironment()) {
     plant_files::Write(Cfg(),
                        "[Project]\r\nValidMachines=ALL\r\n"
                        "[Info]\r\nS_Prog=0.9 - Integrated\r\nS_Editor=FF\r\n");
@@ -26,10 +28,14 @@ class EditInfoTest : public ::testing::Test {
   std::string Stored(const std::string& section, const std::string& key) {
     return plant_files::IniValue(host_, Cfg(), section, key).value_or("?");
   }
+  void WriteEditInfo() {
+    md_Standard_Config_Exe::WriteEditInfo(run_,
+                                          [&] { return GetCFGPath(run_); });
+  }
   // The editor mark written for a first environment entry.
   std::string MarkFor(const std::string& entry) {
     host_.set_first_environment_entry(entry);
-    WriteEditInfo(run_);
+    WriteEditInfo();
     return Stored("Info", "S_Editor");
   }
 
@@ -38,13 +44,13 @@ class EditInfoTest : public ::testing::Test {
 };
 
 TEST_F(EditInfoTest, VersionAndStartModeReplaceTheRecord) {
-  WriteEditInfo(run_);
+  WriteEditInfo();
   EXPECT_EQ(Stored("Info", "S_Prog"), "1.0.1 - Standalone");
   EXPECT_EQ(Stored("Project", "ValidMachines"), "ALL");
 
   run_.start_mode_integrated = true;
   host_.set_program_version({2, 10, 0});
-  WriteEditInfo(run_);
+  WriteEditInfo();
   EXPECT_EQ(Stored("Info", "S_Prog"), "2.10.0 - Integrated");
 }
 
@@ -62,7 +68,7 @@ TEST_F(EditInfoTest, EditorMarkEncodesTheFirstEnvironmentValue) {
 
 TEST_F(EditInfoTest, MissingConfigurationFileEndsTheRunWithoutCreatingIt) {
   std::filesystem::remove(Cfg());
-  EXPECT_THROW(WriteEditInfo(run_), errors::EndOfRun);
+  EXPECT_THROW(WriteEditInfo(), errors::EndOfRun);
   EXPECT_FALSE(std::filesystem::exists(Cfg()));
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/runtime_error.h"
+#include "env/report_environment.h"
 #include "platform/fake_host.h"
 
 namespace md_Standard_Config_Exe {
@@ -40,7 +41,8 @@ class IniTest : public testing::Test {
   }
 
   FakeHost host_;
-  errors::RunState run_{host_};
+  errors::RunState run_{host_,
+                        md_Standard_Config_Exe::ComponentReportEnvironment()};
   std::string ini_;
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "env/report_environment.h"
 #include "platform/fake_host.h"
 #include "settings/control.h"
 #include "tests/env/plant_files.h"
@@ -29,7 +30,8 @@ Control Make(std::string type, std::string name, std::string caption,
 
 class LanguageTest : public ::testing::Test {
  protected:
-  LanguageTest() : run_(host_) {}
+  LanguageTest()
+      : run_(host_, md_Standard_Config_Exe::ComponentReportEnvironment()) {}
 
   std::string File() const {
     return host_.ProgramDirectory() + "/Corvane_Config.ini";
