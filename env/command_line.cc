@@ -10,8 +10,8 @@
 namespace md_Standard_Config_Exe {
 namespace {
 
-// Keys the program reads; on Linux a "/" followed by one of them starts a
-// new switch.
+// Keys the program reads; on Linux a "/" followed by one of them and "=" or
+// ":" starts a new switch.
 constexpr std::array<std::u32string_view, 2> kKnownKeys = {U"EXTERNAL",
                                                            U"LOGFILE"};
 
@@ -21,20 +21,16 @@ std::u32string TrimBlanks(std::u32string_view s) {
   return std::u32string(s);
 }
 
-bool IsNameCharacter(char32_t c) {
-  return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') ||
-         (c >= U'0' && c <= U'9') || c == U'_' || c == U'-' || c == U'.';
-}
-
 // True when the "/" at `pos` of `value` starts a new switch under the Linux
 // rule: a blank stands right before it, or a key the program reads follows
-// it as a whole word ("/LOGFILE=…", but not "/logfiles/" or "/logfile.txt").
+// it together with "=" or ":" ("/LOGFILE=…"; not "/logfiles/",
+// "/logfile.txt" or "/var/log/external/run.txt").
 bool StartsNewSwitch(std::u32string_view value, size_t pos) {
   if (pos > 0 && value[pos - 1] == U' ') return true;
   std::u32string rest = base::UpperCase32(value.substr(pos + 1));
   for (std::u32string_view key : kKnownKeys) {
-    if (rest.starts_with(key) &&
-        (rest.size() == key.size() || !IsNameCharacter(rest[key.size()]))) {
+    if (rest.size() > key.size() && rest.starts_with(key) &&
+        (rest[key.size()] == U'=' || rest[key.size()] == U':')) {
       return true;
     }
   }

@@ -66,8 +66,8 @@ class Host {
   virtual std::string FaultLogPath() const = 0;
   // How the command line's "/" ends a value: true where any "/" ends it (the
   // Windows rule), false where only a "/" that starts a new switch does (a
-  // blank before it, or a key the program reads after it), so that absolute
-  // Linux paths survive.
+  // blank before it, or a key the program reads and "=" or ":" after it), so
+  // that absolute Linux paths survive.
   virtual bool SlashEndsValuesAnywhere() const { return true; }
 
   // A modal message box; returns the button pressed.
