@@ -9,6 +9,7 @@
 #include "app/info_options.h"
 #include "app/run_program.h"
 #include "base/runtime_error.h"
+#include "errors/application.h"
 #include "errors/error_handler.h"
 #ifdef _WIN32
 #include "platform/windows_host.h"
@@ -41,8 +42,9 @@ int main(int argc, char** argv, char** envp) {
   } catch (const base::RuntimeError& e) {
     app::ReportUnhandled(e.number(), e.description(), std::cerr);
   } catch (const std::exception& e) {
-    app::ReportUnhandled(51, std::string("Internal error: ") + e.what(),
-                         std::cerr);
+    const base::RuntimeError failure =
+        errors::TranslateFailure(e, errors::kApplicationTitle);
+    app::ReportUnhandled(failure.number(), failure.description(), std::cerr);
   }
   return errors::kExitUnhandled;
 }

@@ -1,11 +1,11 @@
 #include "app/run_program.h"
 
 #include <exception>
-#include <new>
 
 #include "app/main_window.h"
 #include "base/runtime_error.h"
 #include "env/report_environment.h"
+#include "errors/application.h"
 #include "errors/error_handler.h"
 #include "errors/run_state.h"
 
@@ -28,12 +28,12 @@ int RunProgram(platform::Host& host, std::ostream& error_out) {
     return end.exit_code;
   } catch (const base::RuntimeError& e) {
     ReportUnhandled(e.number(), e.description(), error_out);
-  } catch (const std::bad_alloc&) {
-    ReportUnhandled(base::err::kOutOfMemory, "Out of memory", error_out);
   } catch (const std::exception& e) {
     // Not a failure the program raises itself: report it the same way
-    // rather than abort.
-    ReportUnhandled(51, std::string("Internal error: ") + e.what(), error_out);
+    // rather than abort, with a runtime text, not the library's.
+    const base::RuntimeError failure =
+        errors::TranslateFailure(e, errors::kApplicationTitle);
+    ReportUnhandled(failure.number(), failure.description(), error_out);
   }
   return errors::kExitUnhandled;
 }

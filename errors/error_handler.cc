@@ -2,6 +2,8 @@
 
 #include <new>
 #include <optional>
+#include <stdexcept>
+#include <system_error>
 
 #include "base/runtime_error.h"
 #include "errors/application.h"
@@ -11,6 +13,32 @@ namespace {
 
 constexpr int32_t kInternalError = 51;
 
+// A system error by its kind; the numbers the platform layer gives for the
+// same conditions.
+base::RuntimeError TranslateSystemError(const std::error_code& code,
+                                        const std::string& source) {
+  if (code == std::errc::no_such_file_or_directory) {
+    return base::RuntimeError(base::err::kFileNotFound, source,
+                              "File not found");
+  }
+  if (code == std::errc::not_a_directory) {
+    return base::RuntimeError(base::err::kPathNotFound, source,
+                              "Path not found");
+  }
+  if (code == std::errc::permission_denied ||
+      code == std::errc::operation_not_permitted ||
+      code == std::errc::read_only_file_system) {
+    return base::RuntimeError(base::err::kPermissionDenied, source,
+                              "Permission denied");
+  }
+  if (code == std::errc::no_space_on_device || code == std::errc::io_error) {
+    return base::RuntimeError(base::err::kDeviceIoError, source,
+                              "Device I/O error");
+  }
+  return base::RuntimeError(base::err::kPathFileAccessError, source,
+                            "Path/File access error");
+}
+
 // Runs `step` and returns the failure it raised, if any. Failures other than
 // RuntimeError become one with a fitting number; EndOfRun and anything that
 // is no std::exception pass through untouched.
@@ -19,17 +47,41 @@ std::optional<base::RuntimeError> Capture(const std::function<void()>& step,
   try {
     step();
     return std::nullopt;
-  } catch (const base::RuntimeError& e) {
-    return e;
-  } catch (const std::bad_alloc&) {
-    return base::RuntimeError(base::err::kOutOfMemory, source, "Out of memory");
   } catch (const std::exception& e) {
-    return base::RuntimeError(kInternalError, source,
-                              std::string("Internal error: ") + e.what());
+    return TranslateFailure(e, source);
   }
 }
 
 }  // namespace
+
+base::RuntimeError TranslateFailure(const std::exception& failure,
+                                    const std::string& source) {
+  if (const auto* e = dynamic_cast<const base::RuntimeError*>(&failure)) {
+    return *e;
+  }
+  if (dynamic_cast<const std::out_of_range*>(&failure)) {
+    return base::RuntimeError(base::err::kSubscriptOutOfRange, source,
+                              "Subscript out of range");
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&failure) ||
+      dynamic_cast<const std::length_error*>(&failure)) {
+    return base::RuntimeError(base::err::kOutOfMemory, source, "Out of memory");
+  }
+  if (dynamic_cast<const std::overflow_error*>(&failure) ||
+      dynamic_cast<const std::underflow_error*>(&failure) ||
+      dynamic_cast<const std::range_error*>(&failure)) {
+    return base::RuntimeError(base::err::kOverflow, source, "Overflow");
+  }
+  if (dynamic_cast<const std::invalid_argument*>(&failure) ||
+      dynamic_cast<const std::domain_error*>(&failure)) {
+    return base::RuntimeError(base::err::kInvalidProcedureCall, source,
+                              "Invalid procedure call or argument");
+  }
+  if (const auto* e = dynamic_cast<const std::system_error*>(&failure)) {
+    return TranslateSystemError(e->code(), source);
+  }
+  return base::RuntimeError(kInternalError, source, "Internal error");
+}
 
 void EndProgram(int exit_code) { throw EndOfRun{exit_code}; }
 

@@ -2,10 +2,12 @@
 #define ERRORS_ERROR_HANDLER_H_
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <utility>
 
+#include "base/runtime_error.h"
 #include "errors/run_state.h"
 
 namespace errors {
@@ -21,6 +23,14 @@ inline constexpr int kExitUnhandled = 3;  // a failure escaped every handler
 struct EndOfRun {
   int exit_code;
 };
+
+// A failure of the C++ library as the runtime error a user sees: a read
+// outside a container is 9 "Subscript out of range", memory 7, arithmetic
+// range 6, a bad argument 5, a system or file-system error its number by
+// kind (53, 76, 70, 57, 75), anything else 51 "Internal error". The library's
+// own text never reaches a report.
+base::RuntimeError TranslateFailure(const std::exception& failure,
+                                    const std::string& source);
 
 // Ends the program at once (no further statement of any procedure runs).
 [[noreturn]] void EndProgram(int exit_code = kExitEnded);

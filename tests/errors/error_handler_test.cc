@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -84,16 +85,29 @@ TEST_F(ErrorHandlerTest, SilentLoopLogsEveryPassAndNeverStops) {
             3u);
 }
 
-TEST_F(ErrorHandlerTest, OtherExceptionsGetFittingNumbers) {
+// No text of the C++ library reaches a report.
+TEST_F(ErrorHandlerTest, OtherExceptionsGetRuntimeNumbersAndTexts) {
   run_.start_mode_silent = true;
   ErrorHandler on_error(run_, "P");
   on_error.Run([] { throw std::bad_alloc(); });
+  on_error.Run([] { (void)std::vector<int>().at(3); });
+  on_error.Run([] { throw std::length_error("vector::_M_default_append"); });
+  on_error.Run([] {
+    throw std::filesystem::filesystem_error(
+        "cannot copy", std::make_error_code(std::errc::permission_denied));
+  });
   on_error.Run([] { throw std::logic_error("broken"); });
   EXPECT_EQ(ErrorLog(),
             "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
             "memory\r\n"
+            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 9) :Subscript out "
+            "of range\r\n"
+            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
+            "memory\r\n"
+            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 70) :Permission "
+            "denied\r\n"
             "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 51) :Internal "
-            "error: broken\r\n");
+            "error\r\n");
 }
 
 TEST_F(ErrorHandlerTest, EndOfRunPassesEveryHandlerAndFatalReportEnds) {
