@@ -99,7 +99,6 @@ Value CreateRecordSets(errors::RunState& run,
 
   int16_t row_number = 1;
   std::array<Value, 2> candidate;  // the two forms of the last variable name
-  Value v;
   if (n >= 1) {
     // Only the first machine is ever considered.
     for (size_t m = 1; m <= 1; ++m) {
@@ -141,6 +140,7 @@ Value CreateRecordSets(errors::RunState& run,
                 cell = &snapshot.at(static_cast<size_t>(c)).at(r);
                 return cell->type() == base::ValueType::kText;
               })) {
+            Value v;
             if (on_error.Test([&] {
                   return base::UpperCase(fields.Item(c)->Name()) == "VAR_NAME";
                 })) {
@@ -171,10 +171,14 @@ Value CreateRecordSets(errors::RunState& run,
               });
               v = candidate[run.var_name_system == 1 ? 1 : 0];
             } else {
-              on_error.Assign(v, [&] {
-                return Value::Text(standard::ReplaceSearchItem(
-                    run, CellText(cell), "###machine", MachineName(run, m)));
-              });
+              // Without a machine name the template's text stays as it is.
+              if (on_error.Assign(
+                      v, [&] { return Value::Text(CellText(cell)); })) {
+                on_error.Assign(v, [&] {
+                  return Value::Text(standard::ReplaceSearchItem(
+                      run, v.ToText(), "###machine", MachineName(run, m)));
+                });
+              }
             }
             on_error.Run([&] { fields.Item(c)->SetValue(v); });
           } else {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "db/engine.h"
+#include "db/record_generation.h"
 #include "db/takeover.h"
 #include "errors/error_handler.h"
 #include "tests/db/plant.h"
@@ -154,6 +156,67 @@ TEST(WorkOnMdbTest, DamagedTemplateWithOldValuesEndsInTheTakeoverCheck) {
 
   EXPECT_EQ(std::filesystem::file_size(plant.component_path()), old_size);
   EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS").size(), 6u);
+}
+
+// No machine configured: each "###machine" replacement fails and is
+// reported, and the template's text is written as it stands.
+TEST(WorkOnMdbTest, WithoutMachineTextsKeepTheTemplatesText) {
+  Plant plant;
+  plant.CopyFixture("template.mdb", plant.template_path());
+  Rows source = Plant::Rows(plant.template_path(), "Source_PRESET_DEFS");
+  std::sort(source.begin(), source.end(), [](const auto& a, const auto& b) {
+    return a[0].ToLong() < b[0].ToLong();
+  });
+  plant.run().machine_list.clear();
+  plant.run().start_mode_silent = true;
+
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  const Rows rows = Plant::Rows(plant.component_path(), "PRESET_DEFS");
+  ASSERT_EQ(rows.size(), source.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 1; c < rows[r].size(); ++c) {
+      if (c != 4) {
+        EXPECT_EQ(rows[r][c], source[r][c]) << r << "," << c;
+      }
+    }
+  }
+  EXPECT_NE(plant.host().ReadTextFile(plant.error_log_path()).find(
+                "CreateRecordSets (Nr. 9) :Subscript out of range"),
+            std::string::npos);
+}
+
+// A PRESET_DEFS wider than the template: its extra column has no template
+// cell, which is the runtime's subscript error, never a library text.
+TEST(WorkOnMdbTest, TargetWiderThanTheTemplateReportsSubscriptOutOfRange) {
+  Plant plant;
+  plant.CopyFixture("template.mdb", plant.template_path());
+  errors::RunState& run = plant.run();
+  run.start_mode_silent = true;
+  auto db = md_Standard_Config_Exe::OpenDatabase(run, plant.template_path());
+  dao::TableDefs& tables = db->GetTableDefs();
+  auto source = tables.Item("Source_PRESET_DEFS");
+  tables.Delete("PRESET_DEFS");
+  auto wider = db->CreateTableDef("PRESET_DEFS");
+  for (int32_t i = 0; i < source->GetFields().Count(); ++i) {
+    auto from = source->GetFields().Item(i);
+    wider->GetFields().Append(wider->CreateField(
+        from->Name(), from->Properties("Type").ToInteger(),
+        from->Properties("Size").ToLong()));
+  }
+  // The template snapshot has one spare column; the second extra is outside.
+  for (const char* extra : {"extra1", "extra2"}) {
+    wider->GetFields().Append(wider->CreateField(extra, 10, 50));
+  }
+  tables.Append(wider);
+
+  md_Corvane_Config_Exe::CreateRecordSets(run, db);
+
+  const std::string log = plant.host().ReadTextFile(plant.error_log_path());
+  EXPECT_NE(log.find("CreateRecordSets (Nr. 9) :Subscript out of range"),
+            std::string::npos) << log;
+  EXPECT_EQ(log.find("Internal"), std::string::npos) << log;
+  EXPECT_EQ(db->OpenRecordset("PRESET_DEFS")->RecordCount(), 6);
 }
 
 // The unmapped-data warning, which a full build never reaches (the list
