@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "db/dao.h"
 #include "db/engine.h"
+#include "db/query_text.h"
 #include "env/file_locations.h"
 #include "errors/error_handler.h"
 
@@ -37,8 +38,8 @@ void VarNameInQuelleErsetzen(errors::RunState& run, std::string form0,
   on_error.Assign(rs, [&] {
     return dao::Deref(db).OpenRecordset(
         "SELECT PRESET_DEFS.* From PRESET_DEFS WHERE "
-        "(((PRESET_DEFS.Var_Name)=\"" +
-        old_form + "\"))");
+        "(((PRESET_DEFS.Var_Name)=" +
+        QuotedForQuery(old_form) + "))");
   });
   // Without a record set there is nothing to walk; a move that fails would
   // repeat the same row without end, so it ends the walk.

@@ -6,6 +6,7 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "db/query_text.h"
 #include "env/component_name.h"
 #include "errors/error_handler.h"
 
@@ -75,10 +76,11 @@ std::string BuildQuery(const errors::RunState& run, const Record& record) {
              "PRESET_DEFS.max,"
              " PRESET_DEFS.pass") +
          run.additional_fields_sql + " From PRESET_DEFS " +
-         " WHERE (((PRESET_DEFS.machine_type)=" + kQ +
-         QueryText(record[kMachineType]) + kQ + ")" +
-         " AND ((PRESET_DEFS.var_name)=" + kQ + QueryText(record[kVarName]) +
-         kQ + ") " + " AND ((PRESET_DEFS.offset_or_bitno)=" +
+         " WHERE (((PRESET_DEFS.machine_type)=" +
+         QuotedForQuery(QueryText(record[kMachineType])) + ")" +
+         " AND ((PRESET_DEFS.var_name)=" +
+         QuotedForQuery(QueryText(record[kVarName])) + ") " +
+         " AND ((PRESET_DEFS.offset_or_bitno)=" +
          QueryText(record[kOffsetOrBitno]) + "));";
 }
 

@@ -158,6 +158,42 @@ TEST(WorkOnMdbTest, DamagedTemplateWithOldValuesEndsInTheTakeoverCheck) {
   EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS").size(), 6u);
 }
 
+// Sets var_name of the rows of `table` that hold `from` to `to`.
+void RenameVariable(Plant& plant, const std::string& path,
+                    const std::string& table, const std::string& from,
+                    const std::string& to) {
+  auto db = md_Standard_Config_Exe::OpenDatabase(plant.run(), path);
+  auto rs = db->OpenRecordset("SELECT " + table + ".* From " + table +
+                              " WHERE (((" + table + ".var_name)=\"" + from +
+                              "\"))");
+  for (; !rs->IsEOF(); rs->MoveNext()) {
+    rs->Edit();
+    rs->GetFields().Item("var_name")->SetValue(T(to.c_str()));
+    rs->Update();
+  }
+  rs->Close();
+  db->Close();
+}
+
+TEST(WorkOnMdbTest, QuoteInAVariableNameKeepsItsOldValues) {
+  Plant plant;
+  plant.CopyFixture("template.mdb", plant.template_path());
+  plant.CopyFixture("machinecopy.mdb", plant.component_path());
+  RenameVariable(plant, plant.template_path(), "Source_PRESET_DEFS", "Speed",
+                 "Sp\"eed");
+  RenameVariable(plant, plant.component_path(), "PRESET_DEFS", "Speed",
+                 "Sp\"eed");
+  plant.run().start_mode_silent = true;
+
+  md_Standard_Config_Exe::WorkOnMDB(plant.run());
+
+  const Rows rows = Plant::Rows(plant.component_path(), "PRESET_DEFS");
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[3][4], T("Sp\"eed"));
+  EXPECT_EQ(rows[3][13], D(88.125));  // max of the machine copy
+  EXPECT_FALSE(std::filesystem::exists(plant.error_log_path()));
+}
+
 // No machine configured: each "###machine" replacement fails and is
 // reported, and the template's text is written as it stands.
 TEST(WorkOnMdbTest, WithoutMachineTextsKeepTheTemplatesText) {

@@ -1,0 +1,21 @@
+#ifndef DB_QUERY_TEXT_H_
+#define DB_QUERY_TEXT_H_
+
+#include <string>
+
+namespace md_Standard_Config_Exe {
+
+// `text` as a string of a query: between double quotes, each double quote
+// inside doubled, so that a name holding one still matches itself.
+inline std::string QuotedForQuery(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+}  // namespace md_Standard_Config_Exe
+
+#endif  // DB_QUERY_TEXT_H_
