@@ -264,8 +264,12 @@ void AppendLine(const std::string& path, const std::string& text,
   }
   std::string resolved = ResolvePath(path);
   FileDescriptor fd(
-      open(resolved.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-  if (fd.get() < 0) ThrowForErrno(errno, source);
+      open(resolved.c_str(),
+           O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644));
+  // A FIFO in the log's place fails here instead of waiting for a reader.
+  // With O_CREAT a missing name means a missing folder: Windows calls that
+  // "Path not found".
+  if (fd.get() < 0) ThrowForErrno(errno == ENOENT ? ENOTDIR : errno, source);
   std::string line = base::Utf8ToCp1252(text) + "\r\n";
   if (!WriteAll(fd.get(), line.data(), line.size())) {
     ThrowForErrno(errno, source);
@@ -306,7 +310,9 @@ void SetFileTimes(const std::string& path, const FileTimes& times,
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Opened without waiting, so that a FIFO or device in the file's place
+  // reads as missing instead of blocking the run.
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return std::nullopt;
   struct stat st;
   if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
@@ -321,6 +327,11 @@ bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
   mode_t mode = 0644;
   if (stat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return false;
+    // Windows refuses to write a read-only file; so do we, also for a
+    // user (root) whom the permissions would not stop.
+    if ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0) {
+      return false;
+    }
     mode = st.st_mode & 07777;
   }
   return ReplaceAtomically(path, bytes, mode, nullptr,

@@ -114,10 +114,18 @@ base::Value SaveIni(errors::RunState& run, base::Value value,
     on_error.Run([&] { errors::ShowFault(run, "Ini Save:  wrong data type"); });
     return result;
   }
+  bool written = true;
   on_error.Run([&] {
-    bool ok = run.host.WritePrivateProfileString(section, key, text, file);
-    result = base::Value::Integer(ok ? 1 : 0);
+    written = run.host.WritePrivateProfileString(section, key, text, file);
+    result = base::Value::Integer(written ? 1 : 0);
   });
+  // The profile function says no more than that it failed (a read-only
+  // file, a missing folder, a full disk); the value is not stored, which
+  // the run must not pass over in silence.
+  if (!written) {
+    on_error.Report(base::err::kPathFileAccessError, errors::kApplicationTitle,
+                    "Path/File access error");
+  }
   return result;
 }
 

@@ -53,10 +53,12 @@ TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
   host_.AppendLine(Path("LOG.TXT"), "second");
   EXPECT_EQ(Bytes(Path("log.txt")), "Fehler \xE4\r\nsecond\r\n");
   std::filesystem::create_directories(Path("adir"));
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0644), 0);
   for (const auto& [path, number] :
        {std::pair{std::string(), base::err::kPathFileAccessError},
         {Path("adir"), base::err::kPathFileAccessError},
-        {Path("no/such/dir/log.txt"), base::err::kFileNotFound}}) {
+        {Path("fifo"), base::err::kPathFileAccessError},  // no reader: no wait
+        {Path("no/such/dir/log.txt"), base::err::kPathNotFound}}) {
     const std::string& target = path;  // lambdas may not capture a binding
     EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine(target, "x"); }), number)
         << path;
@@ -118,6 +120,22 @@ TEST_F(DiskFilesTest, ProfileWriteCreatesFileAndKeepsMode) {
   // A missing directory is a failed write, not an error.
   EXPECT_FALSE(
       host_.WritePrivateProfileString("A", "k", "v", Path("none/x.ini")));
+}
+
+// A FIFO or a folder in an INI file's place reads as a missing file (a FIFO
+// must not block the run) and is not written.
+TEST_F(DiskFilesTest, ProfileFileThatIsNoOrdinaryFileCountsAsMissing) {
+  ASSERT_EQ(mkfifo(Path("fifo.ini").c_str(), 0644), 0);
+  std::filesystem::create_directories(Path("dir.ini"));
+  for (const std::string& ini : {Path("fifo.ini"), Path("dir.ini")}) {
+    std::string out;
+    EXPECT_EQ(host_.GetPrivateProfileString("A", "k", "none", 255, out, ini),
+              4u);
+    EXPECT_EQ(out, "none");
+    EXPECT_EQ(host_.GetPrivateProfileInt("A", "k", -1, ini), 0xFFFFFFFFu);
+    EXPECT_FALSE(host_.WritePrivateProfileString("A", "k", "v", ini));
+  }
+  EXPECT_FALSE(host_.IsOrdinaryFile(Path("fifo.ini")));
 }
 
 TEST_F(DiskFilesTest, ProfileTextIsWindows1252OnDisk) {

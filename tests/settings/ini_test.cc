@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "base/runtime_error.h"
@@ -125,14 +126,9 @@ TEST_F(IniTest, SilentNoticeGoesToFaultLogAndItsFailureIsReported) {
   host_.set_fault_log_path(host_.temp_dir() + "/none/fault.log");
   EXPECT_THROW(LoadIniString(run_, "Common", "Nothing", ini_, false, true),
                base::RuntimeError);
-#ifdef _WIN32
-  // Windows tells a missing folder from a missing file.
+  // A missing folder, as Windows tells it from a missing file.
   EXPECT_NE(ErrorLog().find("/ LoadIniString (Nr. 76) :Path not found"),
             std::string::npos);
-#else
-  EXPECT_NE(ErrorLog().find("/ LoadIniString (Nr. 53) :File not found"),
-            std::string::npos);
-#endif
 }
 
 TEST_F(IniTest, SaveWritesTextByType) {
@@ -148,11 +144,28 @@ TEST_F(IniTest, SaveWritesTextByType) {
   EXPECT_EQ(FakeHost::ReadTextFile(cfg),
             "[Info]\r\nb=false\r\ni=5\r\nl=-70000\r\nd=1.5\r\ny=255\r\n"
             "s= a \r\n");
-  // A missing folder is a failed write: 0, no report.
-  EXPECT_EQ(SaveIni(run_, base::Value::Integer(1), "A", "k",
-                    host_.temp_dir() + "/none/x.ini"),
-            base::Value::Integer(0));
   EXPECT_TRUE(host_.shown_boxes().empty());
+}
+
+// A file in a missing folder or a read-only file is not written: the
+// result is 0 and the failure is reported; the read-only file keeps its
+// bytes, as Windows refuses to write it.
+TEST_F(IniTest, FailedSaveIsReportedAndLeavesTheFile) {
+  const std::string read_only = host_.temp_dir() + "/ro.ini";
+  FakeHost::WriteBytes(read_only, "[A]\r\nk=old\r\n");
+  std::filesystem::permissions(read_only, std::filesystem::perms::owner_read |
+                                              std::filesystem::perms::group_read);
+  run_.start_mode_silent = true;
+  for (const std::string& file :
+       {host_.temp_dir() + "/none/x.ini", read_only}) {
+    EXPECT_EQ(SaveIni(run_, base::Value::Integer(1), "A", "k", file),
+              base::Value::Integer(0));
+  }
+  EXPECT_EQ(FakeHost::ReadTextFile(read_only), "[A]\r\nk=old\r\n");
+  const std::string line =
+      "Fehler in Corvane / Corvane_Config_Exe / SaveIni (Nr. 75) "
+      ":Path/File access error\r\n";
+  EXPECT_EQ(ErrorLog(), line + line);
 }
 
 TEST_F(IniTest, SaveOfTypeWithoutTextReportsAndKeepsKey) {
