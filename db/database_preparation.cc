@@ -234,6 +234,8 @@ void WorkOnMDB(errors::RunState& run) {
     platform::FileTimes times;
     times.creation = run.template_file_times.creation;
     times.last_write = run.template_file_times.last_write;
+    times.last_write_sub_tick_ns =
+        run.template_file_times.last_write_sub_tick_ns;
     host.SetFileTimes(GetPathSourceOCXMDB(run), times);
   } catch (const base::RuntimeError&) {
   }

@@ -114,12 +114,14 @@ uint64_t ToTicks(const timespec& t) {
          static_cast<uint64_t>(t.tv_nsec) / 100;
 }
 
-timespec FromTicks(uint64_t ticks) {
+// The ticks and the nanoseconds below one tick back as a time.
+timespec FromTicks(uint64_t ticks, uint32_t sub_tick_ns) {
   timespec t{};
   int64_t seconds = static_cast<int64_t>(ticks / kTicksPerSecond) -
                     static_cast<int64_t>(kEpochDifferenceSeconds);
   t.tv_sec = static_cast<time_t>(seconds);
-  t.tv_nsec = static_cast<long>((ticks % kTicksPerSecond) * 100);
+  t.tv_nsec = static_cast<long>((ticks % kTicksPerSecond) * 100 +
+                                (sub_tick_ns < 100 ? sub_tick_ns : 0));
   return t;
 }
 
@@ -292,6 +294,8 @@ FileTimes GetFileTimes(const std::string& path, const std::string& source) {
   if (stx.stx_mask & STATX_BTIME) times.creation = ticks(stx.stx_btime);
   times.last_access = ticks(stx.stx_atime);
   times.last_write = ticks(stx.stx_mtime);
+  times.last_access_sub_tick_ns = stx.stx_atime.tv_nsec % 100;
+  times.last_write_sub_tick_ns = stx.stx_mtime.tv_nsec % 100;
   return times;
 }
 
@@ -299,10 +303,12 @@ void SetFileTimes(const std::string& path, const FileTimes& times,
                   const std::string& source) {
   std::string resolved = ResolvePath(path);
   timespec values[2];
-  values[0] = times.last_access ? FromTicks(*times.last_access)
+  values[0] = times.last_access ? FromTicks(*times.last_access,
+                                          times.last_access_sub_tick_ns)
                                 : timespec{0, UTIME_OMIT};
-  values[1] =
-      times.last_write ? FromTicks(*times.last_write) : timespec{0, UTIME_OMIT};
+  values[1] = times.last_write ? FromTicks(*times.last_write,
+                                           times.last_write_sub_tick_ns)
+                               : timespec{0, UTIME_OMIT};
   if (utimensat(AT_FDCWD, resolved.c_str(), values, 0) != 0) {
     ThrowForErrno(errno, source);
   }

@@ -44,6 +44,11 @@ struct FileTimes {
   std::optional<uint64_t> creation;
   std::optional<uint64_t> last_access;
   std::optional<uint64_t> last_write;
+  // The nanoseconds below one tick (0-99) of last_access and last_write
+  // where the file system keeps them (Linux), so that a time set back is
+  // the time read to the nanosecond.
+  uint32_t last_access_sub_tick_ns = 0;
+  uint32_t last_write_sub_tick_ns = 0;
 };
 
 class Host {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "db/engine.h"
@@ -58,6 +59,14 @@ void TakeOver(std::vector<Value>& row, Value a, Value b, Value c, Value d,
 TEST(WorkOnMdbTest, FirstRunBuildsFromTheTemplateAndCreatesTheComponentDb) {
   Plant plant;
   plant.CopyFixture("template.mdb", plant.template_path());
+  // A last-write time with nanoseconds below the 100-ns tick, where the
+  // file system keeps them.
+  const std::filesystem::file_time_type copied =
+      std::filesystem::last_write_time(plant.template_path());
+  std::filesystem::last_write_time(
+      plant.template_path(), std::chrono::floor<std::chrono::seconds>(copied) +
+                                 std::chrono::nanoseconds(123'456'789));
+  const auto written = std::filesystem::last_write_time(plant.template_path());
   const platform::FileTimes before =
       plant.host().GetFileTimes(plant.template_path());
 
@@ -70,6 +79,7 @@ TEST(WorkOnMdbTest, FirstRunBuildsFromTheTemplateAndCreatesTheComponentDb) {
   // The template keeps its last-write time although its contents changed.
   EXPECT_EQ(plant.host().GetFileTimes(plant.template_path()).last_write,
             before.last_write);
+  EXPECT_EQ(std::filesystem::last_write_time(plant.template_path()), written);
   EXPECT_FALSE(std::filesystem::exists(plant.error_log_path()));
 }
 

@@ -93,11 +93,13 @@ TEST_F(DiskFilesTest, FileTimesRoundTripAndMissingFileFails) {
   FakeHost::WriteBytes(Path("t.mdb"), "x");
   FileTimes times;
   times.last_write = 130000000000000000ULL;  // 2012-12-18
+  times.last_write_sub_tick_ns = 37;  // kept to the nanosecond
   times.last_access = 130000000050000000ULL;
   times.creation = 120000000000000000ULL;  // cannot be set: ignored
   host_.SetFileTimes(Path("t.mdb"), times);
   FileTimes read = host_.GetFileTimes(Path("T.MDB"));
   EXPECT_EQ(read.last_write, times.last_write);
+  EXPECT_EQ(read.last_write_sub_tick_ns, 37u);
   EXPECT_EQ(read.last_access, times.last_access);
   EXPECT_THROW(host_.GetFileTimes(Path("none")), base::RuntimeError);
   EXPECT_THROW(host_.SetFileTimes(Path("none"), times), base::RuntimeError);
