@@ -244,6 +244,9 @@ bool ReplaceWholeFile(const std::string& path, const std::string& bytes) {
   DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // The profile functions refuse a read-only file; a replacing rename
+  // would not (on every file system).
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   DWORD error = ReplaceAtomically(path, bytes);
   if (error == ERROR_ACCESS_DENIED && exists)
     error = RewriteInPlace(path, bytes);
