@@ -40,7 +40,7 @@ std::string DaoTest::TempPath(const std::string& name) const {
 
 std::string DaoTest::Copy(const std::string& name) {
   std::string to = TempPath(name);
-  std::filesystem::copy_file(std::string(DB_FIXTURES_DIR) + "/mission/" + name,
+  std::filesystem::copy_file(std::string(CORVANE_TEST_DATA_DIR) + "/plant/" + name,
                              to,
                              std::filesystem::copy_options::overwrite_existing);
   std::filesystem::permissions(to, std::filesystem::perms::owner_write,

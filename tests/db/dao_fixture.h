@@ -14,14 +14,14 @@
 
 namespace dao_test {
 
-// A temporary directory with copies of the mission databases and an engine
+// A temporary directory with copies of the plant databases and an engine
 // to open them.
 class DaoTest : public ::testing::Test {
  protected:
   DaoTest();
   ~DaoTest() override;
 
-  // Copies fixtures/mission/<name> into the temporary directory.
+  // Copies tests/data/plant/<name> into the temporary directory.
   std::string Copy(const std::string& name);
   std::string TempPath(const std::string& name) const;
   std::shared_ptr<dao::Database> Open(const std::string& path);

@@ -183,7 +183,7 @@ TEST_F(DaoWriteTest, ReopeningNeverServesAFileChangedOnDisk) {
   db->Close();
   // Replaced by another file.
   std::filesystem::copy_file(
-      std::string(DB_FIXTURES_DIR) + "/mission/template.mdb", path + ".new");
+      std::string(CORVANE_TEST_DATA_DIR) + "/plant/template.mdb", path + ".new");
   std::filesystem::permissions(path + ".new",
                                std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::add);

@@ -19,7 +19,7 @@ Plant::Plant() : run_(host_), base_(host_.temp_dir() + "/Hmi") {
 }
 
 void Plant::CopyFixture(const std::string& fixture, const std::string& to) {
-  std::filesystem::copy_file(std::string(CORVANE_FIXTURES) + "/mission/" + fixture,
+  std::filesystem::copy_file(std::string(CORVANE_TEST_DATA_DIR) + "/plant/" + fixture,
                              to,
                              std::filesystem::copy_options::overwrite_existing);
   // The fixtures are read-only; a plant's databases are not (Windows

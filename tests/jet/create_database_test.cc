@@ -18,7 +18,7 @@ namespace {
 constexpr double kReferenceDate = 38143.546523784724;
 
 std::string Reference() {
-  return std::string(JET_FIXTURE_DIR) + "/jet4/empty-access2000-reference.mdb";
+  return std::string(CORVANE_TEST_DATA_DIR) + "/access/empty-access2000-reference.mdb";
 }
 
 TEST(CreateDatabaseTest, MatchesTheAccessReferenceRegionByRegion) {

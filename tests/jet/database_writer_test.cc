@@ -229,8 +229,8 @@ TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
 
 // Tables made by Access keep their indexes consistent and unique.
 TEST(DatabaseWriterTest, AccessTablesKeepTheirIndexes) {
-  auto w = DatabaseWriter::Open(std::string(JET_FIXTURE_DIR) +
-                                "/jet4/multi-table-indexes-indexTestV2000.mdb");
+  auto w = DatabaseWriter::Open(std::string(CORVANE_TEST_DATA_DIR) +
+                                "/access/multi-table-indexes-indexTestV2000.mdb");
   auto rows = w->Rows("Table3");
   ASSERT_EQ(rows.size(), 4u);
   std::vector<Value> dup = rows[0].second;

@@ -38,8 +38,8 @@ std::vector<uint8_t> ReadFile(const fs::path& p) {
 // Every fixture below the fixture root, in name order.
 std::vector<fs::path> Fixtures() {
   std::vector<fs::path> out;
-  for (const char* dir : {"jet4", "mission"}) {
-    const fs::path root = fs::path(JET_FIXTURES_DIR) / dir;
+  for (const char* dir : {"access", "plant"}) {
+    const fs::path root = fs::path(CORVANE_TEST_DATA_DIR) / dir;
     if (!fs::is_directory(root)) continue;
     for (const auto& e : fs::directory_iterator(root)) {
       if (e.path().extension() == ".mdb") out.push_back(e.path());
@@ -148,7 +148,7 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
   fs::create_directories(dir);
   std::ofstream manifest(dir / "manifest.txt");
   const std::vector<fs::path> fixtures = Fixtures();
-  ASSERT_GE(fixtures.size(), 16u) << JET_FIXTURES_DIR;
+  ASSERT_GE(fixtures.size(), 15u) << CORVANE_TEST_DATA_DIR;
   size_t rebuilt = 0;
   for (const fs::path& fixture : fixtures) {
     SCOPED_TRACE(fixture.filename().string());
@@ -167,7 +167,7 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
       ADD_FAILURE() << e.number() << ": " << e.what();
     }
   }
-  EXPECT_GE(rebuilt, 14u);
+  EXPECT_GE(rebuilt, 13u);
   manifest.close();
   if (!out_dir) fs::remove_all(dir);
 }
@@ -176,7 +176,7 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
 // count: rows are built in vectors indexed by column number, so the writer
 // must refuse that table.
 TEST(FixtureRebuildTest, ColumnNumberBeyondColumnCountIsRefused) {
-  std::vector<uint8_t> bytes = ReadFile(fs::path(JET_FIXTURES_DIR) / "jet4" /
+  std::vector<uint8_t> bytes = ReadFile(fs::path(CORVANE_TEST_DATA_DIR) / "access" /
                                         "types-all-testV2000.mdb");
   const uint32_t page = DatabaseWriter::FromBytes(bytes)->FindTable("Table1");
   uint8_t* tdef = bytes.data() + size_t{page} * 4096;

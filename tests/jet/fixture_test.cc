@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "base/value.h"
 #include "jet/database.h"
 #include "jet/format.h"
 #include "jet/table_scan.h"
+#include "jet/tool/create_command.h"
 #include "tests/jet/test_util.h"
 
 namespace jet {
@@ -29,8 +33,8 @@ std::vector<std::string> Texts(const std::vector<Row>& rows, size_t col) {
 
 TEST(FixtureTest, EveryFileHasAJet4HeaderWithGeneralSortOrder) {
   for (const char* f :
-       {"jet4/types-all-testV2000.mdb", "jet4/dates-DateTestDatabase.mdb",
-        "jet4/empty-access2003-reference.mdb", "mission/template.mdb"}) {
+       {"access/types-all-testV2000.mdb", "access/unicode-comp-testUnicodeCompV2003.mdb",
+        "access/empty-access2003-reference.mdb", "plant/template.mdb"}) {
     auto db = Database::Open(Fixture(f));
     EXPECT_EQ(db->header().version, format::kVersionJet4) << f;
     EXPECT_EQ(db->header().code_page, 1252) << f;
@@ -41,8 +45,8 @@ TEST(FixtureTest, EveryFileHasAJet4HeaderWithGeneralSortOrder) {
 }
 
 TEST(FixtureTest, EmptyReferencesHoldOnlySystemTables) {
-  for (const char* f : {"jet4/empty-access2000-reference.mdb",
-                        "jet4/empty-access2003-reference.mdb"}) {
+  for (const char* f : {"access/empty-access2000-reference.mdb",
+                        "access/empty-access2003-reference.mdb"}) {
     auto db = Database::Open(Fixture(f));
     EXPECT_TRUE(db->TableNames(false).empty()) << f;
     std::vector<std::string> all = db->TableNames(true);
@@ -61,7 +65,7 @@ TEST(FixtureTest, EmptyReferencesHoldOnlySystemTables) {
 }
 
 TEST(FixtureTest, AllTypesTable) {
-  auto db = Database::Open(Fixture("jet4/types-all-testV2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-all-testV2000.mdb"));
   EXPECT_EQ(db->TableNames(false),
             (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
   std::vector<Row> rows = db->ReadRows("Table1");
@@ -96,7 +100,7 @@ TEST(FixtureTest, AllTypesTable) {
 }
 
 TEST(FixtureTest, ProjectTableWithMemosAndChainedOle) {
-  auto db = Database::Open(Fixture("jet4/types-msproject-test2V2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-msproject-test2V2000.mdb"));
   const TableDef& def = db->GetTableDef("MSP_PROJECTS");
   ASSERT_EQ(def.columns.size(), 74u);
   EXPECT_EQ(def.continuation_pages.size(), 1u);  // 5365 bytes over two pages
@@ -135,7 +139,7 @@ TEST(FixtureTest, ProjectTableWithMemosAndChainedOle) {
 }
 
 TEST(FixtureTest, NumericColumnsAndInlineMemo) {
-  auto db = Database::Open(Fixture("jet4/numeric-fixedNumericTestV2000.mdb"));
+  auto db = Database::Open(Fixture("access/numeric-fixedNumericTestV2000.mdb"));
   std::vector<Row> rows = db->ReadRows("test");
   ASSERT_EQ(rows.size(), 1u);
   const auto& v = rows[0].values;
@@ -150,14 +154,14 @@ TEST(FixtureTest, NumericColumnsAndInlineMemo) {
 }
 
 TEST(FixtureTest, DeletedRowsAndDeletedColumns) {
-  auto del = Database::Open(Fixture("jet4/deleted-rows-delTestV2000.mdb"));
+  auto del = Database::Open(Fixture("access/deleted-rows-delTestV2000.mdb"));
   std::vector<Row> rows = del->ReadRows("Table");
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(Texts(rows, 0), (std::vector<std::string>{"z", "v"}));
   EXPECT_EQ(Texts(rows, 1), (std::vector<std::string>{"y", "u"}));
 
   auto cols =
-      Database::Open(Fixture("jet4/deleted-columns-delColTestV2000.mdb"));
+      Database::Open(Fixture("access/deleted-columns-delColTestV2000.mdb"));
   const TableDef& def = cols->GetTableDef("Table1");
   std::vector<uint16_t> numbers;
   for (const ColumnDef& c : def.columns) numbers.push_back(c.number);
@@ -175,7 +179,7 @@ TEST(FixtureTest, DeletedRowsAndDeletedColumns) {
 
 TEST(FixtureTest, MultipleTablesWithIndexes) {
   auto db =
-      Database::Open(Fixture("jet4/multi-table-indexes-indexTestV2000.mdb"));
+      Database::Open(Fixture("access/multi-table-indexes-indexTestV2000.mdb"));
   EXPECT_EQ(db->ReadRows("Table1").size(), 4u);
   EXPECT_EQ(db->ReadRows("Table2").size(), 3u);
   EXPECT_EQ(db->ReadRows("Table3").size(), 4u);
@@ -187,7 +191,7 @@ TEST(FixtureTest, MultipleTablesWithIndexes) {
 }
 
 TEST(FixtureTest, OverflowRowsAppearOnceAtTheirRowId) {
-  auto db = Database::Open(Fixture("jet4/overflow-rows-overflowTestV2003.mdb"));
+  auto db = Database::Open(Fixture("access/overflow-rows-overflowTestV2003.mdb"));
   std::vector<Row> rows = db->ReadRows("Table1");
   ASSERT_EQ(rows.size(), 7u);
   // Every row holds "rowN…" texts only; in storage order N runs 1..7.
@@ -206,7 +210,7 @@ TEST(FixtureTest, OverflowRowsAppearOnceAtTheirRowId) {
 
 TEST(FixtureTest, FiveHundredTwelveRowsOverFourPages) {
   auto db =
-      Database::Open(Fixture("jet4/index-512rows-compIndexTestV2003.mdb"));
+      Database::Open(Fixture("access/index-512rows-compIndexTestV2003.mdb"));
   std::vector<Row> rows = db->ReadRows("Table1");
   ASSERT_EQ(rows.size(), 512u);
   EXPECT_EQ(db->GetTableDef("Table1").row_count, 512u);
@@ -218,7 +222,7 @@ TEST(FixtureTest, FiveHundredTwelveRowsOverFourPages) {
 
 TEST(FixtureTest, CompressedUnicodeText) {
   auto db =
-      Database::Open(Fixture("jet4/unicode-comp-testUnicodeCompV2003.mdb"));
+      Database::Open(Fixture("access/unicode-comp-testUnicodeCompV2003.mdb"));
   std::vector<Row> rows = db->ReadRows("Table");
   ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows[0].values[1], Value::Text("only ascii chars"));
@@ -239,29 +243,38 @@ TEST(FixtureTest, CompressedUnicodeText) {
 }
 
 TEST(FixtureTest, TextPrimaryKeyFile) {
-  auto db = Database::Open(Fixture("jet4/pk-text-V2003_no-password.mdb"));
+  auto db = Database::Open(Fixture("access/pk-text-V2003_no-password.mdb"));
   std::vector<Row> rows = db->ReadRows("Table1");
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(Texts(rows, 1), (std::vector<std::string>{"One", "Two", "Three"}));
 }
 
+// Dates far outside 1900..2100 and a memo holding CR LF, in a file that
+// `mdb create` makes (no licensed Access-made sample has them).
 TEST(FixtureTest, DatesBefore1900AndMemoWithLineBreak) {
-  auto db = Database::Open(Fixture("jet4/dates-DateTestDatabase.mdb"));
-  std::vector<Row> rows = db->ReadRows("DateTest");
-  ASSERT_EQ(rows.size(), 6u);
-  EXPECT_EQ(Iso(rows[0].values[1]), "2021-12-02T00:00:00");
-  EXPECT_EQ(Iso(rows[1].values[2]), "9999-01-01T00:00:00");
-  EXPECT_EQ(Iso(rows[2].values[1]), "1898-01-01T00:00:00");
-  EXPECT_EQ(Iso(rows[2].values[2]), "1899-01-01T00:00:00");
-  EXPECT_EQ(Iso(rows[2].values[3]), "1900-01-01T00:00:00");
-  EXPECT_EQ(Iso(rows[3].values[1]), "0632-01-01T00:00:00");
-  EXPECT_EQ(Iso(rows[3].values[3]), "0634-01-01T00:00:00");
-  EXPECT_EQ(rows[5].values[4], Value::Text("New line\r\nin field"));
-  EXPECT_EQ(rows[5].values[5], Value::Text("No new line"));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("jet-dates-" + std::to_string(std::random_device()()));
+  std::filesystem::create_directories(dir / "csv");
+  std::ofstream(dir / "csv" / "DateTest.csv", std::ios::binary)
+      << "d:Date,m:Memo\r\n2021-12-02T00:00:00,\"New line\r\nin field\"\r\n"
+         "9999-01-01T00:00:00,x\r\n1898-01-01T00:00:00,x\r\n"
+         "0632-01-01T06:00:00,x\r\n";
+  std::string file = (dir / "dates.mdb").string(), csv = (dir / "csv").string();
+  char* argv[] = {file.data(), csv.data()};
+  ASSERT_EQ(tool::RunCreateCommand(2, argv), 0);
+  std::vector<Row> rows = Database::Open(file)->ReadRows("DateTest");
+  std::filesystem::remove_all(dir);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(Iso(rows[0].values[0]), "2021-12-02T00:00:00");
+  EXPECT_EQ(rows[0].values[1], Value::Text("New line\r\nin field"));
+  EXPECT_EQ(Iso(rows[1].values[0]), "9999-01-01T00:00:00");
+  EXPECT_EQ(Iso(rows[2].values[0]), "1898-01-01T00:00:00");
+  EXPECT_EQ(Iso(rows[3].values[0]), "0632-01-01T06:00:00");
 }
 
-// The three mission files: every cell of the tables the program reads.
-struct MissionRow {
+// The three plant files: every cell of the tables the program reads.
+struct PlantRow {
   int32_t id;
   const char* machine_type;
   const char* var_name;
@@ -269,8 +282,8 @@ struct MissionRow {
   double abs_max;
 };
 
-TEST(FixtureTest, MissionTemplate) {
-  auto db = Database::Open(Fixture("mission/template.mdb"));
+TEST(FixtureTest, PlantTemplate) {
+  auto db = Database::Open(Fixture("plant/template.mdb"));
   EXPECT_EQ(db->TableNames(false),
             (std::vector<std::string>{"Source_DEFS", "Source_PRESET_DEFS",
                                       "PRESET_DEFS"}));
@@ -300,8 +313,8 @@ TEST(FixtureTest, MissionTemplate) {
   for (size_t c = 8; c < 17; ++c) EXPECT_TRUE(old[1].values[c].IsNull()) << c;
 }
 
-TEST(FixtureTest, MissionMachineCopies) {
-  const MissionRow expected[] = {
+TEST(FixtureTest, PlantMachineCopies) {
+  const PlantRow expected[] = {
       {105, "Press", "Speed", false, 111.25},
       {109, "Oven", "Pressure", true, 9.999},
       {102, "Oven", "Counter", false, 123456.789},
@@ -310,7 +323,7 @@ TEST(FixtureTest, MissionMachineCopies) {
       {199, "Oven", "Speed", false, 2},
   };
   for (const char* f :
-       {"mission/machinecopy.mdb", "mission/legacy-machinecopy.mdb"}) {
+       {"plant/machinecopy.mdb", "plant/legacy-machinecopy.mdb"}) {
     auto db = Database::Open(Fixture(f));
     const TableDef& def = db->GetTableDef("PRESET_DEFS");
     ASSERT_EQ(def.columns.size(), 17u);

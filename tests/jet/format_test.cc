@@ -63,7 +63,7 @@ TEST(FormatTest, RowLayoutFindsFixedAndVariableColumns) {
                .length = 20};
   def.columns = {id, t1, t2};
   auto file =
-      PageFile::Open(testing::Fixture("jet4/empty-access2000-reference.mdb"));
+      PageFile::Open(testing::Fixture("access/empty-access2000-reference.mdb"));
   RowReader reader(*file, def);  // no long values: the file is not touched
   auto v = reader.Decode(row);
   ASSERT_EQ(v.size(), 3u);
@@ -84,7 +84,7 @@ TEST(FormatTest, RowLayoutFindsFixedAndVariableColumns) {
 
 TEST(FormatTest, UsageMapsInlineAndByReference) {
   std::vector<uint8_t> bytes = testing::ReadBytes(
-      testing::Fixture("jet4/deleted-rows-delTestV2000.mdb"));
+      testing::Fixture("access/deleted-rows-delTestV2000.mdb"));
   const uint32_t map_page = static_cast<uint32_t>(bytes.size() / 4096);
   std::vector<uint8_t> bitmap(4096, 0);
   bitmap[0] = format::kPageUsageMap;
@@ -122,7 +122,7 @@ TEST(FormatTest, UsageMapsInlineAndByReference) {
 }
 
 TEST(FormatTest, EncryptedPagesAreDecrypted) {
-  const std::string path = testing::Fixture("mission/template.mdb");
+  const std::string path = testing::Fixture("plant/template.mdb");
   std::vector<uint8_t> bytes = testing::ReadBytes(path);
   // Store a database key in the masked header, then encrypt every page after
   // page 0 with RC4 keyed by (key XOR page number), as Jet does.

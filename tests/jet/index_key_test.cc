@@ -70,7 +70,7 @@ TEST(IndexKeyTest, TextKeys) {
 // Access-made sample files and compares it byte for byte.
 TEST(IndexKeyTest, ReproducesEveryStoredKeyOfTheSamples) {
   const std::filesystem::path dir =
-      std::filesystem::path(JET_FIXTURE_DIR) / "jet4";
+      std::filesystem::path(CORVANE_TEST_DATA_DIR) / "access";
   size_t checked = 0, text_checked = 0, skipped = 0, files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     if (entry.path().extension() != ".mdb") continue;

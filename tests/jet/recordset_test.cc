@@ -23,7 +23,7 @@ int ErrorNumber(const std::function<void()>& f) {
 
 TEST(RecordsetTest, WalksEveryRowOnceAndStopsAtEof) {
   auto db =
-      Database::Open(Fixture("jet4/index-512rows-compIndexTestV2003.mdb"));
+      Database::Open(Fixture("access/index-512rows-compIndexTestV2003.mdb"));
   auto rs = db->OpenRecordset("TABLE1");
   EXPECT_EQ(rs->table_name(), "Table1");
   EXPECT_EQ(rs->RecordCount(), 512);
@@ -37,7 +37,7 @@ TEST(RecordsetTest, WalksEveryRowOnceAndStopsAtEof) {
 }
 
 TEST(RecordsetTest, EmptyTable) {
-  auto db = Database::Open(Fixture("jet4/types-all-testV2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-all-testV2000.mdb"));
   auto rs = db->OpenRecordset("Table3");
   EXPECT_EQ(rs->RecordCount(), 0);
   EXPECT_TRUE(rs->Eof());
@@ -48,7 +48,7 @@ TEST(RecordsetTest, EmptyTable) {
 }
 
 TEST(RecordsetTest, FieldsByPositionAndName) {
-  auto db = Database::Open(Fixture("jet4/types-all-testV2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-all-testV2000.mdb"));
   auto rs = db->OpenRecordset("Table1");
   ASSERT_EQ(rs->FieldCount(), 9u);
   struct Expect {
@@ -74,7 +74,7 @@ TEST(RecordsetTest, FieldsByPositionAndName) {
 }
 
 TEST(RecordsetTest, MemoAndOleSizesAreZero) {
-  auto db = Database::Open(Fixture("jet4/types-msproject-test2V2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-msproject-test2V2000.mdb"));
   auto rs = db->OpenRecordset("MSP_PROJECTS");
   for (size_t i = 0; i < rs->FieldCount(); ++i) {
     DaoType t = rs->Fields(i).Type();
@@ -86,7 +86,7 @@ TEST(RecordsetTest, MemoAndOleSizesAreZero) {
 }
 
 TEST(RecordsetTest, TableNamesIgnoreCaseIncludingNonAscii) {
-  auto db = Database::Open(Fixture("mission/template.mdb"));
+  auto db = Database::Open(Fixture("plant/template.mdb"));
   EXPECT_TRUE(db->HasTable("source_preset_defs"));
   EXPECT_EQ(db->TableName("SOURCE_DEFS"), "Source_DEFS");
   EXPECT_EQ(ErrorNumber([&] { db->GetTableDef("Nope"); }), 3265);

@@ -12,7 +12,7 @@
 namespace jet::testing {
 
 inline std::string Fixture(const std::string& relative) {
-  return std::string(JET_FIXTURES_DIR) + "/" + relative;
+  return std::string(CORVANE_TEST_DATA_DIR) + "/" + relative;
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
