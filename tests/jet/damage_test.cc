@@ -9,28 +9,28 @@
 
 #include "base/runtime_error.h"
 #include "jet/data_page.h"
+#include "jet/database.h"
 #include "jet/format.h"
 #include "jet/lval.h"
 #include "jet/row_reader.h"
 #include "jet/table_scan.h"
-#include "tests/jet/test_util.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
 
-using testing::Fixture;
-using testing::ReadBytes;
-using testing::ReadEverything;
+constexpr auto& Fixture = test_support::Sample;
+using test_support::ErrorOf;
+using test_support::ReadBytes;
 
-// Number of the RuntimeError `f` raises, 0 when it succeeds. Any other
-// exception fails the test.
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const base::RuntimeError& e) {
-    return e.number();
+// Opens bytes and reads every table, system tables included.
+size_t ReadEverything(std::vector<uint8_t> bytes) {
+  auto db = Database::FromBytes(std::move(bytes), "test.mdb");
+  size_t rows = 0;
+  for (const std::string& name : db->TableNames(true)) {
+    rows += db->ReadRows(name).size();
   }
-  return 0;
+  return rows;
 }
 
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
