@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "jet/database.h"
+#include "tests/support/test_support.h"
 
 namespace testing_db {
 
@@ -19,13 +20,7 @@ Plant::Plant() : run_(host_), base_(host_.temp_dir() + "/Hmi") {
 }
 
 void Plant::CopyFixture(const std::string& fixture, const std::string& to) {
-  std::filesystem::copy_file(std::string(CORVANE_TEST_DATA_DIR) + "/plant/" + fixture,
-                             to,
-                             std::filesystem::copy_options::overwrite_existing);
-  // The fixtures are read-only; a plant's databases are not (Windows
-  // refuses to write a read-only file even to an administrator).
-  std::filesystem::permissions(to, std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::add);
+  test_support::CopySample("plant/" + fixture, to);
 }
 
 void Plant::WriteFile(const std::string& path, const std::string& text) {
