@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
+#include <optional>
 #include <string>
 
 #include "base/runtime_error.h"
