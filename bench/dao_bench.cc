@@ -21,7 +21,7 @@ constexpr int kRows = 30000;
 std::string MachineType(int i) { return i % 2 ? "Oven" : "Press"; }
 std::string VarName(int i) { return "M.M1.Var_" + std::to_string(i); }
 
-// A copy of the mission template whose PRESET_DEFS holds kRows rows.
+// A copy of the plant template whose PRESET_DEFS holds kRows rows.
 const std::string& BigDatabase() {
   static const std::string path = [] {
     static char pattern[] = "/tmp/dao_bench_XXXXXX";
@@ -32,7 +32,7 @@ const std::string& BigDatabase() {
     });
     std::string to = dir + "/big.mdb";
     std::filesystem::copy_file(
-        std::string(BENCH_FIXTURES_DIR) + "/mission/template.mdb", to);
+        std::string(CORVANE_TEST_DATA_DIR) + "/plant/template.mdb", to);
     std::filesystem::permissions(to, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     auto engine = dao::CreateDBEngine();

@@ -15,8 +15,8 @@ namespace {
 std::string File() {
   const char* f = std::getenv("JET_BENCH_FILE");
   return f ? f
-           : std::string(JET_FIXTURES_DIR) +
-                 "/jet4/index-512rows-compIndexTestV2003.mdb";
+           : std::string(CORVANE_TEST_DATA_DIR) +
+                 "/access/index-512rows-compIndexTestV2003.mdb";
 }
 
 std::string Table() {

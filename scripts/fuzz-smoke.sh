@@ -13,7 +13,7 @@ if [ ! -x "$dir/fuzz/jet_open_fuzzer" ]; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp fuzz/corpus/* "$work/"
+while read -r seeds; do cp "$seeds"/*.mdb "$work/"; done <"$dir/fuzz/seed_dirs.txt"
 "$dir/fuzz/jet_open_fuzzer" -max_total_time="${FUZZ_SECONDS:-60}" \
   -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$work" 2>&1 | tail -n 6
 echo "fuzz smoke run: no finding"

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/support/test_support.h"
+
 namespace dao_jet {
 namespace {
 
@@ -17,21 +19,7 @@ namespace fs = std::filesystem;
 
 class IdentityTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("identity_" +
-         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directory(dir_);
-    path_ = (dir_ / "a.mdb").string();
-    Write(path_, "0123456789", std::ios::trunc);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  void SetUp() override { Write(path_, "0123456789", std::ios::trunc); }
 
   static void Write(const std::string& path, const std::string& text,
                     std::ios::openmode mode) {
@@ -43,12 +31,12 @@ class IdentityTest : public ::testing::Test {
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
   }
 
-  fs::path dir_;
-  std::string path_;
+  test_support::TempDir dir_;
+  std::string path_ = dir_ / "a.mdb";
 };
 
 TEST_F(IdentityTest, NoFileNoIdentity) {
-  EXPECT_FALSE(IdentityOf((dir_ / "none.mdb").string()));
+  EXPECT_FALSE(IdentityOf(dir_ / "none.mdb"));
 }
 
 TEST_F(IdentityTest, AnUntouchedFileKeepsItsIdentity) {
@@ -81,7 +69,7 @@ TEST_F(IdentityTest, ARewriteOfTheSameSizeChangesIt) {
 }
 
 TEST_F(IdentityTest, ACopyPutInItsPlaceIsAnotherFile) {
-  std::string copy = (dir_ / "b.mdb").string();
+  std::string copy = dir_ / "b.mdb";
   fs::copy_file(path_, copy);
   fs::last_write_time(copy, fs::last_write_time(path_));
   auto before = IdentityOf(path_);

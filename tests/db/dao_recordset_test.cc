@@ -140,56 +140,52 @@ TEST_F(DaoReadTest, NewTableDefKeepsItsFieldsUntilAppended) {
   EXPECT_EQ(ErrorOf([&] { db->GetTableDefs().Append(clash); }), 3010);
 }
 
-}  // namespace
-}  // namespace dao_test
-
-namespace dao_test {
-namespace {
-
-using base::Value;
-
+// A value stored into a column of each type: converted, or refused with
+// the error DAO raises.
 TEST(DaoConvertTest, ValuesTakeTheColumnsType) {
-  auto column = [](uint8_t type, uint16_t length = 0) {
-    jet::ColumnDef c;
-    c.type = type;
-    c.length = length;
-    c.precision = 6;
-    c.scale = 2;
-    return c;
-  };
   namespace f = jet::format;
-  using dao_jet::ConvertForColumn;
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeLong), Value::Double(2.5)),
-            Value::Long(2));  // rounds half to even
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeInteger), Value::Text("-7")),
-            Value::Integer(-7));
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeText, 20), Value::Double(1.5)),
-            Value::Text("1.5"));
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeText, 20), Value()), Value::Null());
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeBoolean), Value::Null()),
-            Value::Boolean(false));
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeCurrency), Value::Double(1.23456)),
-            Value::FromCurrency({12346}));
-  Value d = ConvertForColumn(column(f::kTypeNumeric), Value::Double(-12.345));
-  EXPECT_EQ(base::DecimalToString(d.AsDecimal()), "-12.34");
-  EXPECT_EQ(ErrorOf([&] {
-              ConvertForColumn(column(f::kTypeNumeric), Value::Long(10000));
-            }),
-            3349);
-  EXPECT_EQ(ErrorOf([&] {
-              ConvertForColumn(column(f::kTypeByte), Value::Long(256));
-            }),
-            3349);
-  EXPECT_EQ(ErrorOf([&] {
-              ConvertForColumn(column(f::kTypeDouble), Value::Binary({1, 2}));
-            }),
-            3421);
-  EXPECT_EQ(ErrorOf([&] {
-              ConvertForColumn(column(f::kTypeText, 4), Value::Text("Größe"));
-            }),
-            3163);
-  EXPECT_EQ(ConvertForColumn(column(f::kTypeText, 10), Value::Text("Größe")),
-            Value::Text("Größe"));
+  struct Case {
+    uint8_t type;
+    uint16_t length;
+    Value in;
+    Value out;  // Empty: an error is expected
+    int error;
+  } cases[] = {
+      {f::kTypeLong, 0, Value::Double(2.5), Value::Long(2), 0},  // half to even
+      {f::kTypeInteger, 0, Value::Text("-7"), Value::Integer(-7), 0},
+      {f::kTypeText, 20, Value::Double(1.5), Value::Text("1.5"), 0},
+      {f::kTypeText, 20, Value(), Value::Null(), 0},
+      {f::kTypeBoolean, 0, Value::Null(), Value::Boolean(false), 0},
+      {f::kTypeCurrency, 0, Value::Double(1.23456),
+       Value::FromCurrency({12346}), 0},
+      {f::kTypeText, 10, Value::Text("Größe"), Value::Text("Größe"), 0},
+      {f::kTypeNumeric, 0, Value::Long(10000), Value(), 3349},  // (6, 2)
+      {f::kTypeByte, 0, Value::Long(256), Value(), 3349},
+      {f::kTypeDouble, 0, Value::Binary({1, 2}), Value(), 3421},
+      {f::kTypeText, 4, Value::Text("Größe"), Value(), 3163},
+  };
+  for (const Case& c : cases) {
+    jet::ColumnDef column;
+    column.type = c.type;
+    column.length = c.length;
+    column.precision = 6;
+    column.scale = 2;
+    SCOPED_TRACE(static_cast<int>(c.type));
+    if (c.error) {
+      EXPECT_EQ(ErrorOf([&] { dao_jet::ConvertForColumn(column, c.in); }),
+                c.error);
+    } else {
+      EXPECT_EQ(dao_jet::ConvertForColumn(column, c.in), c.out);
+    }
+  }
+  jet::ColumnDef numeric;
+  numeric.type = f::kTypeNumeric;
+  numeric.precision = 6;
+  numeric.scale = 2;
+  EXPECT_EQ(base::DecimalToString(
+                dao_jet::ConvertForColumn(numeric, Value::Double(-12.345))
+                    .AsDecimal()),
+            "-12.34");
 }
 
 }  // namespace

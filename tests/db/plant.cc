@@ -5,6 +5,7 @@
 
 #include "env/report_environment.h"
 #include "jet/database.h"
+#include "tests/support/test_support.h"
 
 namespace testing_db {
 
@@ -22,13 +23,7 @@ Plant::Plant()
 }
 
 void Plant::CopyFixture(const std::string& fixture, const std::string& to) {
-  std::filesystem::copy_file(std::string(CORVANE_FIXTURES) + "/mission/" + fixture,
-                             to,
-                             std::filesystem::copy_options::overwrite_existing);
-  // The fixtures are read-only; a plant's databases are not (Windows
-  // refuses to write a read-only file even to an administrator).
-  std::filesystem::permissions(to, std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::add);
+  test_support::CopySample("plant/" + fixture, to);
 }
 
 void Plant::WriteFile(const std::string& path, const std::string& text) {

@@ -30,7 +30,7 @@ class Plant {
   }
   std::string error_log_path() const { return base_ + "/HX3cfglog.txt"; }
 
-  // Copies a file of ../shared/fixtures/mission into the plant.
+  // Copies a file of tests/data/plant into the plant.
   void CopyFixture(const std::string& fixture, const std::string& to);
   void WriteFile(const std::string& path, const std::string& text);
 

@@ -24,7 +24,7 @@ Value B(bool v) { return Value::Boolean(v); }
 Value D(double v) { return Value::Double(v); }
 const Value N = Value::Null();
 
-// PRESET_DEFS rebuilt from the mission template for machine M1 (VISIWIN32
+// PRESET_DEFS rebuilt from the plant template for machine M1 (VISIWIN32
 // names), before any value is taken over: template IDs 1, 2, 3, 5, 7, 9.
 Rows GeneratedForM1() {
   return {

@@ -9,28 +9,28 @@
 
 #include "base/runtime_error.h"
 #include "jet/data_page.h"
+#include "jet/database.h"
 #include "jet/format.h"
 #include "jet/lval.h"
 #include "jet/row_reader.h"
 #include "jet/table_scan.h"
-#include "tests/jet/test_util.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
 
-using testing::Fixture;
-using testing::ReadBytes;
-using testing::ReadEverything;
+constexpr auto& Fixture = test_support::Sample;
+using test_support::ErrorOf;
+using test_support::ReadBytes;
 
-// Number of the RuntimeError `f` raises, 0 when it succeeds. Any other
-// exception fails the test.
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const base::RuntimeError& e) {
-    return e.number();
+// Opens bytes and reads every table, system tables included.
+size_t ReadEverything(std::vector<uint8_t> bytes) {
+  auto db = Database::FromBytes(std::move(bytes), "test.mdb");
+  size_t rows = 0;
+  for (const std::string& name : db->TableNames(true)) {
+    rows += db->ReadRows(name).size();
   }
-  return 0;
+  return rows;
 }
 
 void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -39,7 +39,7 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 
 TEST(DamageTest, FilesThatAreNoJet4DatabaseAreUnrecognized) {
   std::vector<uint8_t> good =
-      ReadBytes(Fixture("jet4/deleted-rows-delTestV2000.mdb"));
+      ReadBytes(Fixture("access/deleted-rows-delTestV2000.mdb"));
   auto open = [](std::vector<uint8_t> b) {
     return ErrorOf([&] { Database::FromBytes(std::move(b), "x.mdb"); });
   };
@@ -59,21 +59,21 @@ TEST(DamageTest, FilesThatAreNoJet4DatabaseAreUnrecognized) {
   int number = 0;
   std::string text;
   try {
-    Database::Open(Fixture("jet4/README.md"));
+    Database::Open(Fixture("README.md"));
   } catch (const base::RuntimeError& e) {
     number = e.number();
     text = e.description();
   }
   EXPECT_EQ(number, 3343);
-  EXPECT_EQ(text, "Unrecognized database format '" + Fixture("jet4/README.md") +
+  EXPECT_EQ(text, "Unrecognized database format '" + Fixture("README.md") +
                       "'.");
   EXPECT_EQ(ErrorOf([] { Database::Open(Fixture("no-such-file.mdb")); }), 3024);
-  EXPECT_EQ(ErrorOf([] { Database::Open(Fixture("jet4")); }), 3343);
+  EXPECT_EQ(ErrorOf([] { Database::Open(Fixture("access")); }), 3343);
 }
 
 TEST(DamageTest, TruncatedFilesFailCleanly) {
-  for (const char* f : {"jet4/overflow-rows-overflowTestV2003.mdb",
-                        "jet4/types-msproject-test2V2000.mdb"}) {
+  for (const char* f : {"access/overflow-rows-overflowTestV2003.mdb",
+                        "access/types-msproject-test2V2000.mdb"}) {
     std::vector<uint8_t> full = ReadBytes(Fixture(f));
     int failures = 0;
     for (size_t size = 4096; size < full.size(); size += 4096 - 1000) {
@@ -90,8 +90,8 @@ TEST(DamageTest, TruncatedFilesFailCleanly) {
 TEST(DamageTest, RandomByteDamageGivesOnlyRuntimeErrors) {
   std::mt19937 rng(20261206);
   for (const char* f :
-       {"jet4/overflow-rows-overflowTestV2003.mdb",
-        "jet4/types-msproject-test2V2000.mdb", "mission/template.mdb"}) {
+       {"access/overflow-rows-overflowTestV2003.mdb",
+        "access/types-msproject-test2V2000.mdb", "plant/template.mdb"}) {
     std::vector<uint8_t> good = ReadBytes(Fixture(f));
     for (int round = 0; round < 150; ++round) {
       std::vector<uint8_t> bad = good;
@@ -115,7 +115,7 @@ TEST(DamageTest, RandomByteDamageGivesOnlyRuntimeErrors) {
 }
 
 TEST(DamageTest, TdefChainCycle) {
-  const char* f = "jet4/deleted-rows-delTestV2000.mdb";
+  const char* f = "access/deleted-rows-delTestV2000.mdb";
   std::vector<uint8_t> bytes = ReadBytes(Fixture(f));
   uint32_t tdef =
       Database::Open(Fixture(f))->catalog().FindTable("Table")->tdef_page;
@@ -127,7 +127,7 @@ TEST(DamageTest, TdefChainCycle) {
 }
 
 TEST(DamageTest, OverflowPointerCycle) {
-  const char* f = "jet4/overflow-rows-overflowTestV2003.mdb";
+  const char* f = "access/overflow-rows-overflowTestV2003.mdb";
   std::vector<uint8_t> bytes = ReadBytes(Fixture(f));
   auto db = Database::Open(Fixture(f));
   // Point the first overflow slot at itself.
@@ -147,7 +147,7 @@ TEST(DamageTest, OverflowPointerCycle) {
 }
 
 TEST(DamageTest, LongValueChainCycleAndLength) {
-  const char* f = "jet4/types-msproject-test2V2000.mdb";
+  const char* f = "access/types-msproject-test2V2000.mdb";
   std::vector<uint8_t> bytes = ReadBytes(Fixture(f));
   auto db = Database::Open(Fixture(f));
   const TableDef& def = db->GetTableDef("MSP_PROJECTS");
@@ -180,7 +180,7 @@ TEST(DamageTest, LongValueChainCycleAndLength) {
 }
 
 TEST(DamageTest, HugeCountsAreRejectedBeforeAllocating) {
-  const char* f = "jet4/deleted-rows-delTestV2000.mdb";
+  const char* f = "access/deleted-rows-delTestV2000.mdb";
   std::vector<uint8_t> bytes = ReadBytes(Fixture(f));
   uint32_t tdef =
       Database::Open(Fixture(f))->catalog().FindTable("Table")->tdef_page;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <set>
+#include <optional>
 #include <string>
 
 #include "base/runtime_error.h"
@@ -9,12 +9,16 @@
 #include "jet/database_write.h"
 #include "jet/format.h"
 #include "tests/jet/preset_layout.h"
-#include "tests/jet/writer_test_util.h"
+#include "tests/support/test_support.h"
+#include "jet/catalog_writer.h"
+#include "jet/row_reader.h"
+#include "jet/tool/create_command.h"
 
 namespace jet {
 namespace {
 
 using base::Value;
+using test_support::ErrorOf;
 namespace f = format;
 
 std::vector<FieldDesc> AllTypes() {
@@ -64,14 +68,22 @@ std::vector<std::vector<Value>> ReadBack(const DatabaseWriter& w,
   return out;
 }
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const base::RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
+// What `mdb check` finds wrong in the writer's image: nothing, we expect.
+std::vector<std::string> Problems(const DatabaseWriter& w) {
+  return tool::CheckDatabase(w.bytes(), "w.mdb");
 }
+
+std::string Hex(std::optional<Bytes> b) {
+  std::string s;
+  for (uint8_t x : b.value_or(Bytes())) {
+    static const char kDigits[] = "0123456789abcdef";
+    if (!s.empty()) s += ' ';
+    s += kDigits[x >> 4];
+    s += kDigits[x & 15];
+  }
+  return s;
+}
+
 
 TEST(DatabaseWriterTest, EveryColumnTypeAndLongValueFormRoundTrips) {
   auto w = DatabaseWriter::CreateNew();
@@ -106,20 +118,18 @@ TEST(DatabaseWriterTest, TextIsCompressedLikeAccessAndLimited) {
                   Value::Text("\xD0\x96\xD0\x96\xD0\x96")});
   w->Insert("T", {Value::Text(""), Value::Null()});
   w->Flush();
-  jet_test::File file(w->bytes());
-  jet_test::Table t = file.ReadTable(w->FindTable("T"));
-  std::vector<std::pair<jet_test::Bytes, std::optional<jet_test::Bytes>>> raw;
-  file.ForEachRow(t, [&](uint32_t, uint8_t, const jet_test::Bytes& row) {
-    raw.emplace_back(*jet_test::File::Value(t, row, t.columns[0]),
-                     jet_test::File::Value(t, row, t.columns[1]));
-  });
-  ASSERT_EQ(raw.size(), 3u);
-  EXPECT_EQ(jet_test::Hex(raw[0].first), "ff fe 61 62 63 64 65");
-  EXPECT_EQ(jet_test::Hex(*raw[0].second), "61 00 62 00");  // two characters
-  EXPECT_EQ(jet_test::Hex(raw[1].first), "ff fe e9 74 e9");
-  EXPECT_EQ(raw[1].second->size(), 6u);  // Cyrillic stays UTF-16
-  EXPECT_TRUE(raw[2].first.empty());     // empty text, not Null
-  EXPECT_FALSE(raw[2].second.has_value());
+  // The stored bytes of both columns, row by row ("-" for Null).
+  std::vector<std::string> raw;
+  ForEachLiveRow(w->store(), w->Def("T"),
+                 [&](RowId, std::span<const uint8_t> row) {
+                   RowLayout layout(row, true);
+                   for (uint16_t c = 0; c < 2; ++c)
+                     raw.push_back(layout.MaskBit(c) ? Hex(layout.Var(c)) : "-");
+                 });
+  EXPECT_EQ(raw, (std::vector<std::string>{
+                     "ff fe 61 62 63 64 65", "61 00 62 00",  // two characters
+                     "ff fe e9 74 e9", "16 04 16 04 16 04",  // Cyrillic: UTF-16
+                     "", "-"}));                             // empty, Null
 
   EXPECT_EQ(ErrorOf([&] { w->Insert("T", {Value::Text("abcdef")}); }), 3163);
   EXPECT_EQ(ReadBack(*w, "T").size(), 3u);
@@ -170,9 +180,8 @@ TEST(DatabaseWriterTest, UpdatesKeepRowIdsWhetherInPlaceGrownOrMoved) {
   EXPECT_EQ(w->Def("T").row_count, 100u);
   EXPECT_EQ(ReadBack(*w, "T").size(), 100u);
   // Moved rows are overflow pointers in their original slot.
-  jet_test::File file(w->bytes());
-  const uint8_t* p = file.Page(ids[0].page);
-  EXPECT_TRUE(jet_test::U16(p + 14 + 2 * ids[0].row) & 0x4000);
+  EXPECT_TRUE(DataPageSlot(w->store().Page(ids[0].page), ids[0].row).flags &
+              0x4000);
 }
 
 TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
@@ -204,18 +213,13 @@ TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
     EXPECT_NE(o.name, "Gone");
   }
   // No ACE row and no index entry of the dropped table is left.
-  jet_test::File file(w->bytes());
-  jet_test::Table aces = file.ReadTable(3);
-  file.ForEachRow(aces, [&](uint32_t, uint8_t, const jet_test::Bytes& row) {
-    auto id = jet_test::File::Value(aces, row, *aces.ByName(u"ObjectId"));
-    EXPECT_NE(jet_test::U32(id->data()), gone);
-  });
-  jet_test::Table catalog = file.ReadTable(2);
-  size_t live = 0;
-  file.ForEachRow(catalog,
-                  [&](uint32_t, uint8_t, const jet_test::Bytes&) { ++live; });
-  EXPECT_EQ(file.IndexEntries(catalog.indexes[0].root).size(), live);
-  EXPECT_EQ(file.IndexEntries(catalog.indexes[1].root).size(), live);
+  auto db = Database::FromBytes(w->bytes(), "w.mdb");
+  const int object_id = db->GetTableDef("MSysACEs").FindColumn("ObjectId");
+  for (const Row& ace : db->ReadRows("MSysACEs")) {
+    EXPECT_NE(ace.values[static_cast<size_t>(object_id)].AsLong() & 0xFFFFFF,
+              static_cast<int32_t>(gone));
+  }
+  EXPECT_EQ(Problems(*w), std::vector<std::string>{});
 
   // The freed pages are used again before the file grows.
   w->CreateTable("New", {{"M", f::kTypeMemo, 0}});
@@ -229,8 +233,7 @@ TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
 
 // Tables made by Access keep their indexes consistent and unique.
 TEST(DatabaseWriterTest, AccessTablesKeepTheirIndexes) {
-  auto w = DatabaseWriter::Open(std::string(JET_FIXTURE_DIR) +
-                                "/jet4/multi-table-indexes-indexTestV2000.mdb");
+  auto w = DatabaseWriter::Open(test_support::Sample("access/multi-table-indexes-indexTestV2000.mdb"));
   auto rows = w->Rows("Table3");
   ASSERT_EQ(rows.size(), 4u);
   std::vector<Value> dup = rows[0].second;
@@ -254,16 +257,9 @@ TEST(DatabaseWriterTest, AccessTablesKeepTheirIndexes) {
   w->Insert("Table3", v);  // the deleted row's key is free again
   w->Flush();
 
-  jet_test::File file(w->bytes());
-  jet_test::Table t = file.ReadTable(w->FindTable("Table3"));
-  size_t live = 0;
-  file.ForEachRow(t,
-                  [&](uint32_t, uint8_t, const jet_test::Bytes&) { ++live; });
-  EXPECT_EQ(live, 304u);
-  EXPECT_EQ(t.row_count, 304u);
-  for (const auto& ix : t.indexes) {
-    EXPECT_EQ(file.IndexEntries(ix.root).size(), live);
-  }
+  EXPECT_EQ(w->Rows("Table3").size(), 304u);
+  EXPECT_EQ(w->Def("Table3").row_count, 304u);
+  EXPECT_EQ(Problems(*w), std::vector<std::string>{});
 }
 
 TEST(DatabaseWriterTest, NamesFollowJetRules) {
@@ -329,21 +325,11 @@ TEST(DatabaseWriterTest, ManyTablesSplitTheCatalogIndexes) {
   }
   for (int i = 0; i < 220; i += 3)
     w->DropTable("Table number " + std::to_string(i));
-  jet_test::File file(w->bytes());
-  jet_test::Table catalog = file.ReadTable(2);
-  std::vector<std::pair<uint32_t, uint8_t>> rows;
-  file.ForEachRow(catalog, [&](uint32_t p, uint8_t r, const jet_test::Bytes&) {
-    rows.emplace_back(p, r);
-  });
-  for (const auto& ix : catalog.indexes) {
-    const auto entries = file.IndexEntries(ix.root);
-    ASSERT_EQ(entries.size(), rows.size());
-    for (size_t k = 1; k < entries.size(); ++k) {
-      EXPECT_TRUE(entries[k - 1] < entries[k]) << "order at " << k;
-    }
-  }
+  EXPECT_EQ(Problems(*w), std::vector<std::string>{});
   // The name index no longer fits one page: its root became a node page.
-  EXPECT_EQ(file.Page(catalog.indexes[0].root)[0], 0x03);
+  const TableDef catalog = LoadTableDef(w->store(), 2);
+  EXPECT_EQ(w->store().Page(catalog.real_indexes[0].root_page)[0],
+            format::kPageIndexNode);
   auto db = Database::FromBytes(w->bytes(), "w.mdb");
   EXPECT_EQ(db->TableNames(false).size(), 220u - 74u);
   EXPECT_TRUE(db->HasTable("TABLE NUMBER 218"));
@@ -367,18 +353,13 @@ TEST(DatabaseWriterTest, ThirtyThousandPresetRowsInsertedAndUpdated) {
 
   // Over 800 pages: the table's page map became a reference map and the
   // global map grew; both still list every page the table uses.
-  jet_test::File file(w->bytes());
-  jet_test::Table t = file.ReadTable(w->FindTable("PRESET_DEFS"));
-  EXPECT_EQ(file.Row(t.owned_map >> 8, t.owned_map & 0xFF, false)->at(0), 1);
-  size_t live = 0;
-  std::set<uint32_t> pages;
-  file.ForEachRow(t, [&](uint32_t page, uint8_t, const jet_test::Bytes&) {
-    ++live;
-    pages.insert(page);
-  });
-  EXPECT_EQ(live, 30000u);
+  const TableDef& t = w->Def("PRESET_DEFS");
+  auto map_page = w->store().Page(t.owned_map.page);
+  EXPECT_EQ(map_page[DataPageSlot(map_page, t.owned_map.row).start], 1);
+  const std::vector<uint32_t> pages = MapPages(w->store(), t.owned_map.Packed());
   EXPECT_GT(pages.size(), 600u);
   for (uint32_t page : pages) ASSERT_FALSE(w->store().IsFree(page)) << page;
+  EXPECT_EQ(Problems(*w), std::vector<std::string>{});
 }
 
 // A writer on a damaged file fails with a runtime error; it never crashes.

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace jet {
 namespace {
 
@@ -24,23 +26,7 @@ const std::vector<uint8_t> kAwkward = {'\r', '\n', 0x1a, 0x00, '\n',
 
 class FileIoTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("file_io_" +
-         std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directory(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  std::string Path(const std::string& name) const {
-    return (dir_ / name).string();
-  }
+  std::string Path(const std::string& name) const { return dir_ / name; }
   std::string Make(const std::string& name, const std::vector<uint8_t>& b) {
     std::string path = Path(name);
     std::ofstream(path, std::ios::binary)
@@ -48,12 +34,8 @@ class FileIoTest : public ::testing::Test {
                static_cast<std::streamsize>(b.size()));
     return path;
   }
-  static std::vector<uint8_t> Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }
 
-  fs::path dir_;
+  test_support::TempDir dir_;
 };
 
 TEST_F(FileIoTest, ReadsBytesUnchangedAtOffsets) {
@@ -69,16 +51,10 @@ TEST_F(FileIoTest, ReadsBytesUnchangedAtOffsets) {
   std::vector<uint8_t> all(8192);
   ASSERT_TRUE(file->ReadAt(0, all.data(), all.size()));
   EXPECT_EQ(all, bytes);
-}
-
-TEST_F(FileIoTest, ReadingPastTheEndFails) {
-  std::string path = Make("short.bin", std::vector<uint8_t>(100, 1));
-  auto file = RandomAccessFile::Open(path, Mode::kRead);
-  ASSERT_TRUE(file);
-  std::vector<uint8_t> got(50);
-  EXPECT_TRUE(file->ReadAt(50, got.data(), 50));
-  EXPECT_FALSE(file->ReadAt(51, got.data(), 50));
-  EXPECT_FALSE(file->ReadAt(4096, got.data(), 1));
+  // Reading past the end fails.
+  EXPECT_TRUE(file->ReadAt(8192 - 50, all.data(), 50));
+  EXPECT_FALSE(file->ReadAt(8192 - 49, all.data(), 50));
+  EXPECT_FALSE(file->ReadAt(12288, all.data(), 1));
 }
 
 TEST_F(FileIoTest, WritesInPlaceWithoutTruncatingOrTranslating) {
@@ -90,27 +66,18 @@ TEST_F(FileIoTest, WritesInPlaceWithoutTruncatingOrTranslating) {
   EXPECT_TRUE(file->Close());  // a second Close does nothing
   std::vector<uint8_t> expected(300, 'a');
   std::copy(kAwkward.begin(), kAwkward.end(), expected.begin() + 100);
-  EXPECT_EQ(Contents(path), expected);
-}
-
-TEST_F(FileIoTest, WritingBeyondTheEndGrowsTheFile) {
-  std::string path = Make("grow.bin", std::vector<uint8_t>(10, 'a'));
-  auto file = RandomAccessFile::Open(path, Mode::kWrite);
-  ASSERT_TRUE(file);
-  ASSERT_TRUE(file->WriteAt(20, kAwkward.data(), kAwkward.size()));
+  EXPECT_EQ(test_support::ReadBytes(path), expected);
+  // Writing beyond the end grows the file.
+  file = RandomAccessFile::Open(path, Mode::kWrite);
+  ASSERT_TRUE(file && file->WriteAt(310, kAwkward.data(), kAwkward.size()));
   file.reset();
-  std::vector<uint8_t> got = Contents(path);
-  ASSERT_EQ(got.size(), 30u);
-  EXPECT_EQ(std::vector<uint8_t>(got.begin() + 20, got.end()), kAwkward);
+  EXPECT_EQ(test_support::ReadBytes(path).size(), 320u);
 }
 
-TEST_F(FileIoTest, NeverCreatesAFile) {
+TEST_F(FileIoTest, NeverCreatesAFileNorOpensAFolder) {
   EXPECT_FALSE(RandomAccessFile::Open(Path("none.bin"), Mode::kRead));
   EXPECT_FALSE(RandomAccessFile::Open(Path("none.bin"), Mode::kWrite));
   EXPECT_FALSE(fs::exists(Path("none.bin")));
-}
-
-TEST_F(FileIoTest, AFolderIsNoRegularFile) {
   fs::create_directory(Path("sub"));
   auto file = RandomAccessFile::Open(Path("sub"), Mode::kRead);
   EXPECT_TRUE(!file || !file->RegularFileSize());
@@ -143,7 +110,7 @@ TEST_F(FileIoTest, ReplacingAnOpenFileIsPossibleWhereDeclared) {
   EXPECT_EQ(!ec, kOpenFilesCanBeReplaced) << ec.message();
   file.reset();
   fs::rename(other, path, ec);  // once closed, everywhere
-  EXPECT_EQ(Contents(path), std::vector<uint8_t>(32, 'n'));
+  EXPECT_EQ(test_support::ReadBytes(path), std::vector<uint8_t>(32, 'n'));
 }
 
 TEST_F(FileIoTest, AccessChecks) {

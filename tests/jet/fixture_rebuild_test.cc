@@ -22,24 +22,23 @@
 #include "jet/database.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Sample;
+constexpr auto& ReadFile = test_support::ReadBytes;
 using base::Value;
 using Rows = std::vector<std::vector<Value>>;
 
-std::vector<uint8_t> ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // Every fixture below the fixture root, in name order.
 std::vector<fs::path> Fixtures() {
   std::vector<fs::path> out;
-  for (const char* dir : {"jet4", "mission"}) {
-    const fs::path root = fs::path(JET_FIXTURES_DIR) / dir;
+  for (const char* dir : {"access", "plant"}) {
+    const fs::path root = fs::path(CORVANE_TEST_DATA_DIR) / dir;
     if (!fs::is_directory(root)) continue;
     for (const auto& e : fs::directory_iterator(root)) {
       if (e.path().extension() == ".mdb") out.push_back(e.path());
@@ -80,7 +79,7 @@ struct Outcome {
 };
 
 Outcome Rebuild(const fs::path& fixture, const fs::path& saved) {
-  const std::vector<uint8_t> original = ReadFile(fixture);
+  const std::vector<uint8_t> original = ReadFile(fixture.string());
   const std::map<std::string, Rows> before = ReadUserTables(original);
   Outcome out;
   auto db = Database::FromBytes(original, "fixture.mdb");
@@ -108,7 +107,7 @@ Outcome Rebuild(const fs::path& fixture, const fs::path& saved) {
   w->Save(saved.string());
   out.rows = old_rows.size();
 
-  const std::map<std::string, Rows> after = ReadUserTables(ReadFile(saved));
+  const std::map<std::string, Rows> after = ReadUserTables(ReadFile(saved.string()));
   EXPECT_EQ(after.size(), before.size());
   for (const auto& [name, rows] : before) {
     auto it = after.find(name);
@@ -123,7 +122,7 @@ Outcome Rebuild(const fs::path& fixture, const fs::path& saved) {
       EXPECT_EQ(it->second[r], rows[r]) << name << " row " << r;
     }
   }
-  auto reread = Database::FromBytes(ReadFile(saved), "saved.mdb");
+  auto reread = Database::FromBytes(ReadFile(saved.string()), "saved.mdb");
   const TableDef& new_def = reread->GetTableDef(out.table);
   EXPECT_EQ(new_def.row_count, out.rows);
   EXPECT_TRUE(new_def.real_indexes.empty());
@@ -148,7 +147,7 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
   fs::create_directories(dir);
   std::ofstream manifest(dir / "manifest.txt");
   const std::vector<fs::path> fixtures = Fixtures();
-  ASSERT_GE(fixtures.size(), 16u) << JET_FIXTURES_DIR;
+  ASSERT_GE(fixtures.size(), 15u) << CORVANE_TEST_DATA_DIR;
   size_t rebuilt = 0;
   for (const fs::path& fixture : fixtures) {
     SCOPED_TRACE(fixture.filename().string());
@@ -167,7 +166,7 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
       ADD_FAILURE() << e.number() << ": " << e.what();
     }
   }
-  EXPECT_GE(rebuilt, 14u);
+  EXPECT_GE(rebuilt, 13u);
   manifest.close();
   if (!out_dir) fs::remove_all(dir);
 }
@@ -176,8 +175,7 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
 // count: rows are built in vectors indexed by column number, so the writer
 // must refuse that table.
 TEST(FixtureRebuildTest, ColumnNumberBeyondColumnCountIsRefused) {
-  std::vector<uint8_t> bytes = ReadFile(fs::path(JET_FIXTURES_DIR) / "jet4" /
-                                        "types-all-testV2000.mdb");
+  std::vector<uint8_t> bytes = ReadFile(Sample("access/types-all-testV2000.mdb"));
   const uint32_t page = DatabaseWriter::FromBytes(bytes)->FindTable("Table1");
   uint8_t* tdef = bytes.data() + size_t{page} * 4096;
   const uint32_t real_count =

@@ -1,14 +1,15 @@
-// Low-level decoding: header mask, text encodings, usage maps, rows.
+// Low-level decoding: header mask, text encodings, usage maps, encrypted
+// pages (rows are read from every sample in crosscheck.py).
 
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
+#include "jet/database.h"
 #include "jet/header.h"
 #include "jet/rc4.h"
-#include "jet/row_reader.h"
 #include "jet/text_codec.h"
 #include "jet/usage_map.h"
-#include "tests/jet/test_util.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
@@ -37,54 +38,9 @@ TEST(FormatTest, TextDecoding) {
   EXPECT_EQ(DecodeText(B({'a', 0, 'b'})), "a");
 }
 
-TEST(FormatTest, RowLayoutFindsFixedAndVariableColumns) {
-  // Jet 4 row: 3 columns; Long fixed @0, Text var 0, Text var 1 (null).
-  std::vector<uint8_t> row = B({3, 0, 7, 0, 0, 0, 'h', 0, 'i', 0, 10, 0,  // EOD
-                                10, 0,   // off[1]
-                                6, 0,    // off[0]
-                                2, 0,    // V
-                                0x03});  // mask: cols 0 and 1
-  TableDef def;
-  def.var_col_count = 2;
-  ColumnDef id{.name = "id",
-               .type = format::kTypeLong,
-               .number = 0,
-               .flags = format::kColFlagFixed,
-               .length = 4};
-  ColumnDef t1{.name = "t1",
-               .type = format::kTypeText,
-               .number = 1,
-               .var_index = 0,
-               .length = 20};
-  ColumnDef t2{.name = "t2",
-               .type = format::kTypeText,
-               .number = 2,
-               .var_index = 1,
-               .length = 20};
-  def.columns = {id, t1, t2};
-  auto file =
-      PageFile::Open(testing::Fixture("jet4/empty-access2000-reference.mdb"));
-  RowReader reader(*file, def);  // no long values: the file is not touched
-  auto v = reader.Decode(row);
-  ASSERT_EQ(v.size(), 3u);
-  EXPECT_EQ(v[0], base::Value::Long(7));
-  EXPECT_EQ(v[1], base::Value::Text("hi"));
-  EXPECT_TRUE(v[2].IsNull());
-
-  // Offsets pointing past the end of the variable data are damage.
-  std::vector<uint8_t> bad = row;
-  bad[14] = 40;
-  EXPECT_THROW(reader.Decode(bad), base::RuntimeError);
-  // So is a column count whose mask does not fit.
-  bad = row;
-  bad[0] = 0xFF;
-  bad[1] = 0xFF;
-  EXPECT_THROW(reader.Decode(bad), base::RuntimeError);
-}
-
 TEST(FormatTest, UsageMapsInlineAndByReference) {
-  std::vector<uint8_t> bytes = testing::ReadBytes(
-      testing::Fixture("jet4/deleted-rows-delTestV2000.mdb"));
+  std::vector<uint8_t> bytes = test_support::ReadBytes(
+      test_support::Sample("access/deleted-rows-delTestV2000.mdb"));
   const uint32_t map_page = static_cast<uint32_t>(bytes.size() / 4096);
   std::vector<uint8_t> bitmap(4096, 0);
   bitmap[0] = format::kPageUsageMap;
@@ -122,8 +78,8 @@ TEST(FormatTest, UsageMapsInlineAndByReference) {
 }
 
 TEST(FormatTest, EncryptedPagesAreDecrypted) {
-  const std::string path = testing::Fixture("mission/template.mdb");
-  std::vector<uint8_t> bytes = testing::ReadBytes(path);
+  const std::string path = test_support::Sample("plant/template.mdb");
+  std::vector<uint8_t> bytes = test_support::ReadBytes(path);
   // Store a database key in the masked header, then encrypt every page after
   // page 0 with RC4 keyed by (key XOR page number), as Jet does.
   const uint32_t key = 0x1234ABCD;

@@ -5,50 +5,43 @@
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
-#include "tests/jet/test_util.h"
+#include "jet/database.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
 
-using testing::Fixture;
-
-int ErrorNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const base::RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test_support::ErrorOf;
+constexpr auto& Fixture = test_support::Sample;
 
 TEST(RecordsetTest, WalksEveryRowOnceAndStopsAtEof) {
   auto db =
-      Database::Open(Fixture("jet4/index-512rows-compIndexTestV2003.mdb"));
+      Database::Open(Fixture("access/index-512rows-compIndexTestV2003.mdb"));
   auto rs = db->OpenRecordset("TABLE1");
   EXPECT_EQ(rs->table_name(), "Table1");
   EXPECT_EQ(rs->RecordCount(), 512);
   int seen = 0;
   for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) ++seen;
   EXPECT_EQ(seen, 512);
-  EXPECT_EQ(ErrorNumber([&] { rs->MoveNext(); }), 3021);
-  EXPECT_EQ(ErrorNumber([&] { (void)rs->Fields(0).Value(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { (void)rs->Fields(0).Value(); }), 3021);
   rs->MoveFirst();  // back to the start after EOF
   EXPECT_EQ(rs->Fields("cd_agente").Value(), base::Value::Long(19));
 }
 
 TEST(RecordsetTest, EmptyTable) {
-  auto db = Database::Open(Fixture("jet4/types-all-testV2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-all-testV2000.mdb"));
   auto rs = db->OpenRecordset("Table3");
   EXPECT_EQ(rs->RecordCount(), 0);
   EXPECT_TRUE(rs->Eof());
-  EXPECT_EQ(ErrorNumber([&] { rs->MoveFirst(); }), 3021);
-  EXPECT_EQ(ErrorNumber([&] { rs->MoveNext(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), 3021);
   EXPECT_EQ(rs->FieldCount(), 2u);  // fields exist without records
   EXPECT_EQ(rs->Fields(1).Name(), "b");
 }
 
 TEST(RecordsetTest, FieldsByPositionAndName) {
-  auto db = Database::Open(Fixture("jet4/types-all-testV2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-all-testV2000.mdb"));
   auto rs = db->OpenRecordset("Table1");
   ASSERT_EQ(rs->FieldCount(), 9u);
   struct Expect {
@@ -69,12 +62,12 @@ TEST(RecordsetTest, FieldsByPositionAndName) {
   EXPECT_EQ(rs->Fields("e").Value(), base::Value::Long(333333333));
   rs->MoveNext();
   EXPECT_EQ(rs->Fields("E").Value(), base::Value::Long(0));
-  EXPECT_EQ(ErrorNumber([&] { rs->Fields("nope"); }), 3265);
-  EXPECT_EQ(ErrorNumber([&] { rs->Fields(9); }), 3265);
+  EXPECT_EQ(ErrorOf([&] { rs->Fields("nope"); }), 3265);
+  EXPECT_EQ(ErrorOf([&] { rs->Fields(9); }), 3265);
 }
 
 TEST(RecordsetTest, MemoAndOleSizesAreZero) {
-  auto db = Database::Open(Fixture("jet4/types-msproject-test2V2000.mdb"));
+  auto db = Database::Open(Fixture("access/types-msproject-test2V2000.mdb"));
   auto rs = db->OpenRecordset("MSP_PROJECTS");
   for (size_t i = 0; i < rs->FieldCount(); ++i) {
     DaoType t = rs->Fields(i).Type();
@@ -86,11 +79,11 @@ TEST(RecordsetTest, MemoAndOleSizesAreZero) {
 }
 
 TEST(RecordsetTest, TableNamesIgnoreCaseIncludingNonAscii) {
-  auto db = Database::Open(Fixture("mission/template.mdb"));
+  auto db = Database::Open(Fixture("plant/template.mdb"));
   EXPECT_TRUE(db->HasTable("source_preset_defs"));
   EXPECT_EQ(db->TableName("SOURCE_DEFS"), "Source_DEFS");
-  EXPECT_EQ(ErrorNumber([&] { db->GetTableDef("Nope"); }), 3265);
-  EXPECT_EQ(ErrorNumber([&] { db->OpenRecordset("Nope"); }), 3078);
+  EXPECT_EQ(ErrorOf([&] { db->GetTableDef("Nope"); }), 3265);
+  EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("Nope"); }), 3078);
   EXPECT_FALSE(db->HasTable("MSysObjects "));
 }
 

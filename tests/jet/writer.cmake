@@ -10,8 +10,6 @@ target_sources(jet_tests PRIVATE
   ${CMAKE_SOURCE_DIR}/jet/tool/command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/create_command.cc
 )
-target_compile_definitions(jet_tests PRIVATE
-  JET_FIXTURE_DIR="${CMAKE_CURRENT_LIST_DIR}/../../../shared/fixtures")
 
 # Files written through every write path, checked by jet4lint, mdbtools,
 # mdb-reader and `mdb check` (exit 77 = a checker is missing: skipped).
@@ -24,7 +22,7 @@ if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/write_check.py
                    --sample $<TARGET_FILE:jet_write_sample>
                    --mdb $<TARGET_FILE:mdb>
-                   --lint ${CMAKE_SOURCE_DIR}/../shared/tools/jet4lint.py
+                   --lint=${CORVANE_JET4LINT}
                    --tools ${CMAKE_SOURCE_DIR}/tests/tools)
   set_tests_properties(jet_write_check PROPERTIES SKIP_RETURN_CODE 77
                        TIMEOUT 600)
@@ -37,7 +35,7 @@ if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
            COMMAND ${Python3_EXECUTABLE}
                    ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_check.py
                    --tests $<TARGET_FILE:jet_tests>
-                   --lint ${CMAKE_SOURCE_DIR}/../shared/tools/jet4lint.py)
+                   --lint=${CORVANE_JET4LINT})
   set_tests_properties(jet_fixture_rebuild_check PROPERTIES
                        SKIP_RETURN_CODE 77 TIMEOUT 600)
 endif()
