@@ -83,7 +83,7 @@ bool Value::IsNumeric() const {
 #define VALUE_ACCESSOR(Name, Type, Tag)               \
   Type Value::Name() const {                          \
     if (type_ != ValueType::Tag) TypeMismatch();      \
-    return std::get<std::remove_cvref_t<Type>>(storage_); \
+    return std::get<std::remove_cvref_t<Type>>(storage_); /* NOLINT(bugprone-macro-parentheses): a type */ \
   }
 VALUE_ACCESSOR(AsBoolean, bool, kBoolean)
 VALUE_ACCESSOR(AsByte, uint8_t, kByte)

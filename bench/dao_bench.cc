@@ -120,6 +120,7 @@ BENCHMARK(BM_Takeover30000)->Unit(benchmark::kMillisecond);
 // One batch: parsing the takeover's query texts alone (part of the above).
 void BM_ParseTakeoverQueries30000(benchmark::State& state) {
   std::vector<std::string> texts;
+  texts.reserve(kRows);
   for (int i = 0; i < kRows; ++i) texts.push_back(TakeoverQuery(i));
   for (auto _ : state) {
     for (const std::string& text : texts) {

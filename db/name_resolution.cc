@@ -24,8 +24,8 @@ bool ComponentDatabaseMissing(errors::RunState& run,
 
 }  // namespace
 
-void VarNameInQuelleErsetzen(errors::RunState& run, std::string form0,
-                             std::string form1) {
+void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
+                             const std::string& form1) {
   errors::ErrorHandler on_error(run, "VarNameInQuelleErsetzen");
   std::string path;
   if (ComponentDatabaseMissing(run, on_error, path)) return;

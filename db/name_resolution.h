@@ -11,8 +11,8 @@ namespace md_Standard_Config_Exe {
 // other system's form of a variable name to the form of the system in use
 // (form 0 for VISIWIN32, form 1 for VISIWINSTUDIO). Does nothing when the
 // component database does not exist.
-void VarNameInQuelleErsetzen(errors::RunState& run, std::string form0,
-                             std::string form1);
+void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
+                             const std::string& form1);
 
 // Renames the older category column "categorie" (any letter case) of the
 // component database's PRESET_DEFS to "category_id".

@@ -105,8 +105,8 @@ std::string GetPathLogfile(errors::RunState& run) {
 }
 
 std::string ReplaceSearchItem(errors::RunState& run, std::string text,
-                              std::string search_item,
-                              std::string replacement) {
+                              const std::string& search_item,
+                              const std::string& replacement) {
   errors::ErrorHandler on_error(run, "ReplaceSearchItem");
   std::u32string wide_text = base::Utf8ToUtf32(text);
   std::u32string wide_item = base::Utf8ToUtf32(search_item);

@@ -27,7 +27,8 @@ std::string GetPathLogfile(errors::RunState& run);
 // `text` with the first occurrence of `search_item` (without regard to case)
 // replaced by `replacement`; unchanged when it does not occur.
 std::string ReplaceSearchItem(errors::RunState& run, std::string text,
-                              std::string search_item, std::string replacement);
+                              const std::string& search_item,
+                              const std::string& replacement);
 
 }  // namespace md_Standard_Config_Exe
 

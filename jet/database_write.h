@@ -53,9 +53,9 @@ class DatabaseWriter {
 
   // Rows.
   RowId Insert(std::string_view table, const std::vector<base::Value>& values);
-  void Update(std::string_view table, RowId row,
+  void Update(std::string_view table, RowId id,
               const std::vector<base::Value>& values);
-  void Delete(std::string_view table, RowId row);
+  void Delete(std::string_view table, RowId id);
   // Every live row with its values by column number.
   std::vector<std::pair<RowId, std::vector<base::Value>>> Rows(
       std::string_view table);

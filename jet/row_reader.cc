@@ -25,9 +25,9 @@ RowLayout::RowLayout(Bytes row, bool has_var_table) : row_(row) {
   }
 }
 
-bool RowLayout::MaskBit(uint16_t n) const {
-  if (n >= column_count_) return false;
-  return (mask_[n / 8] >> (n % 8)) & 1;
+bool RowLayout::MaskBit(uint16_t column_number) const {
+  if (column_number >= column_count_) return false;
+  return (mask_[column_number / 8] >> (column_number % 8)) & 1;
 }
 
 std::optional<Bytes> RowLayout::Fixed(const ColumnDef& c) const {

@@ -14,6 +14,7 @@ void PrintUsage(std::FILE* to) {
   for (const auto& c : jet::tool::Commands()) {
     std::fprintf(to, "  mdb %s\n", c.usage);
   }
+  std::fprintf(to, "  mdb --help | --version\n");
 }
 
 }  // namespace
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     PrintUsage(args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::printf("mdb %s\n", MDB_VERSION);
+    return 0;
   }
   for (const auto& c : jet::tool::Commands()) {
     if (args[0] != c.name) continue;
