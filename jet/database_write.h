@@ -20,7 +20,10 @@ namespace jet {
 
 // The writing side of an open database: the whole file in memory, changed
 // page by page, written back with Save (to a temporary file renamed over the
-// original, so a failure never leaves a half-written database).
+// original, so a failure or crash never leaves a half-written database).
+// Every change is all or nothing: when one fails (a value refused, a
+// duplicate key, damage found on the way) its pages and the writer's cached
+// state are put back as before it, and the writer stays usable.
 //
 // Rows are addressed by RowId (the header slot; an updated row that moved
 // keeps its id). Values are given by column number (TableDef::columns[i]
@@ -34,6 +37,13 @@ class DatabaseWriter {
   static std::unique_ptr<DatabaseWriter> Open(const std::string& path);
   static std::unique_ptr<DatabaseWriter> FromBytes(std::vector<uint8_t> bytes);
 
+  // The long-value writer refers to the page store inside this object.
+  DatabaseWriter(const DatabaseWriter&) = delete;
+  DatabaseWriter& operator=(const DatabaseWriter&) = delete;
+
+  // Writes pending counters and indexes (Flush), then replaces the file at
+  // `path` all at once (PageStore::Save: 75 when it is read-only or cannot
+  // be replaced, 57 when writing fails); the file is unchanged on failure.
   void Save(const std::string& path);
   const std::vector<uint8_t>& bytes() const { return store_.bytes(); }
   PageStore& store() { return store_; }
@@ -81,6 +91,9 @@ class DatabaseWriter {
                  std::span<const uint8_t> old_row);
   void ForgetKeys(TableState& s, std::span<const uint8_t> row);
   explicit DatabaseWriter(PageStore store);
+  // Runs `change` as one unit (see the class comment).
+  template <typename Change>
+  auto AllOrNothing(Change&& change) -> decltype(change());
   TableState& State(std::string_view name);
   void ReleaseLongValues(const TableDef& def, std::span<const uint8_t> row);
   // Where the data of a row lives: the header slot, or the target of its
