@@ -21,7 +21,8 @@ int RunProgram(platform::Host& host, std::ostream& error_out) {
     errors::RunState run(host);
     frm_Corvane_Config_Exe window(run);
     window.Form_Load();
-    return errors::kExitFinished;
+    return run.failures_reported ? errors::kExitFinishedWithFailures
+                                 : errors::kExitFinished;
   } catch (const errors::EndOfRun& end) {
     return end.exit_code;
   } catch (const base::RuntimeError& e) {

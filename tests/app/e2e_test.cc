@@ -118,7 +118,7 @@ TEST_F(EndToEndTest, IntegratedErrorsGoToTheGivenLogFile) {
   fs::create_directory(dir_ + "/logs");
   const Outcome run =
       Run({"/EXTERNAL=HX3CFG", "/LOGFILE=" + dir_ + "/logs/run.txt"});
-  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.exit_code, errors::kExitFinishedWithFailures) << run.err;
   EXPECT_THAT(run.err, HasSubstr("Unexpected error!"));
   const std::string line =
       "Fehler in Corvane / Corvane_Config_Exe / SetupUserInterFace (Nr. 9) "
