@@ -35,9 +35,10 @@ std::wstring MutexName(const std::string& folder) {
   for (wchar_t c : path) {
     hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ULL;
   }
-  wchar_t name[64];
-  swprintf(name, 64, L"Corvane_Config-%016llx",
-           static_cast<unsigned long long>(hash));
+  std::wstring name = L"Corvane_Config-";
+  for (int shift = 60; shift >= 0; shift -= 4) {
+    name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+  }
   return name;
 }
 
@@ -47,7 +48,8 @@ std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
                                        int wait_seconds) {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, MutexName(folder).c_str());
   if (!mutex) return std::make_unique<FolderLock>();
-  DWORD waited = WaitForSingleObject(mutex, static_cast<DWORD>(wait_seconds) * 1000);
+  DWORD waited =
+      WaitForSingleObject(mutex, static_cast<DWORD>(wait_seconds) * 1000);
   if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
     return std::make_unique<MutexHeld>(mutex);
   }
