@@ -93,6 +93,13 @@ TEST_F(DaoWriteTest, AddedRowReachesTheFileOnlyWhenCommitted) {
                 ->RecordCount(),
             2);
   engine_->CommitChanges(path);
+  // The committed file is a new one in the old one's place: the engine
+  // follows it, and notices the next change made behind its back.
+  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 3);
+  std::filesystem::copy_file(path, path + ".committed");
+  OverwriteWith(std::string(DB_FIXTURES_DIR) + "/mission/template.mdb", path);
+  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 2);
+  OverwriteWith(path + ".committed", path);
 
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
