@@ -14,6 +14,7 @@
 #include "jet/file_io.h"
 #include "jet/format.h"
 #include "jet/header.h"
+#include "jet/integrity.h"
 #include "jet/row_reader.h"
 #include "jet/row_writer.h"
 
@@ -171,7 +172,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
   }
   auto w = std::unique_ptr<DatabaseWriter>(
       new DatabaseWriter(PageStore(std::move(bytes))));
-  LoadTableDef(w->store_, format::kCatalogTdefPage);  // checks the catalog
+  // Writing into a file whose structure does not hold together would spread
+  // the damage (a page listed twice or past the end gets overwritten).
+  const std::vector<std::string> damage = FindStructuralDamage(w->store_);
+  if (!damage.empty()) ThrowCorrupt(damage.front());
   return w;
 }
 

@@ -33,7 +33,8 @@ class DatabaseWriter {
   // A new, empty database (nothing is written until Save).
   static std::unique_ptr<DatabaseWriter> CreateNew();
   // An existing file (3024 when it cannot be read, 3343 when it is no Jet 4
-  // database, 3049 when damaged).
+  // database, 3049 when its structure is damaged: see FindStructuralDamage;
+  // 3051 when encrypted or sorted in a way this engine cannot write).
   static std::unique_ptr<DatabaseWriter> Open(const std::string& path);
   static std::unique_ptr<DatabaseWriter> FromBytes(std::vector<uint8_t> bytes);
 

@@ -7,6 +7,7 @@ target_sources(jet_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/file_replace_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/integrity_test.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/check_command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/create_command.cc
