@@ -285,6 +285,20 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
   }
 }
 
+std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
+                                              RowId id) const {
+  const Located at = Locate(def, id);
+  auto page = store_.Page(at.page);
+  const SlotInfo slot = DataPageSlot(page, at.row);
+  return std::vector<uint8_t>(page.begin() + slot.start,
+                              page.begin() + slot.end);
+}
+
+void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
+  ReleaseLongValues(def, RowImage(def, id));
+  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+}
+
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   if (!s.keys_loaded) return;
   for (size_t i = 0; i < s.def.real_indexes.size(); ++i) {
@@ -427,16 +441,8 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::Delete(std::string_view table, RowId id) {
   AllOrNothing([&] {
     TableState& s = State(table);
-    const Located at = Locate(s.def, id);
-    {
-      auto page = store_.Page(at.page);
-      SlotInfo slot = DataPageSlot(page, at.row);
-      const std::vector<uint8_t> old(page.begin() + slot.start,
-                                     page.begin() + slot.end);
-      ForgetKeys(s, old);
-      ReleaseLongValues(s.def, old);
-    }
-    DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+    ForgetKeys(s, RowImage(s.def, id));
+    DeleteRow(s.def, id);
     if (s.def.row_count > 0) --s.def.row_count;
     s.counters_dirty = true;
     if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
@@ -602,7 +608,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
     for (const CatalogObject& o : ReadCatalogObjects(store_)) {
       if (o.type == format::kObjectTypeTable &&
           (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
-        DataPageFlagRow(store_.Page(o.row.page), o.row.row, 0xC000);
+        DeleteRow(catalog, o.row);
         --catalog.row_count;
       }
     }
@@ -620,7 +626,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
         if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
       });
       for (RowId id : doomed) {
-        DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+        DeleteRow(aces, id);
         if (aces.row_count > 0) --aces.row_count;
       }
       RebuildIndexes(store_, aces);

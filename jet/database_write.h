@@ -97,6 +97,10 @@ class DatabaseWriter {
   auto AllOrNothing(Change&& change) -> decltype(change());
   TableState& State(std::string_view name);
   void ReleaseLongValues(const TableDef& def, std::span<const uint8_t> row);
+  // The stored bytes of a row (after its overflow hop).
+  std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
+  // Marks a row deleted and releases its long values.
+  void DeleteRow(const TableDef& def, RowId id);
   // Where the data of a row lives: the header slot, or the target of its
   // overflow pointer.
   struct Located {
