@@ -309,25 +309,35 @@ void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   }
 }
 
+void DatabaseWriter::LoadKeys(TableState& s) {
+  const size_t n = s.def.real_indexes.size();
+  if (s.keys_loaded || n == 0) return;
+  std::vector<std::set<std::string>> keys(n);
+  ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
+    for (size_t i = 0; i < n; ++i) {
+      const RealIndexDef& ix = s.def.real_indexes[i];
+      if (!(ix.flags & 0x01)) {
+        RowIndexKey(s.def, ix, r);  // throws when the key cannot be made
+      } else if (auto key = UniqueKey(s.def, ix, r)) {
+        keys[i].insert(*key);
+      }
+    }
+  });
+  s.unique_keys = std::move(keys);
+  s.keys_loaded = true;
+}
+
 void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
                                std::span<const uint8_t> old_row) {
   const size_t n = s.def.real_indexes.size();
   if (n == 0) return;
-  if (!s.keys_loaded) {
-    s.unique_keys.assign(n, {});
-    ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
-      for (size_t i = 0; i < n; ++i) {
-        if (!(s.def.real_indexes[i].flags & 0x01)) continue;
-        if (auto key = UniqueKey(s.def, s.def.real_indexes[i], r)) {
-          s.unique_keys[i].insert(*key);
-        }
-      }
-    });
-    s.keys_loaded = true;
-  }
+  LoadKeys(s);
   std::vector<std::optional<std::string>> keys(n), old_keys(n);
   for (size_t i = 0; i < n; ++i) {
     const RealIndexDef& ix = s.def.real_indexes[i];
+    // Every index must take the row's key, or the indexes cannot be
+    // rebuilt when the change is saved.
+    if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
     if (IsRequired(s.def, i)) {
       RowLayout layout(Bytes(row), HasVarColumns(s.def));
       for (const IndexColumn& ic : ix.columns) {
@@ -441,6 +451,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::Delete(std::string_view table, RowId id) {
   AllOrNothing([&] {
     TableState& s = State(table);
+    LoadKeys(s);
     ForgetKeys(s, RowImage(s.def, id));
     DeleteRow(s.def, id);
     if (s.def.row_count > 0) --s.def.row_count;

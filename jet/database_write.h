@@ -91,6 +91,10 @@ class DatabaseWriter {
   void CheckKeys(TableState& s, std::span<const uint8_t> row,
                  std::span<const uint8_t> old_row);
   void ForgetKeys(TableState& s, std::span<const uint8_t> row);
+  // Loads the keys of the unique indexes on the first change of a table and
+  // checks that every index can take every row's key (else the change is
+  // refused: the indexes could not be rebuilt).
+  void LoadKeys(TableState& s);
   explicit DatabaseWriter(PageStore store);
   // Runs `change` as one unit (see the class comment).
   template <typename Change>
