@@ -4,13 +4,14 @@
 #include <optional>
 #include "base/runtime_error.h"
 #include "jet/errors.h"
+#include "jet/format.h"
 #include "jet/file_io.h"
 
 namespace jet {
 namespace {
 
-constexpr uint32_t kGlobalMapPage = 1;
-constexpr uint32_t kPagesPerBitmapPage = (PageStore::kPageSize - 4) * 8;
+constexpr uint32_t kGlobalMapPage = format::kGlobalMapPage;
+constexpr uint32_t kPagesPerBitmapPage = format::kPagesPerMapPage;
 
 // Location of a row given by a map pointer, checked against the page.
 struct RowRef {
@@ -121,23 +122,26 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
   if (DataPageRows(page) < 1) ThrowCorrupt("global usage map missing");
   SlotInfo s = DataPageSlot(page, 0);
   if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
-  if (page[s.start] == 0) {
-    const uint32_t start = GetU32(page, s.start + 1);
-    const uint32_t bits = (s.end - s.start - 5) * 8u;
+  if (page[s.start] == format::kMapInline) {
+    const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
+    const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
     if (n < start || n - start >= bits) return std::nullopt;
-    return MapBit{kGlobalMapPage, s.start + 5 + (n - start) / 8,
+    return MapBit{kGlobalMapPage, s.start + format::kMapInlineBits +
+                                      (n - start) / 8,
                   static_cast<int>((n - start) % 8)};
   }
-  if (page[s.start] != 1) ThrowCorrupt("unknown usage map type");
+  if (page[s.start] != format::kMapReference)
+    ThrowCorrupt("unknown usage map type");
   const uint32_t j = n / kPagesPerBitmapPage;
   const size_t slot = 1 + 4 * size_t{j};
   if (slot + 4 > static_cast<size_t>(s.end - s.start)) return std::nullopt;
   const uint32_t map_page = GetU32(page, s.start + slot);
   if (map_page == 0) return std::nullopt;
-  if (store.Page(map_page)[0] != 0x05)
+  if (store.Page(map_page)[0] != format::kPageUsageMap)
     ThrowCorrupt("usage map bitmap page has the wrong type");
   const uint32_t k = n % kPagesPerBitmapPage;
-  return MapBit{map_page, 4 + k / 8, static_cast<int>(k % 8)};
+  return MapBit{map_page, format::kMapPageBits + k / 8,
+                static_cast<int>(k % 8)};
 }
 
 // Lengthens the inline global map (row 0 of page 1) so that it covers page
@@ -147,8 +151,8 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
 bool GrowGlobalMap(PageStore& store, uint32_t n) {
   auto page = store.Page(kGlobalMapPage);
   SlotInfo s = DataPageSlot(page, 0);
-  if (page[s.start] != 0) return false;
-  const uint32_t start = GetU32(page, s.start + 1);
+  if (page[s.start] != format::kMapInline) return false;
+  const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
   if (n < start) return false;
   const uint16_t rows = DataPageRows(page);
   std::vector<std::vector<uint8_t>> images;
