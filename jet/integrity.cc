@@ -87,7 +87,19 @@ struct Checker {
     if (row[0] == format::kMapReference) {
       for (size_t at = format::kMapReferencePages; at + 4 <= row.size();
            at += 4) {
-        if (uint32_t bitmap = GetU32(row, at)) Own(who + " usage map", bitmap);
+        const uint32_t bitmap = GetU32(row, at);
+        if (bitmap == 0) continue;
+        Own(who + " usage map", bitmap);
+        // MapPages leaves out what lies past the end of the file.
+        const uint64_t first = (at - format::kMapReferencePages) / 4 *
+                               uint64_t{format::kPagesPerMapPage};
+        if (first >= store.page_count() && bitmap < store.page_count()) {
+          auto bits = store.Page(bitmap).subspan(format::kMapPageBits);
+          if (std::any_of(bits.begin(), bits.end(),
+                          [](uint8_t b) { return b != 0; })) {
+            Problem(who, "lists pages past the end of the file");
+          }
+        }
       }
     }
     return MapPages(store, map.Packed());

@@ -432,18 +432,21 @@ std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
     return out;
   }
   if (row[0] != 1) ThrowCorrupt("unknown usage map type");
+  // Only pages inside the file: a reference map can name up to 1023 bitmap
+  // pages of 32,736 bits each, far beyond any file.
   for (size_t slot = 1; slot + 4 <= row.size(); slot += 4) {
     const uint32_t map_page = GetU32(row, slot);
-    if (map_page == 0) continue;
+    const uint64_t base = (slot - 1) / 4 * uint64_t{kPagesPerBitmapPage};
+    if (map_page == 0 || base >= store.page_count()) continue;
     auto mp = store.Page(map_page);
-    if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
-    const uint32_t base =
-        static_cast<uint32_t>((slot - 1) / 4) * kPagesPerBitmapPage;
-    for (size_t i = 4; i < mp.size(); ++i) {
+    if (mp[0] != format::kPageUsageMap)
+      ThrowCorrupt("usage map bitmap page has the wrong type");
+    for (size_t i = format::kMapPageBits; i < mp.size(); ++i) {
       if (mp[i] == 0) continue;
       for (int b = 0; b < 8; ++b) {
-        if (mp[i] >> b & 1)
-          out.push_back(base + static_cast<uint32_t>((i - 4) * 8 + b));
+        const uint64_t p = base + (i - format::kMapPageBits) * 8 + b;
+        if ((mp[i] >> b & 1) && p < store.page_count())
+          out.push_back(static_cast<uint32_t>(p));
       }
     }
   }
