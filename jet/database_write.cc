@@ -14,6 +14,7 @@
 #include "jet/file_io.h"
 #include "jet/format.h"
 #include "jet/header.h"
+#include "jet/integrity.h"
 #include "jet/row_reader.h"
 #include "jet/row_writer.h"
 
@@ -171,7 +172,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
   }
   auto w = std::unique_ptr<DatabaseWriter>(
       new DatabaseWriter(PageStore(std::move(bytes))));
-  LoadTableDef(w->store_, format::kCatalogTdefPage);  // checks the catalog
+  // Writing into a file whose structure does not hold together would spread
+  // the damage (a page listed twice or past the end gets overwritten).
+  const std::vector<std::string> damage = FindStructuralDamage(w->store_);
+  if (!damage.empty()) ThrowCorrupt(damage.front());
   return w;
 }
 
@@ -281,6 +285,20 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
   }
 }
 
+std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
+                                              RowId id) const {
+  const Located at = Locate(def, id);
+  auto page = store_.Page(at.page);
+  const SlotInfo slot = DataPageSlot(page, at.row);
+  return std::vector<uint8_t>(page.begin() + slot.start,
+                              page.begin() + slot.end);
+}
+
+void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
+  ReleaseLongValues(def, RowImage(def, id));
+  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+}
+
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   if (!s.keys_loaded) return;
   for (size_t i = 0; i < s.def.real_indexes.size(); ++i) {
@@ -291,25 +309,35 @@ void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   }
 }
 
+void DatabaseWriter::LoadKeys(TableState& s) {
+  const size_t n = s.def.real_indexes.size();
+  if (s.keys_loaded || n == 0) return;
+  std::vector<std::set<std::string>> keys(n);
+  ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
+    for (size_t i = 0; i < n; ++i) {
+      const RealIndexDef& ix = s.def.real_indexes[i];
+      if (!(ix.flags & 0x01)) {
+        RowIndexKey(s.def, ix, r);  // throws when the key cannot be made
+      } else if (auto key = UniqueKey(s.def, ix, r)) {
+        keys[i].insert(*key);
+      }
+    }
+  });
+  s.unique_keys = std::move(keys);
+  s.keys_loaded = true;
+}
+
 void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
                                std::span<const uint8_t> old_row) {
   const size_t n = s.def.real_indexes.size();
   if (n == 0) return;
-  if (!s.keys_loaded) {
-    s.unique_keys.assign(n, {});
-    ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
-      for (size_t i = 0; i < n; ++i) {
-        if (!(s.def.real_indexes[i].flags & 0x01)) continue;
-        if (auto key = UniqueKey(s.def, s.def.real_indexes[i], r)) {
-          s.unique_keys[i].insert(*key);
-        }
-      }
-    });
-    s.keys_loaded = true;
-  }
+  LoadKeys(s);
   std::vector<std::optional<std::string>> keys(n), old_keys(n);
   for (size_t i = 0; i < n; ++i) {
     const RealIndexDef& ix = s.def.real_indexes[i];
+    // Every index must take the row's key, or the indexes cannot be
+    // rebuilt when the change is saved.
+    if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
     if (IsRequired(s.def, i)) {
       RowLayout layout(Bytes(row), HasVarColumns(s.def));
       for (const IndexColumn& ic : ix.columns) {
@@ -423,16 +451,9 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::Delete(std::string_view table, RowId id) {
   AllOrNothing([&] {
     TableState& s = State(table);
-    const Located at = Locate(s.def, id);
-    {
-      auto page = store_.Page(at.page);
-      SlotInfo slot = DataPageSlot(page, at.row);
-      const std::vector<uint8_t> old(page.begin() + slot.start,
-                                     page.begin() + slot.end);
-      ForgetKeys(s, old);
-      ReleaseLongValues(s.def, old);
-    }
-    DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+    LoadKeys(s);
+    ForgetKeys(s, RowImage(s.def, id));
+    DeleteRow(s.def, id);
     if (s.def.row_count > 0) --s.def.row_count;
     s.counters_dirty = true;
     if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
@@ -598,7 +619,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
     for (const CatalogObject& o : ReadCatalogObjects(store_)) {
       if (o.type == format::kObjectTypeTable &&
           (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
-        DataPageFlagRow(store_.Page(o.row.page), o.row.row, 0xC000);
+        DeleteRow(catalog, o.row);
         --catalog.row_count;
       }
     }
@@ -616,7 +637,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
         if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
       });
       for (RowId id : doomed) {
-        DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+        DeleteRow(aces, id);
         if (aces.row_count > 0) --aces.row_count;
       }
       RebuildIndexes(store_, aces);

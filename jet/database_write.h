@@ -33,7 +33,8 @@ class DatabaseWriter {
   // A new, empty database (nothing is written until Save).
   static std::unique_ptr<DatabaseWriter> CreateNew();
   // An existing file (3024 when it cannot be read, 3343 when it is no Jet 4
-  // database, 3049 when damaged).
+  // database, 3049 when its structure is damaged: see FindStructuralDamage;
+  // 3051 when encrypted or sorted in a way this engine cannot write).
   static std::unique_ptr<DatabaseWriter> Open(const std::string& path);
   static std::unique_ptr<DatabaseWriter> FromBytes(std::vector<uint8_t> bytes);
 
@@ -90,12 +91,20 @@ class DatabaseWriter {
   void CheckKeys(TableState& s, std::span<const uint8_t> row,
                  std::span<const uint8_t> old_row);
   void ForgetKeys(TableState& s, std::span<const uint8_t> row);
+  // Loads the keys of the unique indexes on the first change of a table and
+  // checks that every index can take every row's key (else the change is
+  // refused: the indexes could not be rebuilt).
+  void LoadKeys(TableState& s);
   explicit DatabaseWriter(PageStore store);
   // Runs `change` as one unit (see the class comment).
   template <typename Change>
   auto AllOrNothing(Change&& change) -> decltype(change());
   TableState& State(std::string_view name);
   void ReleaseLongValues(const TableDef& def, std::span<const uint8_t> row);
+  // The stored bytes of a row (after its overflow hop).
+  std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
+  // Marks a row deleted and releases its long values.
+  void DeleteRow(const TableDef& def, RowId id);
   // Where the data of a row lives: the header slot, or the target of its
   // overflow pointer.
   struct Located {

@@ -2,9 +2,15 @@
 // through the writer's page store, whose accessors are bounds-checked and
 // raise 3049; each fault found is recorded with where it was found, and a
 // structure that cannot be walked at all ends only its own part of the walk.
+//
+// Ownership: every page in use belongs to exactly one structure: a table
+// definition chain, a table's data pages (its owned map), an index (its
+// usage map), a long-value column (its owned map), or a bitmap page of a
+// reference usage map. Pages holding usage-map rows are shared by the maps.
 #include "jet/integrity.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -22,11 +28,18 @@ bool KeyLess(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   return CompareKeys(a.data(), a.size(), b.data(), b.size()) < 0;
 }
 
+std::string PageName(uint32_t page) { return "page " + std::to_string(page); }
+
 struct Checker {
+  Checker(const PageStore& s, Database* d) : store(s), db(d) {}
   const PageStore& store;
-  Database& db;
+  Database* db;  // null when only the structure is checked
   std::vector<std::string> problems;
   std::set<uint32_t> checked_pages;
+  std::map<uint32_t, std::string> owners;  // page -> who owns it
+  std::set<uint32_t> map_row_pages;
+  std::map<uint32_t, std::string> tables;  // TDEF page -> "table NAME"
+  std::set<uint32_t> lval_refs;  // packed LVAL rows that rows refer to
 
   void Problem(const std::string& where, const std::string& what) {
     problems.push_back(where + ": " + what);
@@ -35,11 +48,130 @@ struct Checker {
   void InUse(const std::string& where, uint32_t page) {
     if (!checked_pages.insert(page).second) return;
     if (page >= store.page_count()) {
-      Problem(where,
-              "page " + std::to_string(page) + " beyond the end of the file");
+      Problem(where, PageName(page) + " beyond the end of the file");
     } else if (store.IsFree(page)) {
-      Problem(where, "page " + std::to_string(page) +
+      Problem(where, PageName(page) +
                          " is in use but the global usage map marks it free");
+    }
+  }
+
+  // Records that `who` owns `page`; a page past the end or owned twice is a
+  // fault.
+  void Own(const std::string& who, uint32_t page) {
+    if (page >= store.page_count()) {
+      Problem(who, "lists " + PageName(page) + " past the end of the file");
+      return;
+    }
+    auto [it, added] = owners.emplace(page, who);
+    if (!added && it->second != who) {
+      Problem(who, PageName(page) + " is also owned by " + it->second);
+    }
+  }
+
+  // The bytes of a usage-map row, checked to lie inside its page.
+  std::span<const uint8_t> MapRowBytes(RowId map) {
+    auto page = store.Page(map.page);
+    if (page[0] != format::kPageData)
+      ThrowCorrupt("usage map row is not on a data page");
+    SlotInfo s = DataPageSlot(page, map.row);
+    if (s.end - s.start < static_cast<int>(format::kMapInlineBits))
+      ThrowCorrupt("usage map row too short");
+    return page.subspan(s.start, s.end - s.start);
+  }
+
+  // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
+  // reference map are owned by `who`; the pages it lists are returned.
+  std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
+    std::span<const uint8_t> row = MapRowBytes(map);
+    map_row_pages.insert(map.page);
+    if (row[0] == format::kMapReference) {
+      for (size_t at = format::kMapReferencePages; at + 4 <= row.size();
+           at += 4) {
+        const uint32_t bitmap = GetU32(row, at);
+        if (bitmap == 0) continue;
+        Own(who + " usage map", bitmap);
+        // MapPages leaves out what lies past the end of the file.
+        const uint64_t first = (at - format::kMapReferencePages) / 4 *
+                               uint64_t{format::kPagesPerMapPage};
+        if (first >= store.page_count() && bitmap < store.page_count()) {
+          auto bits = store.Page(bitmap).subspan(format::kMapPageBits);
+          if (std::any_of(bits.begin(), bits.end(),
+                          [](uint8_t b) { return b != 0; })) {
+            Problem(who, "lists pages past the end of the file");
+          }
+        }
+      }
+    }
+    return MapPages(store, map.Packed());
+  }
+
+  // A free-space map lists pages its owner owns already; some writers leave
+  // it out (pointer 0).
+  void ReadFreeSpaceMap(const std::string& who, RowId map) {
+    if (map.Packed() != 0) ReadMap(who + " free-space", map);
+  }
+
+  // Claims every page a map lists for `who`.
+  void OwnMap(const std::string& who, RowId map) {
+    for (uint32_t p : ReadMap(who, map)) Own(who, p);
+  }
+
+  // The structure of one table: its definition, maps, index roots.
+  void CheckTableStructure(const std::string& where, const TableDef& def) {
+    tables.emplace(def.tdef_page, where);
+    Own(where + " definition", def.tdef_page);
+    for (uint32_t p : def.continuation_pages) Own(where + " definition", p);
+    OwnMap(where, def.owned_map);
+    ReadFreeSpaceMap(where, def.free_map);
+    for (size_t i = 0; i < def.real_indexes.size(); ++i) {
+      const std::string ix = where + " index " + std::to_string(i);
+      OwnMap(ix, def.real_indexes[i].usage_map);
+      if (def.real_indexes[i].root_page >= store.page_count()) {
+        Problem(ix, "root " + PageName(def.real_indexes[i].root_page) +
+                        " past the end of the file");
+      }
+    }
+    for (const ColumnMaps& m : def.column_maps) {
+      const std::string col =
+          where + " column " + std::to_string(m.column_number);
+      OwnMap(col + " long values", m.owned);
+      ReadFreeSpaceMap(col, m.free_space);
+    }
+  }
+
+  // Owned pages the global map marks free, and pages in use that nothing
+  // owns (when `unowned` is asked for).
+  void CheckGlobalMap(bool unowned) {
+    auto global = store.Page(format::kGlobalMapPage);
+    SlotInfo s = DataPageSlot(global, 0);
+    if (global[s.start] == format::kMapReference) {
+      for (size_t at = s.start + format::kMapReferencePages; at + 4 <= s.end;
+           at += 4) {
+        if (uint32_t bitmap = GetU32(global, at)) Own("global usage map", bitmap);
+      }
+    }
+    for (const auto& [page, who] : owners) {
+      if (store.IsFree(page)) {
+        Problem(who, PageName(page) +
+                         " is in use but the global usage map marks it free");
+      }
+    }
+    if (!unowned) return;
+    // Access leaves pages of dropped tables and blank pages in use, so only
+    // pages that carry a live table's mark must be owned.
+    for (uint32_t p = format::kCatalogTdefPage + 1; p < store.page_count();
+         ++p) {
+      auto page = store.Page(p);
+      if (owners.count(p) || map_row_pages.count(p) || store.IsFree(p)) continue;
+      if (page[0] != format::kPageData && page[0] != format::kPageIndexNode &&
+          page[0] != format::kPageIndexLeaf) {
+        continue;
+      }
+      auto table = tables.find(GetU32(page, format::kDataOwner));
+      if (table != tables.end()) {
+        Problem(table->second,
+                PageName(p) + " in use but no usage map owns it");
+      }
     }
   }
 
@@ -187,12 +319,57 @@ struct Checker {
     }
   }
 
-  void CheckTable(const std::string& name, uint32_t tdef, bool system) {
-    const std::string where = "table " + name;
-    TableDef def = LoadTableDef(store, tdef);
+  // Remembers the LVAL rows a stored long value refers to.
+  void NoteLongValue(std::span<const uint8_t> header) {
+    if (header.size() < format::kLvalHeaderSize) return;
+    const uint8_t kind = header[3] & 0xC0;
+    if (kind == format::kLvalInline) return;
+    uint32_t ptr = GetU32(header, 4);
+    // Each hop lands on a new row, so the walk ends.
+    while (ptr != 0 && lval_refs.insert(ptr).second) {
+      auto page = store.Page(ptr >> 8);
+      if (page[0] != format::kPageData ||
+          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+        ThrowCorrupt("long value pointer does not lead to an LVAL page");
+      }
+      SlotInfo s = DataPageSlot(page, ptr & 0xFF);
+      if (kind != format::kLvalChain) break;
+      ptr = s.end - s.start >= 4 ? GetU32(page, s.start) : 0;
+    }
+  }
+
+  // Live LVAL rows that no row refers to.
+  void CheckLongValueRows() {
+    for (const auto& [p, who] : owners) {
+      auto page = store.Page(p);
+      if (page[0] != format::kPageData ||
+          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+        continue;
+      }
+      try {
+        const uint16_t rows = DataPageRows(page);
+        for (uint16_t r = 0; r < rows; ++r) {
+          if (GetU16(page, format::kDataRowTable + 2 * size_t{r}) &
+              format::kRowDeleted) {
+            continue;
+          }
+          if (!lval_refs.count(p << 8 | r)) {
+            Problem(who, "long value row " + std::to_string(p) + "/" +
+                             std::to_string(r) + " that no row refers to");
+          }
+        }
+      } catch (const base::RuntimeError& e) {
+        Problem(who, e.description());
+      }
+    }
+  }
+
+  // Rows, long values and indexes of one table.
+  void CheckTable(const std::string& where, const TableDef& def, bool system) {
+    const uint32_t tdef = def.tdef_page;
     InUse(where, tdef);
     for (uint32_t p : def.continuation_pages) InUse(where, p);
-    RowReader reader(db.file(), def);
+    RowReader reader(db->file(), def);
     // Access keeps its own data in a column type (0x11) that no reader
     // decodes; such rows are checked for their layout only.
     bool decodable = true;
@@ -209,10 +386,11 @@ struct Checker {
     ForEachLiveRow(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
-        if (decodable) {
-          reader.Decode(Bytes(row));
-        } else {
-          RowLayout(Bytes(row), has_var);
+        if (decodable) reader.Decode(Bytes(row));
+        const RowLayout layout(Bytes(row), has_var);
+        for (const ColumnDef& c : def.columns) {
+          if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
+          if (auto header = layout.Var(c.var_index)) NoteLongValue(*header);
         }
       } catch (const base::RuntimeError& e) {
         Problem(where, "row " + std::to_string(id.page) + "/" +
@@ -238,31 +416,67 @@ struct Checker {
   }
 };
 
-}  // namespace
-
-std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
-  std::unique_ptr<Database> db;
-  std::optional<PageStore> store;
+// The structure of the catalog and of every table it lists; `then` runs on
+// each table after its structure (FindDamage checks the rows there).
+void WalkTables(Checker& c,
+                const std::function<void(const std::string&, const TableDef&,
+                                         const CatalogObject&)>& then) {
   try {
-    db = Database::FromBytes(image, "(database)");
-    store.emplace(image);
-  } catch (const base::RuntimeError& e) {
-    return {"file: " + e.description()};
-  }
-  Checker c{*store, *db, {}, {}};
-  try {
-    for (const CatalogObject& o : ReadCatalogObjects(*store)) {
+    // The catalog first: with a broken map it may list no table at all.
+    c.CheckTableStructure("table MSysObjects",
+                          LoadTableDef(c.store, format::kCatalogTdefPage));
+    for (const CatalogObject& o : ReadCatalogObjects(c.store)) {
       if (o.type != format::kObjectTypeTable) continue;
       const uint32_t page =
           static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
+      const std::string where = "table " + o.name;
       try {
-        c.CheckTable(o.name, page, (o.flags & format::kObjectFlagSystem) != 0);
+        const TableDef def = LoadTableDef(c.store, page);
+        c.CheckTableStructure(where, def);
+        if (then) then(where, def, o);
       } catch (const base::RuntimeError& e) {
-        c.Problem("table " + o.name, e.description());
+        c.Problem(where, e.description());
       }
     }
+    c.CheckGlobalMap(c.db != nullptr);
   } catch (const base::RuntimeError& e) {
     c.Problem("catalog", e.description());
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> FindStructuralDamage(const PageStore& store) {
+  Checker c(store, nullptr);
+  WalkTables(c, nullptr);
+  return c.problems;
+}
+
+std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
+  std::optional<PageStore> store;
+  std::unique_ptr<Database> db;
+  std::string unreadable;
+  try {
+    store.emplace(image);
+    db = Database::FromBytes(image, "(database)");
+  } catch (const base::RuntimeError& e) {
+    unreadable = "file: " + e.description();
+  }
+  if (!store) return {unreadable};
+  if (!db) {
+    std::vector<std::string> problems = FindStructuralDamage(*store);
+    problems.push_back(unreadable);
+    return problems;
+  }
+  Checker c(*store, db.get());
+  WalkTables(c, [&](const std::string& where, const TableDef& def,
+                    const CatalogObject& o) {
+    c.CheckTable(where, def, (o.flags & format::kObjectFlagSystem) != 0);
+  });
+  try {
+    c.CheckLongValueRows();
+  } catch (const base::RuntimeError& e) {
+    c.Problem("long values", e.description());
   }
   return c.problems;
 }

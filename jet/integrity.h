@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/page_allocator.h"
+
 namespace jet {
 
 // Checks a whole database image for structural faults: the catalog, every
@@ -16,6 +18,11 @@ namespace jet {
 // consistent. Never throws on damaged input, reads nothing out of bounds
 // and finishes in time linear in the size of the file.
 std::vector<std::string> FindDamage(const std::vector<uint8_t>& image);
+
+// The part of FindDamage that a writer needs to be safe: table definitions,
+// usage maps and index roots readable and inside the file, no page owned
+// twice, no owned page marked free. Rows and indexes are not decoded.
+std::vector<std::string> FindStructuralDamage(const PageStore& store);
 
 }  // namespace jet
 

@@ -4,13 +4,14 @@
 #include <optional>
 #include "base/runtime_error.h"
 #include "jet/errors.h"
+#include "jet/format.h"
 #include "jet/file_io.h"
 
 namespace jet {
 namespace {
 
-constexpr uint32_t kGlobalMapPage = 1;
-constexpr uint32_t kPagesPerBitmapPage = (PageStore::kPageSize - 4) * 8;
+constexpr uint32_t kGlobalMapPage = format::kGlobalMapPage;
+constexpr uint32_t kPagesPerBitmapPage = format::kPagesPerMapPage;
 
 // Location of a row given by a map pointer, checked against the page.
 struct RowRef {
@@ -121,23 +122,26 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
   if (DataPageRows(page) < 1) ThrowCorrupt("global usage map missing");
   SlotInfo s = DataPageSlot(page, 0);
   if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
-  if (page[s.start] == 0) {
-    const uint32_t start = GetU32(page, s.start + 1);
-    const uint32_t bits = (s.end - s.start - 5) * 8u;
+  if (page[s.start] == format::kMapInline) {
+    const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
+    const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
     if (n < start || n - start >= bits) return std::nullopt;
-    return MapBit{kGlobalMapPage, s.start + 5 + (n - start) / 8,
+    return MapBit{kGlobalMapPage, s.start + format::kMapInlineBits +
+                                      (n - start) / 8,
                   static_cast<int>((n - start) % 8)};
   }
-  if (page[s.start] != 1) ThrowCorrupt("unknown usage map type");
+  if (page[s.start] != format::kMapReference)
+    ThrowCorrupt("unknown usage map type");
   const uint32_t j = n / kPagesPerBitmapPage;
   const size_t slot = 1 + 4 * size_t{j};
   if (slot + 4 > static_cast<size_t>(s.end - s.start)) return std::nullopt;
   const uint32_t map_page = GetU32(page, s.start + slot);
   if (map_page == 0) return std::nullopt;
-  if (store.Page(map_page)[0] != 0x05)
+  if (store.Page(map_page)[0] != format::kPageUsageMap)
     ThrowCorrupt("usage map bitmap page has the wrong type");
   const uint32_t k = n % kPagesPerBitmapPage;
-  return MapBit{map_page, 4 + k / 8, static_cast<int>(k % 8)};
+  return MapBit{map_page, format::kMapPageBits + k / 8,
+                static_cast<int>(k % 8)};
 }
 
 // Lengthens the inline global map (row 0 of page 1) so that it covers page
@@ -147,8 +151,8 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
 bool GrowGlobalMap(PageStore& store, uint32_t n) {
   auto page = store.Page(kGlobalMapPage);
   SlotInfo s = DataPageSlot(page, 0);
-  if (page[s.start] != 0) return false;
-  const uint32_t start = GetU32(page, s.start + 1);
+  if (page[s.start] != format::kMapInline) return false;
+  const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
   if (n < start) return false;
   const uint16_t rows = DataPageRows(page);
   std::vector<std::vector<uint8_t>> images;
@@ -428,18 +432,21 @@ std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
     return out;
   }
   if (row[0] != 1) ThrowCorrupt("unknown usage map type");
+  // Only pages inside the file: a reference map can name up to 1023 bitmap
+  // pages of 32,736 bits each, far beyond any file.
   for (size_t slot = 1; slot + 4 <= row.size(); slot += 4) {
     const uint32_t map_page = GetU32(row, slot);
-    if (map_page == 0) continue;
+    const uint64_t base = (slot - 1) / 4 * uint64_t{kPagesPerBitmapPage};
+    if (map_page == 0 || base >= store.page_count()) continue;
     auto mp = store.Page(map_page);
-    if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
-    const uint32_t base =
-        static_cast<uint32_t>((slot - 1) / 4) * kPagesPerBitmapPage;
-    for (size_t i = 4; i < mp.size(); ++i) {
+    if (mp[0] != format::kPageUsageMap)
+      ThrowCorrupt("usage map bitmap page has the wrong type");
+    for (size_t i = format::kMapPageBits; i < mp.size(); ++i) {
       if (mp[i] == 0) continue;
       for (int b = 0; b < 8; ++b) {
-        if (mp[i] >> b & 1)
-          out.push_back(base + static_cast<uint32_t>((i - 4) * 8 + b));
+        const uint64_t p = base + (i - format::kMapPageBits) * 8 + b;
+        if ((mp[i] >> b & 1) && p < store.page_count())
+          out.push_back(static_cast<uint32_t>(p));
       }
     }
   }

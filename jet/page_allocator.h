@@ -117,7 +117,8 @@ std::vector<uint8_t> ReferenceMapRow();
 // moved, or turned into a reference map when the pages span too far.
 void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
                 bool present);
-// The pages of a map, ascending.
+// The pages of a map, ascending; a reference map lists only pages inside the
+// file.
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr);
 
 // --- little-endian helpers for building page images ---
