@@ -68,19 +68,19 @@ void WriteIndexPage(std::span<uint8_t> page, uint8_t type, uint32_t tdef,
   std::fill(page.begin(), page.end(), 0);
   page[0] = type;
   page[1] = 0x01;
-  PutU32(page, 4, tdef);
-  PutU32(page, 12, prev);
-  PutU32(page, 16, next);
-  PutU32(page, 20, tail);
+  PutU32(page, format::kIndexOwner, tdef);
+  PutU32(page, format::kIndexPrevPage, prev);
+  PutU32(page, format::kIndexNextPage, next);
+  PutU32(page, format::kIndexTailPage, tail);
   size_t pos = 0;
   for (const std::vector<uint8_t>* e : entries) {
     if (pos + e->size() > kIndexRoom) ThrowCorrupt("index page overfull");
     std::copy(e->begin(), e->end(), page.begin() + kIndexEntryStart + pos);
     pos += e->size();
-    page[27 + (pos / 8)] =
-        static_cast<uint8_t>(page[27 + pos / 8] | (1 << (pos % 8)));
+    uint8_t& bits = page[format::kIndexBitmap + pos / 8];
+    bits = static_cast<uint8_t>(bits | (1 << (pos % 8)));
   }
-  PutU16(page, 2, static_cast<uint16_t>(kIndexRoom - pos));
+  PutU16(page, format::kIndexFreeSpace, static_cast<uint16_t>(kIndexRoom - pos));
 }
 
 // Groups of consecutive items whose stored bytes fit one page. For node

@@ -190,15 +190,16 @@ struct Checker {
       Problem(where, "page " + std::to_string(page) + " is no index page");
       return;
     }
-    if (GetU32(p, 4) != tdef) {
+    if (GetU32(p, format::kIndexOwner) != tdef) {
       Problem(where,
               "index page " + std::to_string(page) + " names another table");
     }
-    const uint16_t prefix = GetU16(p, 24);
+    const uint16_t prefix = GetU16(p, format::kIndexPrefixLength);
     std::vector<std::vector<uint8_t>> entries;
     size_t prev = 0;
-    for (size_t bit = 0; bit < 453 * 8; ++bit) {
-      if (!(p[27 + bit / 8] >> (bit % 8) & 1)) continue;
+    for (size_t bit = 0; bit < (kIndexEntryStart - format::kIndexBitmap) * 8;
+         ++bit) {
+      if (!(p[format::kIndexBitmap + bit / 8] >> (bit % 8) & 1)) continue;
       if (bit > kIndexRoom) {
         Problem(where, "entry bitmap past the page");
         break;
@@ -217,7 +218,7 @@ struct Checker {
       entries.push_back(std::move(e));
       prev = bit;
     }
-    if (GetU16(p, 2) != kIndexRoom - prev) {
+    if (GetU16(p, format::kIndexFreeSpace) != kIndexRoom - prev) {
       Problem(where,
               "index page " + std::to_string(page) + " free-space field");
     }
@@ -242,7 +243,9 @@ struct Checker {
                             e[n - 2] << 8 | e[n - 1],
                         &e);
     }
-    if (GetU32(p, 20) != 0) kids.emplace_back(GetU32(p, 20), nullptr);
+    if (const uint32_t tail = GetU32(p, format::kIndexTailPage)) {
+      kids.emplace_back(tail, nullptr);
+    }
     for (const auto& [child, entry] : kids) {
       const size_t before = out.size();
       Walk(where, tdef, child, depth + 1, out, seen);
