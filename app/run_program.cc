@@ -23,7 +23,8 @@ int RunProgram(platform::Host& host, std::ostream& error_out) {
                          md_Standard_Config_Exe::ComponentReportEnvironment());
     frm_Corvane_Config_Exe window(run);
     window.Form_Load();
-    return errors::kExitFinished;
+    return run.failures_reported ? errors::kExitFinishedWithFailures
+                                 : errors::kExitFinished;
   } catch (const errors::EndOfRun& end) {
     return end.exit_code;
   } catch (const base::RuntimeError& e) {

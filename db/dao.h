@@ -88,7 +88,8 @@ class TableDefs {
 
 // A table-type record set (opened with a table name; exact RecordCount) or a
 // dynaset (opened with a query; rows in the query's order, fixed when it
-// opens). Each Update stores one row at once; there is no transaction.
+// opens). Each Update stores one row in the engine (see DBEngine for when
+// it reaches the file).
 class Recordset {
  public:
   virtual ~Recordset() = default;
@@ -120,10 +121,21 @@ class Workspace {
   virtual std::shared_ptr<Database> OpenDatabase(const std::string& path) = 0;
 };
 
+// Unlike DAO, which writes every change at once, the engine keeps the
+// changes to a file in memory (Close included) until CommitChanges puts all
+// of them into the file in one atomic replacement. Changes never committed
+// are dropped: the file on disk stays as it was.
 class DBEngine {
  public:
   virtual ~DBEngine() = default;
   virtual Workspace& Workspaces(int index) = 0;  // 0 only; else 3265
+  // Commits the pending changes of the file at `path` (the path it was
+  // opened with); nothing when there are none. A failure (the engine's
+  // number and text) leaves the file as it was.
+  virtual void CommitChanges(const std::string& path) = 0;
+  // Drops the pending changes of the file at `path`; it is read anew when
+  // next opened.
+  virtual void DropChanges(const std::string& path) = 0;
 };
 
 // The engine on our Jet implementation.

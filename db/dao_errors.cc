@@ -22,4 +22,11 @@ void ThrowInvalidOperation(std::string_view source) {
   Throw(kInvalidOperation, source, "Invalid operation.");
 }
 
+void ThrowDamaged(std::string_view path) {
+  Throw(base::err::kCorruptDatabase, kSourceDatabase,
+        "Cannot open database '" + std::string(path) +
+            "'.  It may not be a database that your application recognizes, "
+            "or the file may be corrupt.");
+}
+
 }  // namespace dao_jet

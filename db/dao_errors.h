@@ -19,6 +19,7 @@ inline constexpr char kSourceTableDef[] = "DAO.TableDef";
 inline constexpr char kSourceDBEngine[] = "DAO.DBEngine";
 
 inline constexpr int32_t kReadOnly = 3027;
+inline constexpr int32_t kDiskReadError = 3040;
 inline constexpr int32_t kNoFieldDefined = 3264;
 inline constexpr int32_t kInvalidOperation = 3219;
 inline constexpr int32_t kPropertyNotFound = 3270;
@@ -35,6 +36,8 @@ inline constexpr int32_t kNameExists = 3367;
 [[noreturn]] void ThrowNoCurrentRecord(std::string_view source);
 [[noreturn]] void ThrowObjectInvalid(std::string_view source);
 [[noreturn]] void ThrowInvalidOperation(std::string_view source);
+// 3049: the file's structure does not hold together.
+[[noreturn]] void ThrowDamaged(std::string_view path);
 
 // Runs `f`; a RuntimeError it raises comes out under `source`, as DAO names
 // the object whose method failed.

@@ -3,12 +3,39 @@
 #include "base/text.h"
 #include "db/dao_errors.h"
 #include "jet/file_io.h"
+#include "jet/integrity.h"
 #include "jet/query_exec.h"
 
 namespace dao_jet {
 namespace {
 
 constexpr size_t kMaxKeptFiles = 16;
+
+// The whole file, read through the engine's file access (UTF-8 paths, wide
+// on Windows); 3024 when it cannot be read.
+std::vector<uint8_t> ReadImage(const std::string& path) {
+  auto file =
+      jet::RandomAccessFile::Open(path, jet::RandomAccessFile::Mode::kRead);
+  std::optional<uint64_t> size = file ? file->RegularFileSize() : std::nullopt;
+  if (!size || *size > SIZE_MAX) {
+    Throw(base::err::kCannotOpenFile, kSourceWorkspace,
+          "Could not find file '" + path + "'.");
+  }
+  std::vector<uint8_t> image(static_cast<size_t>(*size));
+  if (!file->ReadAt(0, image.data(), image.size())) {
+    Throw(kDiskReadError, kSourceWorkspace, "Disk I/O error during read.");
+  }
+  return image;
+}
+
+// A reader over the file at `path`, refusing damage a lenient reader would
+// read around.
+std::unique_ptr<jet::Database> OpenChecked(const std::string& path) {
+  std::vector<uint8_t> image = ReadImage(path);
+  auto reader = jet::Database::FromBytes(image, path);  // 3343 first
+  if (!jet::FindDamage(image).empty()) ThrowDamaged(path);
+  return reader;
+}
 
 }  // namespace
 
@@ -18,7 +45,7 @@ OpenFile::OpenFile(std::string path, FileIdentity identity,
       identity_(identity),
       watch_(std::move(watch)),
       token_(token),
-      reader_(jet::Database::Open(path_)) {}
+      reader_(OpenChecked(path_)) {}
 
 const std::string* OpenFile::TableName(std::string_view table) const {
   const jet::TableEntry* entry = reader_->catalog().FindTable(table);
@@ -49,11 +76,17 @@ bool OpenFile::IsCurrent(std::string_view table,
 
 Storage& OpenFile::storage() {
   if (!storage_) {
-    if (!jet::CanWrite(path_)) {
-      Throw(kReadOnly, kSourceDatabase,
-            "Cannot update. Database or object is read-only.");
+    try {
+      if (!jet::CanWrite(path_)) {
+        Throw(kReadOnly, kSourceDatabase,
+              "Cannot update. Database or object is read-only.");
+      }
+      storage_ = OpenStorage(path_);
+    } catch (const base::RuntimeError& e) {
+      // Changes asked for were lost: the file cannot be committed as built.
+      if (!write_failure_) write_failure_ = e;
+      throw;
     }
-    storage_ = OpenStorage(path_);
   }
   return *storage_;
 }
@@ -73,14 +106,13 @@ void OpenFile::ChangedStructure() {
   }
 }
 
-void OpenFile::Flush() {
+void OpenFile::Commit() {
+  if (write_failure_) throw *write_failure_;
   if (!dirty_ || !storage_) return;
-  bool changed_behind =
-      IdentityOf(path_) != identity_ || watch_->Changed(token_);
-  storage_->Flush(changed_behind);
+  WithSource(kSourceDatabase, [&] { storage_->Save(); });
   dirty_ = false;
-  // What the watch saw now was our own writing (the file may also be a new
-  // one in the old one's place).
+  // What the watch saw now was our own writing: the file is a new one in the
+  // old one's place, with an identity of its own.
   token_ = watch_->Watch(path_);
   watch_->Clear(token_);
   if (std::optional<FileIdentity> now = IdentityOf(path_)) identity_ = *now;
@@ -109,12 +141,21 @@ std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
   auto file = std::make_shared<OpenFile>(path, *identity, watch_, token);
   files_[path] = file;
   if (files_.size() > kMaxKeptFiles) {
-    // Forget files no Database object holds any more.
+    // Forget files no Database object holds any more and with nothing to
+    // commit.
     std::erase_if(files_, [&](const auto& entry) {
-      return entry.second.use_count() == 1 && entry.first != path;
+      return entry.second.use_count() == 1 && !entry.second->dirty() &&
+             entry.first != path;
     });
   }
   return file;
 }
+
+void OpenFiles::Commit(const std::string& path) {
+  auto it = files_.find(path);
+  if (it != files_.end()) it->second->Commit();
+}
+
+void OpenFiles::Drop(const std::string& path) { files_.erase(path); }
 
 }  // namespace dao_jet

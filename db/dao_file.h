@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/runtime_error.h"
 #include "db/dao_identity.h"
 #include "db/dao_storage.h"
 #include "db/dao_watch.h"
@@ -20,11 +21,17 @@ namespace dao_jet {
 // rows of the tables used so far (the authority for their contents once
 // loaded) and, from the first change on, the writer's storage. Shared by
 // every Database object on the file, and kept by the engine after the last
-// Close for as long as the file on disk stays the same.
+// Close for as long as the file on disk stays the same. Changes stay here,
+// in memory, until Commit puts them all into the file at once; a file the
+// engine forgets (or a run that ends) drops them and the file stays as it
+// was.
 class OpenFile {
  public:
-  // Fails like opening the file for reading (3024, 3343, 3049). `watch`
-  // follows the file under `token`.
+  // Fails like opening the file for reading (3024, 3343, 3049); a file
+  // whose structure does not hold together (pages, usage maps or table
+  // definitions pointing past the end or at each other wrongly) is 3049
+  // even where its rows could be read. `watch` follows the file under
+  // `token`.
   OpenFile(std::string path, FileIdentity identity,
            std::shared_ptr<ChangeWatch> watch, int token);
 
@@ -50,8 +57,13 @@ class OpenFile {
   // definitions; rows already loaded stay (a dropped table's go).
   void ChangedStructure();
 
-  // Puts every change into the file (Database.Close).
-  void Flush();
+  // Whether there are changes not yet in the file.
+  bool dirty() const { return dirty_; }
+  // Replaces the file with the current contents at once (nothing when
+  // unchanged). A failure (RuntimeError) leaves the file as it was and the
+  // changes pending; so does a change that could not be made because the
+  // file cannot be written (the first such failure is raised again).
+  void Commit();
 
  private:
   std::string path_;
@@ -67,6 +79,7 @@ class OpenFile {
   std::map<std::string, std::shared_ptr<jet::TableRows>, std::less<>>
       spellings_;
   bool dirty_ = false;
+  std::optional<base::RuntimeError> write_failure_;
 };
 
 // The engine's open files, by path; an entry is served only while the file
@@ -76,6 +89,10 @@ class OpenFiles {
  public:
   // 3024 when the file does not exist; reading failures as OpenFile.
   std::shared_ptr<OpenFile> Open(const std::string& path);
+  // Commit on the file at `path` when the engine holds changes for it.
+  void Commit(const std::string& path);
+  // Forgets the file and any changes not committed.
+  void Drop(const std::string& path);
 
  private:
   std::shared_ptr<ChangeWatch> watch_ = std::make_shared<ChangeWatch>();

@@ -26,15 +26,6 @@ class DatabaseImpl : public dao::Database {
   explicit DatabaseImpl(std::shared_ptr<OpenFile> file)
       : file_(std::move(file)), tabledefs_(MakeTableDefs(file_)) {}
 
-  ~DatabaseImpl() override {
-    // Released without Close: the changes still reach the file.
-    if (!closed_) {
-      try {
-        Close();
-      } catch (const base::RuntimeError&) {
-      }
-    }
-  }
 
   std::shared_ptr<dao::Recordset> OpenRecordset(
       const std::string& source) override {
@@ -86,7 +77,6 @@ class DatabaseImpl : public dao::Database {
       }
     }
     cursors_.clear();
-    WithSource(kSourceDatabase, [&] { file_->Flush(); });
   }
 
  private:
@@ -102,6 +92,8 @@ class DatabaseImpl : public dao::Database {
 
 class WorkspaceImpl : public dao::Workspace {
  public:
+  OpenFiles& files() { return files_; }
+
   std::shared_ptr<dao::Database> OpenDatabase(
       const std::string& path) override {
     return WithSource(kSourceWorkspace, [&] {
@@ -118,6 +110,14 @@ class DBEngineImpl : public dao::DBEngine {
   dao::Workspace& Workspaces(int index) override {
     if (index != 0) ThrowItemNotFound(kSourceDBEngine);
     return workspace_;
+  }
+
+  void CommitChanges(const std::string& path) override {
+    workspace_.files().Commit(path);
+  }
+
+  void DropChanges(const std::string& path) override {
+    workspace_.files().Drop(path);
   }
 
  private:

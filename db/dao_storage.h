@@ -22,8 +22,8 @@ struct NewColumn {
 
 // What the DAO layer needs from the engine's writing half, for one open
 // file. Values come in the table's column order, already converted to the
-// column types. Changes may stay in memory until Flush, which puts every
-// one of them into the file.
+// column types. Changes stay in memory until Save, which puts all of them
+// into the file at once.
 class Storage {
  public:
   virtual ~Storage() = default;
@@ -41,10 +41,9 @@ class Storage {
   virtual void RenameColumn(std::string_view table, std::string_view from,
                             const std::string& to) = 0;
 
-  // Writes what changed into the file; every page when `everything` (the
-  // file was changed behind the engine's back, so only a whole image leaves
-  // it consistent).
-  virtual void Flush(bool everything) = 0;
+  // Replaces the file with the current contents atomically; on a failure
+  // (RuntimeError) the file is left as it was and the changes stay.
+  virtual void Save() = 0;
   // A reader over the current contents, after a change of structure.
   virtual std::unique_ptr<jet::Database> OpenReader() = 0;
 };

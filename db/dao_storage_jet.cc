@@ -1,13 +1,14 @@
 // Storage on the engine's writer (jet::DatabaseWriter): the file held in
-// memory; Flush writes the changed pages into the file in place, so a Close
-// after a one-row change writes a page or two instead of the whole file.
+// memory; Save replaces the file with the whole image at once (a temporary
+// file beside it, synced, renamed over it), so the file on disk is always
+// either as it was or as committed, never a mix.
 #include "base/runtime_error.h"
 #include "db/dao.h"
 #include "db/dao_errors.h"
-#include "db/dao_page_sync.h"
 #include "db/dao_storage.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "jet/integrity.h"
 
 namespace dao_jet {
 namespace {
@@ -51,8 +52,7 @@ class JetStorage : public Storage {
  public:
   explicit JetStorage(const std::string& path)
       : path_(path),
-        writer_(jet::DatabaseWriter::Open(path)),
-        sync_(writer_->bytes()) {}
+        writer_(jet::DatabaseWriter::Open(path)) {}
 
   jet::RowId InsertRow(std::string_view table,
                        std::vector<base::Value>& values) override {
@@ -96,10 +96,11 @@ class JetStorage : public Storage {
     writer_->RenameColumn(table, from, to);
   }
 
-  void Flush(bool everything) override {
+  // A damaged image (an engine fault) is refused, not committed.
+  void Save() override {
     writer_->Flush();
-    sync_.Write(path_, writer_->bytes(), DirtyPages(writer_->store()),
-                everything);
+    if (!jet::FindDamage(writer_->bytes()).empty()) ThrowDamaged(path_);
+    writer_->Save(path_);
   }
 
   std::unique_ptr<jet::Database> OpenReader() override {
@@ -123,7 +124,6 @@ class JetStorage : public Storage {
 
   std::string path_;
   std::unique_ptr<jet::DatabaseWriter> writer_;
-  PageSync sync_;
 };
 
 }  // namespace

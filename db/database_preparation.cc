@@ -20,6 +20,9 @@ namespace md_Standard_Config_Exe {
 namespace {
 
 constexpr char kPresetDefs[] = "PRESET_DEFS";
+constexpr int32_t kExclusivelyLocked = 3006;
+// How long a run waits for another one on the same component folder.
+constexpr int kLockWaitSeconds = 60;
 constexpr char kVarNamePlaceholder[] = "###Var_Name";
 
 // The box shown when an integrated start finds no machine copy.
@@ -158,6 +161,23 @@ void TakeOverOldValues(errors::RunState& run, errors::ErrorHandler& on_error,
   on_error.Run([&] { old->Close(); });
 }
 
+// The folder of the component's databases, held against other instances
+// for the rest of the build; 3006 when another one keeps it.
+std::unique_ptr<platform::FolderLock> LockComponentFolder(
+    errors::RunState& run, const std::string& database) {
+  const size_t last = database.rfind(run.host.PathSeparator());
+  const std::string folder =
+      last == std::string::npos ? "." : database.substr(0, last + 1);
+  std::unique_ptr<platform::FolderLock> lock =
+      run.host.LockFolder(run.host.ResolvePath(folder), kLockWaitSeconds);
+  if (!lock) {
+    throw base::RuntimeError(
+        kExclusivelyLocked, "DAO.Workspace",
+        "Database '" + database + "' is exclusively locked.");
+  }
+  return lock;
+}
+
 }  // namespace
 
 void WorkOnMDB(errors::RunState& run) {
@@ -183,6 +203,14 @@ void WorkOnMDB(errors::RunState& run) {
     run.var_name_system = 0;
   }
   if (t.empty()) return;
+
+  // One run at a time on a plant; a run that cannot get in leaves the
+  // databases alone.
+  std::unique_ptr<platform::FolderLock> lock;
+  if (!on_error.Run(
+          [&] { lock = LockComponentFolder(run, d.empty() ? t : d); })) {
+    return;
+  }
 
   // The template's file times, put back after the build; nothing is shown
   // when they cannot be read.
@@ -221,7 +249,19 @@ void WorkOnMDB(errors::RunState& run) {
   TakeOverOldValues(run, on_error, work, d);
   on_error.Run([&] { dao::Deref(work).Close(); });
   work.reset();
+  // The renaming inside the component database served the takeover above;
+  // that file changes on disk only by the copy below, which replaces it as
+  // a whole, so it is never seen half renamed.
+  DropDatabaseChanges(run, d);
   if (!template_opened) return;
+
+  // The template changes on disk once, here. One that cannot be committed
+  // (not writable, a write or the engine's consistency check failed) is
+  // left as it was and never copied over the component database.
+  if (!on_error.Run([&] { CommitDatabase(run, t); })) {
+    DropDatabaseChanges(run, t);
+    return;
+  }
 
   std::string from, to;
   on_error.Assign(from, [&] { return GetPathSourceOCXMDB(run); });

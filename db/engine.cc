@@ -9,7 +9,15 @@ dao::DBEngine& Engine(errors::RunState& run) {
 
 std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
                                             const std::string& path) {
-  return Engine(run).Workspaces(0).OpenDatabase(path);
+  return Engine(run).Workspaces(0).OpenDatabase(run.host.ResolvePath(path));
+}
+
+void CommitDatabase(errors::RunState& run, const std::string& path) {
+  Engine(run).CommitChanges(run.host.ResolvePath(path));
+}
+
+void DropDatabaseChanges(errors::RunState& run, const std::string& path) {
+  if (run.engine) run.engine->DropChanges(run.host.ResolvePath(path));
 }
 
 }  // namespace md_Standard_Config_Exe

@@ -10,9 +10,16 @@ namespace md_Standard_Config_Exe {
 // the run.
 dao::DBEngine& Engine(errors::RunState& run);
 
-// Workspaces(0).OpenDatabase(path) on the run's engine.
+// Workspaces(0).OpenDatabase on the run's engine, with the path resolved
+// without regard to letter case as every other file access of the program.
 std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
                                             const std::string& path);
+
+// Puts the changes the run made to the database at `path` into the file at
+// once (see dao::DBEngine); a failure leaves the file as it was.
+void CommitDatabase(errors::RunState& run, const std::string& path);
+// Drops the changes not committed to the database at `path`.
+void DropDatabaseChanges(errors::RunState& run, const std::string& path);
 
 }  // namespace md_Standard_Config_Exe
 

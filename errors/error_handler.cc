@@ -106,6 +106,7 @@ void ErrorHandler::Report(int32_t number, const std::string& source,
   if (run_.error_sub_depth > 0) {
     throw base::RuntimeError(number, source, description);
   }
+  run_.failures_reported = true;
   if (ErrorSub(run_, number, source, description, procedure_name_, fatal) ==
       1) {
     EndProgram(kExitEnded);

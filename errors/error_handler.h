@@ -17,6 +17,8 @@ inline constexpr int kExitFinished = 0;   // the run went through
 inline constexpr int kExitEnded = 1;      // ended by a failure or the user's answer
 inline constexpr int kExitCancelled = 2;  // cancel or close confirmed
 inline constexpr int kExitUnhandled = 3;  // a failure escaped every handler
+// The run went through after reporting failures (see the error log).
+inline constexpr int kExitFinishedWithFailures = 4;
 
 // Thrown by EndProgram: ends the run at once. No handler catches it; main
 // turns it into the exit code.

@@ -67,6 +67,8 @@ struct RunState {
   // (which could recurse without end, e.g. when the log path itself cannot
   // be read).
   int error_sub_depth = 0;
+  // Whether any failure was reported (the run's exit code tells).
+  bool failures_reported = false;
 
   // The template database's file times, saved before the build and restored
   // after it (WorkOnMDB).

@@ -1,5 +1,6 @@
 // Opens arbitrary bytes as a database and reads every table, system tables
-// included, then changes the same bytes through the writer: a few rows of a
+// included, checks them with FindDamage (which must never throw), then
+// changes the same bytes through the writer: a few rows of a
 // few tables inserted, updated and deleted, a column renamed, a table dropped
 // and one created. A damaged file may only ever end in base::RuntimeError.
 
@@ -14,6 +15,7 @@
 #include "jet/database.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "jet/integrity.h"
 #include "jet/recordset.h"
 
 namespace {
@@ -101,6 +103,7 @@ void WriteSome(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Try([&] { ReadAll(std::vector<uint8_t>(data, data + size)); });
+  (void)jet::FindDamage(std::vector<uint8_t>(data, data + size));
   Try([&] { WriteSome(data, size); });
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "jet/data_page.h"
 #include "jet/errors.h"
 #include "jet/format.h"
 #include "jet/row_reader.h"
@@ -67,19 +68,19 @@ void WriteIndexPage(std::span<uint8_t> page, uint8_t type, uint32_t tdef,
   std::fill(page.begin(), page.end(), 0);
   page[0] = type;
   page[1] = 0x01;
-  PutU32(page, 4, tdef);
-  PutU32(page, 12, prev);
-  PutU32(page, 16, next);
-  PutU32(page, 20, tail);
+  PutU32(page, format::kIndexOwner, tdef);
+  PutU32(page, format::kIndexPrevPage, prev);
+  PutU32(page, format::kIndexNextPage, next);
+  PutU32(page, format::kIndexTailPage, tail);
   size_t pos = 0;
   for (const std::vector<uint8_t>* e : entries) {
     if (pos + e->size() > kIndexRoom) ThrowCorrupt("index page overfull");
     std::copy(e->begin(), e->end(), page.begin() + kIndexEntryStart + pos);
     pos += e->size();
-    page[27 + (pos / 8)] =
-        static_cast<uint8_t>(page[27 + pos / 8] | (1 << (pos % 8)));
+    uint8_t& bits = page[format::kIndexBitmap + pos / 8];
+    bits = static_cast<uint8_t>(bits | (1 << (pos % 8)));
   }
-  PutU16(page, 2, static_cast<uint16_t>(kIndexRoom - pos));
+  PutU16(page, format::kIndexFreeSpace, static_cast<uint16_t>(kIndexRoom - pos));
 }
 
 // Groups of consecutive items whose stored bytes fit one page. For node
@@ -332,23 +333,24 @@ void ForEachLiveRow(
     auto page = store.Page(pg);
     if (page[0] != format::kPageData || GetU32(page, 4) != def.tdef_page)
       continue;
-    const uint16_t rows = DataPageRows(page);
+    // The reader's rules: a deleted row's extent may be garbage.
+    const uint16_t rows = RowCount(page);
     for (uint16_t r = 0; r < rows; ++r) {
-      SlotInfo s = DataPageSlot(page, r);
-      if (s.flags & 0x8000) continue;
-      std::span<const uint8_t> bytes = page.subspan(s.start, s.end - s.start);
-      if (s.flags & 0x4000) {
+      const RowSlot s = GetRowSlot(page, r);
+      if (s.deleted) continue;
+      std::span<const uint8_t> bytes = SlotBytes(page, s);
+      if (s.overflow) {
         int hops = 0;
         while (true) {
           if (bytes.size() < 4 || ++hops > 8)
             ThrowCorrupt("overflow row pointer");
-          const uint32_t ptr = GetU32(bytes, 0);
-          auto target = store.Page(ptr >> 8);
+          const RowId to = ReadRowId(bytes, 0);
+          auto target = store.Page(to.page);
           if (target[0] != format::kPageData)
             ThrowCorrupt("overflow row pointer");
-          SlotInfo ts = DataPageSlot(target, static_cast<uint16_t>(ptr & 0xFF));
-          bytes = target.subspan(ts.start, ts.end - ts.start);
-          if (!(ts.flags & 0x4000)) break;
+          const RowSlot ts = GetRowSlot(target, to.row);
+          bytes = SlotBytes(target, ts);
+          if (!ts.overflow) break;
         }
       }
       f(RowId{pg, static_cast<uint8_t>(r)}, bytes);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/value.h"
+#include "jet/format.h"
 #include "jet/index_key.h"
 #include "jet/page_allocator.h"
 #include "jet/tdef.h"
@@ -16,8 +17,8 @@
 namespace jet {
 
 // Index pages: the entry area starts at 480 and holds 3616 bytes.
-inline constexpr size_t kIndexEntryStart = 480;
-inline constexpr size_t kIndexRoom = 4096 - kIndexEntryStart;
+inline constexpr size_t kIndexEntryStart = format::kIndexEntries;
+inline constexpr size_t kIndexRoom = format::kIndexRoom;
 
 struct IndexEntry {
   IndexKey key;

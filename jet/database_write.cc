@@ -1,17 +1,20 @@
 #include "jet/database_write.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <set>
+#include <stdexcept>
+#include <type_traits>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "jet/create_database.h"
 #include "jet/database.h"
 #include "jet/errors.h"
+#include "jet/file_io.h"
 #include "jet/format.h"
 #include "jet/header.h"
+#include "jet/integrity.h"
 #include "jet/row_reader.h"
 #include "jet/row_writer.h"
 
@@ -86,18 +89,66 @@ bool IsRequired(const TableDef& def, size_t real_index) {
 DatabaseWriter::DatabaseWriter(PageStore store)
     : store_(std::move(store)), lval_(store_) {}
 
+template <typename Change>
+auto DatabaseWriter::AllOrNothing(Change&& change) -> decltype(change()) {
+  // Counters not yet written live only here; they are kept across a
+  // failure, everything else is read again from the restored pages.
+  struct Pending {
+    uint32_t row_count, last_autonumber;
+    bool counters_dirty, indexes_dirty;
+  };
+  std::map<uint32_t, Pending> pending;
+  for (const auto& [page, s] : tables_) {
+    pending[page] = {s.def.row_count, s.def.last_autonumber, s.counters_dirty,
+                     s.indexes_dirty};
+  }
+  store_.BeginChange();
+  try {
+    if constexpr (std::is_void_v<decltype(change())>) {
+      change();
+      store_.EndChange();
+    } else {
+      auto result = change();
+      store_.EndChange();
+      return result;
+    }
+  } catch (...) {
+    store_.RollBack();
+    lval_.Reset();
+    names_valid_ = false;
+    for (auto it = tables_.begin(); it != tables_.end();) {
+      auto p = pending.find(it->first);
+      TableState restored;
+      try {
+        if (p == pending.end()) throw std::out_of_range("new");
+        restored.def = LoadTableDef(store_, it->first);
+      } catch (const std::exception&) {
+        it = tables_.erase(it);
+        continue;
+      }
+      restored.def.row_count = p->second.row_count;
+      restored.def.last_autonumber = p->second.last_autonumber;
+      restored.counters_dirty = p->second.counters_dirty;
+      restored.indexes_dirty = p->second.indexes_dirty;
+      it->second = std::move(restored);
+      ++it;
+    }
+    throw;
+  }
+}
+
 std::unique_ptr<DatabaseWriter> DatabaseWriter::CreateNew() {
   return std::unique_ptr<DatabaseWriter>(
       new DatabaseWriter(CreateEmptyDatabase(NowAsOleDate())));
 }
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::optional<std::vector<uint8_t>> read = ReadWholeFile(path);
+  if (!read) {
     throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
                              "Could not find file '" + path + "'.");
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  std::vector<uint8_t> bytes = std::move(*read);
   if (bytes.size() < PageStore::kPageSize ||
       !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
     ThrowUnrecognizedFormat(path);
@@ -121,7 +172,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
   }
   auto w = std::unique_ptr<DatabaseWriter>(
       new DatabaseWriter(PageStore(std::move(bytes))));
-  LoadTableDef(w->store_, format::kCatalogTdefPage);  // checks the catalog
+  // Writing into a file whose structure does not hold together would spread
+  // the damage (a page listed twice or past the end gets overwritten).
+  const std::vector<std::string> damage = FindStructuralDamage(w->store_);
+  if (!damage.empty()) ThrowCorrupt(damage.front());
   return w;
 }
 
@@ -179,16 +233,22 @@ const TableDef& DatabaseWriter::Def(std::string_view name) {
 uint32_t DatabaseWriter::CreateTable(const std::string& name,
                                      const std::vector<FieldDesc>& fields) {
   Flush();
-  names_valid_ = false;
-  return jet::CreateTable(store_, name, fields, NowAsOleDate());
+  return AllOrNothing([&] {
+    names_valid_ = false;
+    return jet::CreateTable(store_, name, fields, NowAsOleDate());
+  });
 }
 
 void DatabaseWriter::Flush() {
-  for (auto& [page, s] : tables_) {
-    if (s.indexes_dirty) RebuildIndexes(store_, s.def);
-    if (s.counters_dirty || s.indexes_dirty) StoreTableCounters(store_, s.def);
-    s.indexes_dirty = s.counters_dirty = false;
-  }
+  AllOrNothing([&] {
+    for (auto& [page, s] : tables_) {
+      if (s.indexes_dirty) RebuildIndexes(store_, s.def);
+      if (s.counters_dirty || s.indexes_dirty) {
+        StoreTableCounters(store_, s.def);
+      }
+    }
+  });
+  for (auto& [page, s] : tables_) s.indexes_dirty = s.counters_dirty = false;
 }
 
 DatabaseWriter::Located DatabaseWriter::Locate(const TableDef& def,
@@ -225,6 +285,20 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
   }
 }
 
+std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
+                                              RowId id) const {
+  const Located at = Locate(def, id);
+  auto page = store_.Page(at.page);
+  const SlotInfo slot = DataPageSlot(page, at.row);
+  return std::vector<uint8_t>(page.begin() + slot.start,
+                              page.begin() + slot.end);
+}
+
+void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
+  ReleaseLongValues(def, RowImage(def, id));
+  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+}
+
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   if (!s.keys_loaded) return;
   for (size_t i = 0; i < s.def.real_indexes.size(); ++i) {
@@ -235,25 +309,35 @@ void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   }
 }
 
+void DatabaseWriter::LoadKeys(TableState& s) {
+  const size_t n = s.def.real_indexes.size();
+  if (s.keys_loaded || n == 0) return;
+  std::vector<std::set<std::string>> keys(n);
+  ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
+    for (size_t i = 0; i < n; ++i) {
+      const RealIndexDef& ix = s.def.real_indexes[i];
+      if (!(ix.flags & 0x01)) {
+        RowIndexKey(s.def, ix, r);  // throws when the key cannot be made
+      } else if (auto key = UniqueKey(s.def, ix, r)) {
+        keys[i].insert(*key);
+      }
+    }
+  });
+  s.unique_keys = std::move(keys);
+  s.keys_loaded = true;
+}
+
 void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
                                std::span<const uint8_t> old_row) {
   const size_t n = s.def.real_indexes.size();
   if (n == 0) return;
-  if (!s.keys_loaded) {
-    s.unique_keys.assign(n, {});
-    ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
-      for (size_t i = 0; i < n; ++i) {
-        if (!(s.def.real_indexes[i].flags & 0x01)) continue;
-        if (auto key = UniqueKey(s.def, s.def.real_indexes[i], r)) {
-          s.unique_keys[i].insert(*key);
-        }
-      }
-    });
-    s.keys_loaded = true;
-  }
+  LoadKeys(s);
   std::vector<std::optional<std::string>> keys(n), old_keys(n);
   for (size_t i = 0; i < n; ++i) {
     const RealIndexDef& ix = s.def.real_indexes[i];
+    // Every index must take the row's key, or the indexes cannot be
+    // rebuilt when the change is saved.
+    if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
     if (IsRequired(s.def, i)) {
       RowLayout layout(Bytes(row), HasVarColumns(s.def));
       for (const IndexColumn& ic : ix.columns) {
@@ -286,95 +370,94 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
 
 RowId DatabaseWriter::Insert(std::string_view table,
                              const std::vector<base::Value>& values) {
-  TableState& s = State(table);
-  const std::vector<base::Value>* use = &values;
-  std::vector<base::Value> filled;
-  for (const ColumnDef& c : s.def.columns) {
-    if (!(c.flags & format::kColFlagAutoNumber) ||
-        c.type != format::kTypeLong) {
-      continue;
-    }
-    const bool given = c.number < values.size() && !values[c.number].IsNull() &&
-                       !values[c.number].IsEmpty();
-    if (use == &values) {
-      filled = values;
-      filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
-      use = &filled;
-    }
-    if (!given) {
-      filled[c.number] =
-          base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
-    } else {
-      const int32_t v = filled[c.number].ToLong();
-      if (v > 0 && static_cast<uint32_t>(v) > s.def.last_autonumber) {
-        s.def.last_autonumber = static_cast<uint32_t>(v);
+  return AllOrNothing([&] {
+    TableState& s = State(table);
+    const std::vector<base::Value>* use = &values;
+    std::vector<base::Value> filled;
+    for (const ColumnDef& c : s.def.columns) {
+      if (!(c.flags & format::kColFlagAutoNumber) ||
+          c.type != format::kTypeLong) {
+        continue;
+      }
+      const bool given = c.number < values.size() && !values[c.number].IsNull() &&
+                         !values[c.number].IsEmpty();
+      if (use == &values) {
+        filled = values;
+        filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
+        use = &filled;
+      }
+      if (!given) {
+        filled[c.number] =
+            base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
+      } else {
+        const int32_t v = filled[c.number].ToLong();
+        if (v > 0 && static_cast<uint32_t>(v) > s.def.last_autonumber) {
+          s.def.last_autonumber = static_cast<uint32_t>(v);
+        }
       }
     }
-  }
-  const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
-  CheckKeys(s, row, {});
-  const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
-  s.counters_dirty = true;
-  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
-  return id;
+    const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
+    CheckKeys(s, row, {});
+    const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
+    s.counters_dirty = true;
+    if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+    return id;
+  });
 }
 
 void DatabaseWriter::Update(std::string_view table, RowId id,
                             const std::vector<base::Value>& values) {
-  TableState& s = State(table);
-  const Located at = Locate(s.def, id);
-  std::vector<uint8_t> old;
-  {
+  AllOrNothing([&] {
+    TableState& s = State(table);
+    const Located at = Locate(s.def, id);
+    std::vector<uint8_t> old;
+    {
+      auto page = store_.Page(at.page);
+      SlotInfo slot = DataPageSlot(page, at.row);
+      old.assign(page.begin() + slot.start, page.begin() + slot.end);
+    }
+    // The new image first: if it fails (text too long...), the row and its
+    // long values are still intact.
+    std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
+    CheckKeys(s, row, old);
+    ReleaseLongValues(s.def, old);
     auto page = store_.Page(at.page);
     SlotInfo slot = DataPageSlot(page, at.row);
-    old.assign(page.begin() + slot.start, page.begin() + slot.end);
-  }
-  // The new image first: if it fails (text too long...), the row and its
-  // long values are still intact.
-  std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
-  CheckKeys(s, row, old);
-  ReleaseLongValues(s.def, old);
-  auto page = store_.Page(at.page);
-  SlotInfo slot = DataPageSlot(page, at.row);
-  const size_t room = slot.end - slot.start;
-  if (row.size() <= room) {
-    PadRow(s.def, row, room);
-    std::copy(row.begin(), row.end(), page.begin() + slot.start);
-  } else if (DataPageReplaceRow(page, at.row, row)) {
-    // Grew in place: the rows below it on the page moved down.
-  } else {
-    // Moves: the new image goes elsewhere, flagged so scans skip it; the
-    // header slot keeps the row id and points at it.
-    const uint32_t before = s.def.row_count;
-    const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
-    s.def.row_count = before;
-    DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
-    auto head = store_.Page(id.page);
-    SlotInfo hs = DataPageSlot(head, id.row);
-    if (hs.end - hs.start < 4) ThrowCorrupt("row slot too small for a pointer");
-    std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
-    PutU32(head, hs.start, target.Packed());
-    DataPageFlagRow(head, id.row, 0x4000);
-  }
-  s.counters_dirty = true;
-  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+    const size_t room = slot.end - slot.start;
+    if (row.size() <= room) {
+      PadRow(s.def, row, room);
+      std::copy(row.begin(), row.end(), page.begin() + slot.start);
+    } else if (DataPageReplaceRow(page, at.row, row)) {
+      // Grew in place: the rows below it on the page moved down.
+    } else {
+      // Moves: the new image goes elsewhere, flagged so scans skip it; the
+      // header slot keeps the row id and points at it.
+      const uint32_t before = s.def.row_count;
+      const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
+      s.def.row_count = before;
+      DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
+      auto head = store_.Page(id.page);
+      SlotInfo hs = DataPageSlot(head, id.row);
+      if (hs.end - hs.start < 4) ThrowCorrupt("row slot too small for a pointer");
+      std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
+      PutU32(head, hs.start, target.Packed());
+      DataPageFlagRow(head, id.row, 0x4000);
+    }
+    s.counters_dirty = true;
+    if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+  });
 }
 
 void DatabaseWriter::Delete(std::string_view table, RowId id) {
-  TableState& s = State(table);
-  const Located at = Locate(s.def, id);
-  {
-    auto page = store_.Page(at.page);
-    SlotInfo slot = DataPageSlot(page, at.row);
-    const std::vector<uint8_t> old(page.begin() + slot.start,
-                                   page.begin() + slot.end);
-    ForgetKeys(s, old);
-    ReleaseLongValues(s.def, old);
-  }
-  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
-  if (s.def.row_count > 0) --s.def.row_count;
-  s.counters_dirty = true;
-  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+  AllOrNothing([&] {
+    TableState& s = State(table);
+    LoadKeys(s);
+    ForgetKeys(s, RowImage(s.def, id));
+    DeleteRow(s.def, id);
+    if (s.def.row_count > 0) --s.def.row_count;
+    s.counters_dirty = true;
+    if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+  });
 }
 
 std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
@@ -397,169 +480,173 @@ std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
 
 void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
                                   const std::string& to) {
-  ValidateObjectName(to);
-  Flush();
-  TableState& s = State(table);
-  const int i = s.def.FindColumn(from);
-  if (i < 0) ThrowItemNotFound();
-  const int other = s.def.FindColumn(to);
-  if (other >= 0 && other != i) {
-    throw base::RuntimeError(kDuplicateField, kErrorSource,
-                             "Cannot define field more than once.");
-  }
-  // Only the name changes: splice it into the stored definition so that
-  // everything else (descriptor order, fields this engine does not model)
-  // stays byte for byte.
-  const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
-  std::vector<uint8_t> buf = ReadTdefBuffer(store_, s.def.tdef_page);
-  const size_t real = GetU32(buf, format::kTdefRealIndexCount);
-  const size_t count = GetU16(buf, format::kTdefColumnCount);
-  const size_t descriptors = format::kTdefHeaderSize + 12 * real;
-  if (real > 1000 ||
-      descriptors + format::kColumnDescriptor * count > buf.size()) {
-    ThrowCorrupt("table definition");
-  }
-  size_t at = descriptors + format::kColumnDescriptor * count;
-  std::ptrdiff_t delta = 0;
-  bool found = false;
-  for (size_t k = 0; k < count && !found; ++k) {
-    if (at + 2 > buf.size()) ThrowCorrupt("column names");
-    const size_t len = GetU16(buf, at);
-    if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
-    if (GetU16(buf, descriptors + format::kColumnDescriptor * k +
-                        format::kColNumber) != number) {
-      at += 2 + len;
-      continue;
+  AllOrNothing([&] {
+    ValidateObjectName(to);
+    Flush();
+    TableState& s = State(table);
+    const int i = s.def.FindColumn(from);
+    if (i < 0) ThrowItemNotFound();
+    const int other = s.def.FindColumn(to);
+    if (other >= 0 && other != i) {
+      throw base::RuntimeError(kDuplicateField, kErrorSource,
+                               "Cannot define field more than once.");
     }
-    const std::u16string name = base::Utf8ToUtf16(to);
-    std::vector<uint8_t> bytes;
-    AppendU16(bytes, static_cast<uint16_t>(name.size() * 2));
-    for (char16_t ch : name) AppendU16(bytes, static_cast<uint16_t>(ch));
-    const auto pos = buf.begin() + static_cast<std::ptrdiff_t>(at);
-    buf.erase(pos, pos + static_cast<std::ptrdiff_t>(2 + len));
-    buf.insert(buf.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(),
-               bytes.end());
-    delta = static_cast<std::ptrdiff_t>(bytes.size()) -
-            static_cast<std::ptrdiff_t>(2 + len);
-    found = true;
-  }
-  if (!found) ThrowItemNotFound();
-  const std::ptrdiff_t new_len =
-      static_cast<std::ptrdiff_t>(GetU32(buf, format::kTdefLength)) + delta;
-  if (new_len < static_cast<std::ptrdiff_t>(at) ||
-      new_len > static_cast<std::ptrdiff_t>(buf.size())) {
-    ThrowCorrupt("table definition length");
-  }
-  buf.resize(static_cast<size_t>(new_len));
-  PutU32(buf, format::kTdefLength, static_cast<uint32_t>(new_len));
-  WriteTdef(store_, s.def.tdef_page, buf);
-  s.def = LoadTableDef(store_, s.def.tdef_page);
+    // Only the name changes: splice it into the stored definition so that
+    // everything else (descriptor order, fields this engine does not model)
+    // stays byte for byte.
+    const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
+    std::vector<uint8_t> buf = ReadTdefBuffer(store_, s.def.tdef_page);
+    const size_t real = GetU32(buf, format::kTdefRealIndexCount);
+    const size_t count = GetU16(buf, format::kTdefColumnCount);
+    const size_t descriptors = format::kTdefHeaderSize + 12 * real;
+    if (real > 1000 ||
+        descriptors + format::kColumnDescriptor * count > buf.size()) {
+      ThrowCorrupt("table definition");
+    }
+    size_t at = descriptors + format::kColumnDescriptor * count;
+    std::ptrdiff_t delta = 0;
+    bool found = false;
+    for (size_t k = 0; k < count && !found; ++k) {
+      if (at + 2 > buf.size()) ThrowCorrupt("column names");
+      const size_t len = GetU16(buf, at);
+      if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
+      if (GetU16(buf, descriptors + format::kColumnDescriptor * k +
+                          format::kColNumber) != number) {
+        at += 2 + len;
+        continue;
+      }
+      const std::u16string name = base::Utf8ToUtf16(to);
+      std::vector<uint8_t> bytes;
+      AppendU16(bytes, static_cast<uint16_t>(name.size() * 2));
+      for (char16_t ch : name) AppendU16(bytes, static_cast<uint16_t>(ch));
+      const auto pos = buf.begin() + static_cast<std::ptrdiff_t>(at);
+      buf.erase(pos, pos + static_cast<std::ptrdiff_t>(2 + len));
+      buf.insert(buf.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(),
+                 bytes.end());
+      delta = static_cast<std::ptrdiff_t>(bytes.size()) -
+              static_cast<std::ptrdiff_t>(2 + len);
+      found = true;
+    }
+    if (!found) ThrowItemNotFound();
+    const std::ptrdiff_t new_len =
+        static_cast<std::ptrdiff_t>(GetU32(buf, format::kTdefLength)) + delta;
+    if (new_len < static_cast<std::ptrdiff_t>(at) ||
+        new_len > static_cast<std::ptrdiff_t>(buf.size())) {
+      ThrowCorrupt("table definition length");
+    }
+    buf.resize(static_cast<size_t>(new_len));
+    PutU32(buf, format::kTdefLength, static_cast<uint32_t>(new_len));
+    WriteTdef(store_, s.def.tdef_page, buf);
+    s.def = LoadTableDef(store_, s.def.tdef_page);
+  });
 }
 
 void DatabaseWriter::DropTable(std::string_view name) {
-  Flush();
-  const uint32_t tdef = FindTable(name);
-  const TableDef def = LoadTableDef(store_, tdef);
-  tables_.erase(tdef);
-  lval_.Reset();
-  names_valid_ = false;
+  AllOrNothing([&] {
+    Flush();
+    const uint32_t tdef = FindTable(name);
+    const TableDef def = LoadTableDef(store_, tdef);
+    tables_.erase(tdef);
+    lval_.Reset();
+    names_valid_ = false;
 
-  // Pages that belong to the table alone.
-  std::set<uint32_t> pages{tdef};
-  pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
-  for (uint32_t p : MapPages(store_, def.owned_map.Packed())) {
-    if (p < store_.page_count() && store_.Page(p)[0] == format::kPageData &&
-        GetU32(store_.Page(p), 4) == tdef) {
-      pages.insert(p);
-    }
-  }
-  // Only pages that carry this table's marks are freed, whatever a damaged
-  // map may list.
-  for (const RealIndexDef& ix : def.real_indexes) {
-    for (uint32_t p : MapPages(store_, ix.usage_map.Packed())) {
-      if (p >= store_.page_count()) continue;
-      auto page = store_.Page(p);
-      if ((page[0] == format::kPageIndexNode ||
-           page[0] == format::kPageIndexLeaf) &&
-          GetU32(page, 4) == tdef) {
+    // Pages that belong to the table alone.
+    std::set<uint32_t> pages{tdef};
+    pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
+    for (uint32_t p : MapPages(store_, def.owned_map.Packed())) {
+      if (p < store_.page_count() && store_.Page(p)[0] == format::kPageData &&
+          GetU32(store_.Page(p), 4) == tdef) {
         pages.insert(p);
       }
     }
-  }
-  for (const ColumnMaps& m : def.column_maps) {
-    for (uint32_t p : MapPages(store_, m.owned.Packed())) {
-      if (p >= store_.page_count()) continue;
-      auto page = store_.Page(p);
-      if (page[0] == format::kPageData &&
-          GetU32(page, 4) == format::kLvalOwner) {
-        pages.insert(p);
-      }
-    }
-  }
-  std::set<uint32_t> map_pages;
-  for (RowId r : MapRows(def)) {
-    map_pages.insert(r.page);
-    auto page = store_.Page(r.page);
-    SlotInfo slot = DataPageSlot(page, r.row);
-    if (slot.end - slot.start >= 5 && page[slot.start] == 0x01) {
-      for (size_t o = slot.start + 1; o + 4 <= slot.end; o += 4) {
-        const uint32_t bitmap = GetU32(page, o);
-        if (bitmap > 2 && bitmap < store_.page_count() &&
-            store_.Page(bitmap)[0] == format::kPageUsageMap) {
-          pages.insert(bitmap);
+    // Only pages that carry this table's marks are freed, whatever a damaged
+    // map may list.
+    for (const RealIndexDef& ix : def.real_indexes) {
+      for (uint32_t p : MapPages(store_, ix.usage_map.Packed())) {
+        if (p >= store_.page_count()) continue;
+        auto page = store_.Page(p);
+        if ((page[0] == format::kPageIndexNode ||
+             page[0] == format::kPageIndexLeaf) &&
+            GetU32(page, 4) == tdef) {
+          pages.insert(p);
         }
       }
     }
-  }
-  // Usage-map pages shared with another table only lose this table's rows.
-  std::set<uint32_t> shared;
-  for (const auto& [n, other] : Tables()) {
-    if (other == tdef) continue;
-    for (RowId r : MapRows(LoadTableDef(store_, other))) shared.insert(r.page);
-  }
-  for (uint32_t sys : {2u, 3u, 4u, 5u}) {
-    for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
-  }
-  for (RowId r : MapRows(def)) {
-    if (shared.count(r.page))
-      DataPageFlagRow(store_.Page(r.page), r.row, 0xC000);
-  }
-  for (uint32_t p : map_pages) {
-    if (!shared.count(p)) pages.insert(p);
-  }
+    for (const ColumnMaps& m : def.column_maps) {
+      for (uint32_t p : MapPages(store_, m.owned.Packed())) {
+        if (p >= store_.page_count()) continue;
+        auto page = store_.Page(p);
+        if (page[0] == format::kPageData &&
+            GetU32(page, 4) == format::kLvalOwner) {
+          pages.insert(p);
+        }
+      }
+    }
+    std::set<uint32_t> map_pages;
+    for (RowId r : MapRows(def)) {
+      map_pages.insert(r.page);
+      auto page = store_.Page(r.page);
+      SlotInfo slot = DataPageSlot(page, r.row);
+      if (slot.end - slot.start >= 5 && page[slot.start] == 0x01) {
+        for (size_t o = slot.start + 1; o + 4 <= slot.end; o += 4) {
+          const uint32_t bitmap = GetU32(page, o);
+          if (bitmap > 2 && bitmap < store_.page_count() &&
+              store_.Page(bitmap)[0] == format::kPageUsageMap) {
+            pages.insert(bitmap);
+          }
+        }
+      }
+    }
+    // Usage-map pages shared with another table only lose this table's rows.
+    std::set<uint32_t> shared;
+    for (const auto& [n, other] : Tables()) {
+      if (other == tdef) continue;
+      for (RowId r : MapRows(LoadTableDef(store_, other))) shared.insert(r.page);
+    }
+    for (uint32_t sys : {2u, 3u, 4u, 5u}) {
+      for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
+    }
+    for (RowId r : MapRows(def)) {
+      if (shared.count(r.page))
+        DataPageFlagRow(store_.Page(r.page), r.row, 0xC000);
+    }
+    for (uint32_t p : map_pages) {
+      if (!shared.count(p)) pages.insert(p);
+    }
 
-  // Catalog row and permissions, with their index entries.
-  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
-  for (const CatalogObject& o : ReadCatalogObjects(store_)) {
-    if (o.type == format::kObjectTypeTable &&
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
-      DataPageFlagRow(store_.Page(o.row.page), o.row.row, 0xC000);
-      --catalog.row_count;
+    // Catalog row and permissions, with their index entries.
+    TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+    for (const CatalogObject& o : ReadCatalogObjects(store_)) {
+      if (o.type == format::kObjectTypeTable &&
+          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
+        DeleteRow(catalog, o.row);
+        --catalog.row_count;
+      }
     }
-  }
-  RebuildIndexes(store_, catalog);
-  StoreTableCounters(store_, catalog);
-  TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
-  const int object_col = aces.FindColumn("ObjectId");
-  if (object_col >= 0) {
-    const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
-    std::vector<RowId> doomed;
-    ForEachLiveRow(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
-      RowLayout layout(Bytes(row), HasVarColumns(aces));
-      if (!layout.MaskBit(oc.number)) return;
-      auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
-      if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
-    });
-    for (RowId id : doomed) {
-      DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
-      if (aces.row_count > 0) --aces.row_count;
+    RebuildIndexes(store_, catalog);
+    StoreTableCounters(store_, catalog);
+    TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
+    const int object_col = aces.FindColumn("ObjectId");
+    if (object_col >= 0) {
+      const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
+      std::vector<RowId> doomed;
+      ForEachLiveRow(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
+        RowLayout layout(Bytes(row), HasVarColumns(aces));
+        if (!layout.MaskBit(oc.number)) return;
+        auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
+        if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
+      });
+      for (RowId id : doomed) {
+        DeleteRow(aces, id);
+        if (aces.row_count > 0) --aces.row_count;
+      }
+      RebuildIndexes(store_, aces);
+      StoreTableCounters(store_, aces);
     }
-    RebuildIndexes(store_, aces);
-    StoreTableCounters(store_, aces);
-  }
-  for (uint32_t p : pages) {
-    if (p > 2) store_.Free(p);
-  }
+    for (uint32_t p : pages) {
+      if (p > 2) store_.Free(p);
+    }
+  });
 }
 
 }  // namespace jet

@@ -20,7 +20,10 @@ namespace jet {
 
 // The writing side of an open database: the whole file in memory, changed
 // page by page, written back with Save (to a temporary file renamed over the
-// original, so a failure never leaves a half-written database).
+// original, so a failure or crash never leaves a half-written database).
+// Every change is all or nothing: when one fails (a value refused, a
+// duplicate key, damage found on the way) its pages and the writer's cached
+// state are put back as before it, and the writer stays usable.
 //
 // Rows are addressed by RowId (the header slot; an updated row that moved
 // keeps its id). Values are given by column number (TableDef::columns[i]
@@ -30,10 +33,18 @@ class DatabaseWriter {
   // A new, empty database (nothing is written until Save).
   static std::unique_ptr<DatabaseWriter> CreateNew();
   // An existing file (3024 when it cannot be read, 3343 when it is no Jet 4
-  // database, 3049 when damaged).
+  // database, 3049 when its structure is damaged: see FindStructuralDamage;
+  // 3051 when encrypted or sorted in a way this engine cannot write).
   static std::unique_ptr<DatabaseWriter> Open(const std::string& path);
   static std::unique_ptr<DatabaseWriter> FromBytes(std::vector<uint8_t> bytes);
 
+  // The long-value writer refers to the page store inside this object.
+  DatabaseWriter(const DatabaseWriter&) = delete;
+  DatabaseWriter& operator=(const DatabaseWriter&) = delete;
+
+  // Writes pending counters and indexes (Flush), then replaces the file at
+  // `path` all at once (PageStore::Save: 75 when it is read-only or cannot
+  // be replaced, 57 when writing fails); the file is unchanged on failure.
   void Save(const std::string& path);
   const std::vector<uint8_t>& bytes() const { return store_.bytes(); }
   PageStore& store() { return store_; }
@@ -80,9 +91,20 @@ class DatabaseWriter {
   void CheckKeys(TableState& s, std::span<const uint8_t> row,
                  std::span<const uint8_t> old_row);
   void ForgetKeys(TableState& s, std::span<const uint8_t> row);
+  // Loads the keys of the unique indexes on the first change of a table and
+  // checks that every index can take every row's key (else the change is
+  // refused: the indexes could not be rebuilt).
+  void LoadKeys(TableState& s);
   explicit DatabaseWriter(PageStore store);
+  // Runs `change` as one unit (see the class comment).
+  template <typename Change>
+  auto AllOrNothing(Change&& change) -> decltype(change());
   TableState& State(std::string_view name);
   void ReleaseLongValues(const TableDef& def, std::span<const uint8_t> row);
+  // The stored bytes of a row (after its overflow hop).
+  std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
+  // Marks a row deleted and releases its long values.
+  void DeleteRow(const TableDef& def, RowId id);
   // Where the data of a row lives: the header slot, or the target of its
   // overflow pointer.
   struct Located {

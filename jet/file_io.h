@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace jet {
 
@@ -52,6 +54,29 @@ inline constexpr bool kOpenFilesCanBeReplaced = true;
 // Whether the file at `path` may be read, or written, by this process.
 bool CanRead(const std::string& path);
 bool CanWrite(const std::string& path);
+
+// The whole content of a regular file; nullopt when it cannot be opened or
+// read, or is no regular file.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+
+// How ReplaceFileContents ended.
+enum class ReplaceResult {
+  kDone,
+  kNotWritable,  // the target exists but is read-only, immutable or no file
+  kNoTempFile,   // no file could be created beside the target
+  kWriteFailed,  // writing or flushing the temporary file failed (disk full)
+  kRenameFailed, // the temporary file could not take the target's place
+};
+
+// Makes `bytes` the content of the file at `path`, all or nothing: they are
+// written to a temporary file with a unique name beside the target, flushed
+// to the disk and renamed over the target (ReplaceFileW on Windows, which
+// keeps the target's creation time and attributes), and the folder is
+// flushed on POSIX. An existing target keeps its permission bits. After a
+// failure or a crash at any moment the target holds either its old or its
+// new content; after a failure no temporary file is left.
+ReplaceResult ReplaceFileContents(const std::string& path,
+                                  std::span<const uint8_t> bytes);
 
 }  // namespace jet
 

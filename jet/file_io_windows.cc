@@ -1,5 +1,6 @@
-// RandomAccessFile on Windows: a HANDLE from CreateFileW (always binary),
-// read and written with ReadFile/WriteFile at offsets given in OVERLAPPED.
+// The file layer on Windows: a HANDLE from CreateFileW (always binary),
+// read and written with ReadFile/WriteFile at offsets given in OVERLAPPED;
+// whole files replaced through a flushed temporary file and ReplaceFileW.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -9,6 +10,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <string>
 
 #include "base/text.h"
 #include "jet/file_io.h"
@@ -110,6 +113,71 @@ bool CanWrite(const std::string& path) {
   DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+namespace {
+
+// Creates a new file beside `target` under a name no other writer uses.
+HANDLE CreateTempBeside(const std::wstring& target, std::wstring* name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *name = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter++) + L"-" +
+            std::to_wstring(GetTickCount64() % 100000);
+    HANDLE h = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+      return h;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+bool WriteAll(HANDLE h, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - done, kMaxChunk));
+    DWORD put = 0;
+    if (!WriteFile(h, bytes.data() + done, chunk, &put, nullptr) || put == 0) {
+      return false;
+    }
+    done += put;
+  }
+  return true;
+}
+
+}  // namespace
+
+ReplaceResult ReplaceFileContents(const std::string& path,
+                                  std::span<const uint8_t> bytes) {
+  const std::wstring target = Wide(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & (FILE_ATTRIBUTE_READONLY |
+                               FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return ReplaceResult::kNotWritable;
+  }
+  std::wstring tmp;
+  HANDLE h = CreateTempBeside(target, &tmp);
+  if (h == INVALID_HANDLE_VALUE) return ReplaceResult::kNoTempFile;
+  bool ok = WriteAll(h, bytes) && FlushFileBuffers(h) != 0;
+  ok = CloseHandle(h) != 0 && ok;
+  if (!ok) {
+    DeleteFileW(tmp.c_str());
+    return ReplaceResult::kWriteFailed;
+  }
+  // ReplaceFileW keeps the target's creation time, attributes and security;
+  // a target that does not exist yet simply takes the temporary's place.
+  const BOOL moved =
+      exists ? ReplaceFileW(target.c_str(), tmp.c_str(), nullptr,
+                            REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
+             : MoveFileExW(tmp.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!moved) {
+    DeleteFileW(tmp.c_str());
+    return ReplaceResult::kRenameFailed;
+  }
+  return ReplaceResult::kDone;
 }
 
 }  // namespace jet

@@ -69,6 +69,22 @@ inline constexpr uint32_t kMapPageBits = 4;  // bitmap offset on a 0x05 page
 inline constexpr uint32_t kPagesPerMapPage = (kPageSize - kMapPageBits) * 8;
 inline constexpr uint32_t kMapRowLength = 69;  // what a writer creates
 
+// Index pages (types 0x03 node, 0x04 leaf). Entries are packed from
+// kIndexEntries on; bit n of the bitmap marks the end of an entry at byte n
+// of the entry area; entries after the first drop the prefix they share with
+// it.
+inline constexpr uint32_t kIndexFreeSpace = 2;  // u16: entry bytes left
+inline constexpr uint32_t kIndexOwner = 4;      // u32: TDEF page
+inline constexpr uint32_t kIndexPrevPage = 12;
+inline constexpr uint32_t kIndexNextPage = 16;
+inline constexpr uint32_t kIndexTailPage = 20;  // nodes: last child
+inline constexpr uint32_t kIndexPrefixLength = 24;  // u16
+inline constexpr uint32_t kIndexBitmap = 27;
+inline constexpr uint32_t kIndexEntries = 480;
+inline constexpr uint32_t kIndexRoom = kPageSize - kIndexEntries;
+static_assert(kIndexBitmap + kIndexRoom / 8 + 1 <= kIndexEntries,
+              "the bitmap covers every byte of the entry area");
+
 // TDEF pages (type 0x02); offsets into the logical TDEF buffer.
 inline constexpr uint32_t kTdefFreeSpace = 2;
 inline constexpr uint32_t kTdefNextPage = 4;

@@ -1,18 +1,17 @@
 #include "jet/page_allocator.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
+#include <optional>
 #include "base/runtime_error.h"
 #include "jet/errors.h"
+#include "jet/format.h"
+#include "jet/file_io.h"
 
 namespace jet {
 namespace {
 
-constexpr uint32_t kGlobalMapPage = 1;
-constexpr uint32_t kPagesPerBitmapPage = (PageStore::kPageSize - 4) * 8;
+constexpr uint32_t kGlobalMapPage = format::kGlobalMapPage;
+constexpr uint32_t kPagesPerBitmapPage = format::kPagesPerMapPage;
 
 // Location of a row given by a map pointer, checked against the page.
 struct RowRef {
@@ -55,10 +54,48 @@ uint32_t PageStore::AppendPage() {
 }
 
 void PageStore::MarkDirty(uint32_t n) {
+  if (change_depth_ > 0 && n < change_page_count_) {
+    if (n >= undo_flags_.size()) undo_flags_.resize(size_t{n} + 1, false);
+    if (!undo_flags_[n]) {
+      undo_flags_[n] = true;
+      const auto first = data_.begin() + size_t{n} * kPageSize;
+      undo_.emplace_back(n, std::vector<uint8_t>(first, first + kPageSize));
+    }
+  }
   if (n >= dirty_flags_.size()) dirty_flags_.resize(size_t{n} + 1, false);
   if (!dirty_flags_[n]) {
     dirty_flags_[n] = true;
     dirty_.push_back(n);
+  }
+}
+
+void PageStore::BeginChange() {
+  if (change_depth_++ > 0) return;
+  change_page_count_ = page_count();
+  change_free_hint_ = free_hint_;
+}
+
+void PageStore::EndChange() {
+  if (change_depth_ == 0 || --change_depth_ > 0) return;
+  for (const auto& [n, old] : undo_) undo_flags_[n] = false;
+  undo_.clear();
+}
+
+void PageStore::RollBack() {
+  if (change_depth_ == 0) return;
+  change_depth_ = 0;
+  for (const auto& [n, old] : undo_) {
+    std::copy(old.begin(), old.end(), data_.begin() + size_t{n} * kPageSize);
+    undo_flags_[n] = false;
+  }
+  undo_.clear();
+  data_.resize(size_t{change_page_count_} * kPageSize);
+  free_hint_ = change_free_hint_;
+  // Appended pages are gone; pages put back still count as dirty, which
+  // only makes a caller write their old content again.
+  std::erase_if(dirty_, [&](uint32_t n) { return n >= change_page_count_; });
+  if (dirty_flags_.size() > change_page_count_) {
+    dirty_flags_.resize(change_page_count_);
   }
 }
 
@@ -71,85 +108,99 @@ std::vector<uint32_t> PageStore::TakeDirtyPages() {
 
 namespace {
 
-// The byte and bit of page `n` in the global map, or nullptr when the map
-// does not cover the page. `grow` extends an inline map row (by rewriting
-// page 1) so that it covers `n`.
-uint8_t* GlobalBit(PageStore& store, uint32_t n, int* bit, bool grow) {
+// Where the bit of page `n` lives in the global map: a page and a byte on
+// it. Found through read-only access, so looking does not mark pages dirty.
+struct MapBit {
+  uint32_t page = 0;
+  size_t byte = 0;
+  int bit = 0;
+};
+
+// The bit of page `n`, or nullopt when the map does not cover the page.
+std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
   auto page = store.Page(kGlobalMapPage);
   if (DataPageRows(page) < 1) ThrowCorrupt("global usage map missing");
   SlotInfo s = DataPageSlot(page, 0);
   if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
-  uint8_t* row = page.data() + s.start;
-  if (row[0] == 0) {
-    const uint32_t start = GetU32(page, s.start + 1);
-    const uint32_t bits = (s.end - s.start - 5) * 8u;
-    if (n >= start && n - start < bits) {
-      *bit = (n - start) % 8;
-      return row + 5 + (n - start) / 8;
-    }
-    if (!grow || n < start) return nullptr;
-    // Lengthen row 0 (what Access does as the file grows); row 1 and any
-    // later rows move down. New bits: free beyond the file, in use inside.
-    const uint16_t rows = DataPageRows(page);
-    std::vector<std::vector<uint8_t>> images;
-    for (uint16_t r = 0; r < rows; ++r) {
-      SlotInfo rs = DataPageSlot(page, r);
-      images.emplace_back(page.begin() + rs.start, page.begin() + rs.end);
-    }
-    size_t need = 5 + ((n - start) / 8 + 1);
-    need = (need + 63) / 64 * 64 + 5;
-    const size_t old_len = images[0].size();
-    images[0].resize(need, 0);
-    for (size_t i = old_len; i < need; ++i) {
-      for (int b = 0; b < 8; ++b) {
-        const uint64_t p = start + (i - 5) * 8 + b;
-        if (p >= store.page_count())
-          images[0][i] |= static_cast<uint8_t>(1 << b);
-      }
-    }
-    size_t total = 14;
-    for (auto& img : images) total += img.size() + 2;
-    if (total > PageStore::kPageSize) {
-      throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
-                               "The database has reached its maximum size.");
-    }
-    const uint32_t owner = GetU32(page, 4);
-    InitDataPage(page, owner);
-    for (auto& img : images) DataPageAddRow(page, img);
-    return GlobalBit(store, n, bit, false);
+  if (page[s.start] == format::kMapInline) {
+    const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
+    const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
+    if (n < start || n - start >= bits) return std::nullopt;
+    return MapBit{kGlobalMapPage, s.start + format::kMapInlineBits +
+                                      (n - start) / 8,
+                  static_cast<int>((n - start) % 8)};
   }
-  if (row[0] != 1) ThrowCorrupt("unknown usage map type");
+  if (page[s.start] != format::kMapReference)
+    ThrowCorrupt("unknown usage map type");
   const uint32_t j = n / kPagesPerBitmapPage;
   const size_t slot = 1 + 4 * size_t{j};
-  if (slot + 4 > static_cast<size_t>(s.end - s.start)) return nullptr;
-  uint32_t map_page = GetU32(page, s.start + slot);
-  if (map_page == 0) return nullptr;
-  auto mp = store.Page(map_page);
-  if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
+  if (slot + 4 > static_cast<size_t>(s.end - s.start)) return std::nullopt;
+  const uint32_t map_page = GetU32(page, s.start + slot);
+  if (map_page == 0) return std::nullopt;
+  if (store.Page(map_page)[0] != format::kPageUsageMap)
+    ThrowCorrupt("usage map bitmap page has the wrong type");
   const uint32_t k = n % kPagesPerBitmapPage;
-  *bit = k % 8;
-  return mp.data() + 4 + k / 8;
+  return MapBit{map_page, format::kMapPageBits + k / 8,
+                static_cast<int>(k % 8)};
+}
+
+// Lengthens the inline global map (row 0 of page 1) so that it covers page
+// `n`, as Access does while the file grows; row 1 and any later rows move
+// down. New bits: free beyond the file, in use inside. False when the map is
+// a reference map or starts above `n`.
+bool GrowGlobalMap(PageStore& store, uint32_t n) {
+  auto page = store.Page(kGlobalMapPage);
+  SlotInfo s = DataPageSlot(page, 0);
+  if (page[s.start] != format::kMapInline) return false;
+  const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
+  if (n < start) return false;
+  const uint16_t rows = DataPageRows(page);
+  std::vector<std::vector<uint8_t>> images;
+  for (uint16_t r = 0; r < rows; ++r) {
+    SlotInfo rs = DataPageSlot(page, r);
+    images.emplace_back(page.begin() + rs.start, page.begin() + rs.end);
+  }
+  size_t need = 5 + ((n - start) / 8 + 1);
+  need = (need + 63) / 64 * 64 + 5;
+  const size_t old_len = images[0].size();
+  images[0].resize(need, 0);
+  for (size_t i = old_len; i < need; ++i) {
+    for (int b = 0; b < 8; ++b) {
+      const uint64_t p = start + (i - 5) * 8 + b;
+      if (p >= store.page_count()) images[0][i] |= static_cast<uint8_t>(1 << b);
+    }
+  }
+  size_t total = 14;
+  for (auto& img : images) total += img.size() + 2;
+  if (total > PageStore::kPageSize) {
+    throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
+                             "The database has reached its maximum size.");
+  }
+  const uint32_t owner = GetU32(page, 4);
+  InitDataPage(page, owner);
+  for (auto& img : images) DataPageAddRow(page, img);
+  return true;
 }
 
 }  // namespace
 
 bool PageStore::IsFree(uint32_t n) const {
-  int bit = 0;
-  uint8_t* b = GlobalBit(const_cast<PageStore&>(*this), n, &bit, false);
-  return b != nullptr && (*b >> bit & 1);
+  const std::optional<MapBit> at = FindGlobalBit(*this, n);
+  return at && (Page(at->page)[at->byte] >> at->bit & 1);
 }
 
 void PageStore::SetGlobalBit(uint32_t n, bool free) {
-  int bit = 0;
-  uint8_t* b = GlobalBit(*this, n, &bit, !free);
-  if (b == nullptr) {
+  std::optional<MapBit> at = FindGlobalBit(*this, n);
+  if (!at && !free && GrowGlobalMap(*this, n)) at = FindGlobalBit(*this, n);
+  if (!at) {
     if (free) return;  // outside the map counts as free already
     ThrowCorrupt("global usage map cannot hold the page");
   }
+  uint8_t& b = Page(at->page)[at->byte];
   if (free) {
-    *b = static_cast<uint8_t>(*b | (1 << bit));
+    b = static_cast<uint8_t>(b | (1 << at->bit));
   } else {
-    *b = static_cast<uint8_t>(*b & ~(1 << bit));
+    b = static_cast<uint8_t>(b & ~(1 << at->bit));
   }
 }
 
@@ -179,29 +230,27 @@ void PageStore::Free(uint32_t n) {
 }
 
 void PageStore::Save(const std::string& path) const {
-  const std::string tmp = path + ".tmp-write";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) {
+  const ReplaceResult result = ReplaceFileContents(path, data_);
+  switch (result) {
+    case ReplaceResult::kDone:
+      return;
+    case ReplaceResult::kWriteFailed:
+      throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
+                               "Writing '" + path +
+                                   "' failed (disk full?); the file is "
+                                   "unchanged.");
+    case ReplaceResult::kNotWritable:
+      throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
+                               "Cannot write '" + path +
+                                   "': the file is read-only.");
+    case ReplaceResult::kNoTempFile:
       throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
                                "Cannot write '" + path + "'.");
-    }
-    out.write(reinterpret_cast<const char*>(data_.data()),
-              static_cast<std::streamsize>(data_.size()));
-    out.flush();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
-                               "Writing '" + path + "' failed.");
-    }
+    case ReplaceResult::kRenameFailed:
+      break;
   }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    std::remove(tmp.c_str());
-    throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
-                             "Cannot replace '" + path + "'.");
-  }
+  throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
+                           "Cannot replace '" + path + "'.");
 }
 
 // --- data pages ---
@@ -331,7 +380,9 @@ std::vector<uint8_t> ReferenceMapRow() {
 
 namespace {
 
-std::span<uint8_t> MapRow(PageStore& store, uint32_t map_ptr) {
+// The bytes of a usage-map row; read-only for a const store.
+template <typename Store>
+auto MapRow(Store& store, uint32_t map_ptr) {
   RowRef ref = SplitPtr(map_ptr);
   auto page = store.Page(ref.page);
   if (page[0] != 0x01) ThrowCorrupt("usage map row is not on a data page");
@@ -368,7 +419,7 @@ void ReferenceSet(PageStore& store, uint32_t map_ptr, uint32_t page,
 }  // namespace
 
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
-  auto row = MapRow(const_cast<PageStore&>(store), map_ptr);
+  auto row = MapRow(store, map_ptr);
   std::vector<uint32_t> out;
   if (row[0] == 0) {
     const uint32_t start = GetU32(row, 1);
@@ -381,18 +432,21 @@ std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
     return out;
   }
   if (row[0] != 1) ThrowCorrupt("unknown usage map type");
+  // Only pages inside the file: a reference map can name up to 1023 bitmap
+  // pages of 32,736 bits each, far beyond any file.
   for (size_t slot = 1; slot + 4 <= row.size(); slot += 4) {
     const uint32_t map_page = GetU32(row, slot);
-    if (map_page == 0) continue;
+    const uint64_t base = (slot - 1) / 4 * uint64_t{kPagesPerBitmapPage};
+    if (map_page == 0 || base >= store.page_count()) continue;
     auto mp = store.Page(map_page);
-    if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
-    const uint32_t base =
-        static_cast<uint32_t>((slot - 1) / 4) * kPagesPerBitmapPage;
-    for (size_t i = 4; i < mp.size(); ++i) {
+    if (mp[0] != format::kPageUsageMap)
+      ThrowCorrupt("usage map bitmap page has the wrong type");
+    for (size_t i = format::kMapPageBits; i < mp.size(); ++i) {
       if (mp[i] == 0) continue;
       for (int b = 0; b < 8; ++b) {
-        if (mp[i] >> b & 1)
-          out.push_back(base + static_cast<uint32_t>((i - 4) * 8 + b));
+        const uint64_t p = base + (i - format::kMapPageBits) * 8 + b;
+        if ((mp[i] >> b & 1) && p < store.page_count())
+          out.push_back(static_cast<uint32_t>(p));
       }
     }
   }

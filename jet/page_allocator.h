@@ -41,13 +41,23 @@ class PageStore {
   // Sets the global map bit of page `n` (true = free).
   void SetGlobalBit(uint32_t n, bool free);
 
-  // Writes the file: to a temporary next to `path`, then renamed over it, so
-  // a failure leaves the old file as it was.
+  // Writes the file all or nothing (see ReplaceFileContents): a failure or a
+  // crash leaves the old file as it was. 75 when the target is read-only or
+  // cannot be replaced, 57 when writing fails (disk full).
   void Save(const std::string& path) const;
 
   // The pages handed out for change or appended since the last call, so a
   // caller can write just those back.
   std::vector<uint32_t> TakeDirtyPages();
+
+  // Changes between BeginChange and the matching EndChange form one unit:
+  // the first time a page is handed out for change its old content is kept,
+  // and RollBack puts every such page back and drops the pages appended
+  // since, leaving the store as at BeginChange. Units nest; only the
+  // outermost one counts.
+  void BeginChange();
+  void EndChange();
+  void RollBack();
 
   static constexpr uint32_t kPageSize = 4096;
 
@@ -57,6 +67,12 @@ class PageStore {
   void MarkDirty(uint32_t n);
   std::vector<uint32_t> dirty_;      // in the order first changed
   std::vector<bool> dirty_flags_;    // by page number
+  // The unit of change under way (see BeginChange).
+  int change_depth_ = 0;
+  uint32_t change_page_count_ = 0;
+  uint32_t change_free_hint_ = 0;
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> undo_;
+  std::vector<bool> undo_flags_;  // by page number: old content kept
 };
 
 // --- data pages (type 0x01) ---
@@ -101,7 +117,8 @@ std::vector<uint8_t> ReferenceMapRow();
 // moved, or turned into a reference map when the pages span too far.
 void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
                 bool present);
-// The pages of a map, ascending.
+// The pages of a map, ascending; a reference map lists only pages inside the
+// file.
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr);
 
 // --- little-endian helpers for building page images ---

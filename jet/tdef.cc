@@ -35,36 +35,42 @@ int TableDef::FindColumn(std::string_view name) const {
   return -1;
 }
 
-TableDef ReadTableDef(PageFile& file, uint32_t page) {
-  std::vector<uint8_t> buffer;
-  std::vector<uint32_t> chain;
+TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
+                        uint32_t first) {
+  TdefChain chain;
   std::unordered_set<uint32_t> seen;
-  uint32_t p = page;
+  uint32_t p = first;
   while (true) {
     if (!seen.insert(p).second)
       ThrowCorrupt("table definition pages form a cycle");
-    Bytes pg = file.ReadPage(p);
-    if (pg[0] != format::kPageTdef)
+    Bytes pg = page(p);
+    if (U8(pg, 0) != format::kPageTdef)
       ThrowCorrupt("table definition page has the wrong type");
-    if (buffer.empty()) {
-      buffer.assign(pg.begin(), pg.end());
+    if (chain.buffer.empty()) {
+      chain.buffer.assign(pg.begin(), pg.end());
     } else {
-      buffer.insert(buffer.end(), pg.begin() + format::kTdefPageHeader,
-                    pg.end());
-      chain.push_back(p);
+      Bytes payload = Sub(pg, format::kTdefPageHeader,
+                          pg.size() - format::kTdefPageHeader, "tdef page");
+      chain.buffer.insert(chain.buffer.end(), payload.begin(), payload.end());
+      chain.continuation_pages.push_back(p);
     }
-    uint32_t length = U32(Bytes(buffer), format::kTdefLength);
+    const uint32_t length =
+        U32(Bytes(chain.buffer), format::kTdefLength, "tdef length");
     // 255 columns and 32 indexes with the longest names need about 40 KB.
     if (length > kMaxTdefLength) ThrowCorrupt("table definition too long");
-    uint32_t next = U32(pg, format::kTdefNextPage);
-    // Stop once the buffer holds the whole definition: some writers leave a
-    // stale next pointer behind on the last page.
-    if (next == 0 || buffer.size() >= length) break;
+    const uint32_t next = U32(pg, format::kTdefNextPage);
+    if (next == 0 || chain.buffer.size() >= length) break;
     p = next;
   }
-  TableDef def = ParseTableDef(buffer);
+  return chain;
+}
+
+TableDef ReadTableDef(PageFile& file, uint32_t page) {
+  TdefChain chain =
+      ReadTdefChain([&](uint32_t n) { return file.ReadPage(n); }, page);
+  TableDef def = ParseTableDef(chain.buffer);
   def.tdef_page = page;
-  def.continuation_pages = std::move(chain);
+  def.continuation_pages = std::move(chain.continuation_pages);
   return def;
 }
 

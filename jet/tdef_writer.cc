@@ -149,26 +149,10 @@ std::vector<uint8_t> SerializeTdef(const TableDef& t) {
 
 std::vector<uint8_t> ReadTdefBuffer(const PageStore& store, uint32_t page,
                                     std::vector<uint32_t>* chain) {
-  auto first = store.Page(page);
-  if (first[0] != format::kPageTdef)
-    ThrowCorrupt("not a table definition page");
-  std::vector<uint8_t> buf(first.begin(), first.end());
-  uint32_t next = GetU32(first, 4);
-  std::vector<uint32_t> pages;
-  while (next != 0) {
-    if (pages.size() > store.page_count() ||
-        std::find(pages.begin(), pages.end(), next) != pages.end() ||
-        next == page) {
-      ThrowCorrupt("table definition chain loops");
-    }
-    pages.push_back(next);
-    auto p = store.Page(next);
-    if (p[0] != format::kPageTdef) ThrowCorrupt("table definition chain");
-    buf.insert(buf.end(), p.begin() + 8, p.end());
-    next = GetU32(p, 4);
-  }
-  if (chain) *chain = std::move(pages);
-  return buf;
+  TdefChain c = ReadTdefChain(
+      [&](uint32_t n) { return Bytes(store.Page(n)); }, page);
+  if (chain) *chain = std::move(c.continuation_pages);
+  return std::move(c.buffer);
 }
 
 void WriteTdef(PageStore& store, uint32_t first_page,

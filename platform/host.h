@@ -2,6 +2,7 @@
 #define PLATFORM_HOST_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -51,6 +52,12 @@ struct FileTimes {
   uint32_t last_write_sub_tick_ns = 0;
 };
 
+// Held by a run for a folder (Host::LockFolder); released when destroyed.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
+};
+
 class Host {
  public:
   virtual ~Host() = default;
@@ -95,6 +102,13 @@ class Host {
   // letter case; `path` itself when nothing matches (a new file keeps the
   // name as given).
   virtual std::string ResolvePath(const std::string& path) = 0;
+  // Keeps other instances of the program out of `folder` while the lock
+  // lives, waiting up to `wait_seconds` for one inside; nullptr when it is
+  // still inside then. The test host's default locks nothing.
+  virtual std::unique_ptr<FolderLock> LockFolder(
+      const std::string& /*folder*/, int /*wait_seconds*/) {
+    return std::make_unique<FolderLock>();
+  }
 
   // The profile (INI) functions with the Windows semantics. An absent
   // section or key is the NULL argument of the Windows call (enumeration,

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/folder_lock.h"
 #include "platform/host.h"
 
 namespace platform {
@@ -43,6 +44,10 @@ class WindowsHost : public Host {
   FileTimes GetFileTimes(const std::string& path) override;
   void SetFileTimes(const std::string& path, const FileTimes& times) override;
   std::string ResolvePath(const std::string& path) override { return path; }
+  std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
+                                         int wait_seconds) override {
+    return platform::LockFolder(folder, wait_seconds);
+  }
 
   uint32_t GetPrivateProfileString(const std::optional<std::string>& section,
                                    const std::optional<std::string>& key,

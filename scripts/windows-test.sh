@@ -4,9 +4,11 @@
 # runs Corvane_Config.exe under Wine in a plant on drive C: (standalone,
 # integrated with a save-and-restore folder and LOGFILE, silent with its
 # fault log) and checks the logs and the INI record byte for byte. Last, a
-# full database build under Wine in a plant whose databases mdb.exe makes
-# from examples/databases, compared with the Linux build's on a Linux copy
-# of the same plant (the Linux build goes to ${CORVANE_LINUX_BUILD_DIR:-build}).
+# full database build under Wine in plants C:\Hmi\Line1, C:\Anlage Süd 1
+# and C:\Plant Line whose databases mdb.exe makes from examples/databases,
+# compared (PRESET_DEFS, error log, [Info]) with the Linux build's on a Linux
+# copy of the same plant (the Linux build goes to
+# ${CORVANE_LINUX_BUILD_DIR:-build}).
 # Headless: no X display; standard input comes from an empty file, so every
 # message box prints to stderr and takes its default button. Exit code 0
 # when everything passed.
@@ -110,6 +112,17 @@ run() {  # arguments of Corvane_Config.exe; sets $code and $err
   err=$(tr -d '\r' <"$build/e2e-err.txt")
 }
 
+run_in() {  # plant folder as Windows names it, then the arguments
+  local at=$1
+  shift
+  code=0
+  (cd "$drive_c" &&
+    "$wine" "$at\Corvane\Corvane_Config.exe" "$@" \
+      <"$no_input" >"$build/e2e-out.txt" 2>"$build/e2e-err.txt") ||
+    code=$?
+  err=$(tr -d '\r' <"$build/e2e-err.txt")
+}
+
 fehler="Fehler in Corvane / Corvane_Config_Exe / SetupUserInterFace (Nr. 9) :Subscript out of range"
 
 echo
@@ -135,7 +148,7 @@ new_plant
 sed -i 's|^NameM1=.*|NameM1=-|' "$plant/parameter/hx3configuration.ini"
 run '/EXTERNAL=HX3CFG/LOGFILE=C:\x.txt'
 cut_info
-check "integrated: exit 0" [ "$code" = 0 ]
+check "integrated: exit 4 (failures reported)" [ "$code" = 4 ]
 check "integrated: LOGFILE read as C:\\X.TXT, CR LF lines" \
   has_lines "$drive_c/X.TXT" "$fehler" "$fehler"
 check "integrated: record" \
@@ -154,7 +167,7 @@ new_plant
 rm "$plant/parameter/Program.ini"
 run /EXTERNAL=SILENT
 fault=$'! Fault Corvane_Config: Unexpected error!\n\rSubscript out of range\n\rError logged to \n\rC:\\HMI\\LINE1\\HX3CFGLOG.TXT'
-check "silent: exit 0" [ "$code" = 0 ]
+check "silent: exit 4 (failures reported)" [ "$code" = 4 ]
 check "silent: no box" [ -z "$err" ]
 check "silent: error log in the base folder" \
   has_lines "$plant/HX3cfglog.txt" "$fehler" "$fehler"
@@ -204,39 +217,11 @@ row_count() {
   python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))["tables"][0]["rows"]))' "$1"
 }
 
-echo
-echo "== database build under Wine in C:\\Hmi\\Line1, against Linux"
-new_plant
-rm -rf "$drive_c/csv"
-cp -r examples/databases "$drive_c/csv"
-mkdir -p "$plant/backup/Corvane"
-mdb_win create 'C:\Hmi\Line1\Corvane\Corvane_Source.mdb' 'C:\csv\Corvane_Source' >/dev/null
-mdb_win create 'C:\Hmi\Line1\backup\Corvane\Corvane.mdb' 'C:\csv\machine_copy' >/dev/null
-template_time=$(last_write "$plant/Corvane/Corvane_Source.mdb")
-
-# The same plant on Linux, its databases made by the Linux mdb.
-lplant=$linux_plant_dir/Hmi/Line1
-mkdir -p "$linux_plant_dir/Hmi"
-cp -r examples/plant "$lplant"
-sed -i "s|^SaveAndRestore=.*|SaveAndRestore=$lplant/backup|" \
-  "$lplant/parameter/hx3configuration.ini"
-cp "$linux_build/Corvane_Config" "$lplant/Corvane/Corvane_Config"
-mkdir -p "$lplant/backup/Corvane"
-"$linux_build/mdb" create "$lplant/Corvane/Corvane_Source.mdb" \
-  examples/databases/Corvane_Source >/dev/null
-"$linux_build/mdb" create "$lplant/backup/Corvane/Corvane.mdb" \
-  examples/databases/machine_copy >/dev/null
-# The two files differ only in their creation dates (header and catalog
-# rows), so compare what they hold, and let `mdb check` judge the structure.
-"$linux_build/mdb" dump --json "$plant/Corvane/Corvane_Source.mdb" \
-  >"$build/e2e-template-win.json" || true
-"$linux_build/mdb" dump --json "$lplant/Corvane/Corvane_Source.mdb" \
-  >"$build/e2e-template-linux.json" || true
-check "mdb.exe create makes the tables the Linux mdb makes" \
-  same_json "$build/e2e-template-win.json" "$build/e2e-template-linux.json"
-check "mdb.exe create makes a sound file" \
-  "$linux_build/mdb" check "$plant/Corvane/Corvane_Source.mdb"
-
+# The plant's folder as Windows names it, in Windows-1252 for the INI file
+# (with every backslash doubled for sed).
+ini_path() {
+  printf '%s' "$1" | iconv -f utf-8 -t cp1252 | sed 's|\\|\\\\|g'
+}
 quiet_run() {  # no box and no error log from the last Windows run
   [ -z "$err" ] && [ ! -e "$plant/HX3cfglog.txt" ]
 }
@@ -245,6 +230,14 @@ run_linux() {  # arguments of the Linux program; sets $lcode
   (cd "$linux_plant_dir" &&
     "$lplant/Corvane/Corvane_Config" "$@" </dev/null >/dev/null 2>&1) ||
     lcode=$?
+}
+no_error_logs() {
+  [ ! -e "$plant/HX3cfglog.txt" ] && [ ! -e "$lplant/HX3cfglog.txt" ]
+}
+# The [Info] record without the editor mark (which holds the time).
+info_of() {
+  sed -n '/^\[Info\]/,$p' "$1/Corvane/Corvane.cfg" | tr -d '\r' |
+    grep -v '^S_Editor='
 }
 
 compare_build() {  # name of the run
@@ -255,8 +248,8 @@ compare_build() {  # name of the run
     >"$win" || true
   "$linux_build/mdb" dump --json "$lplant/Corvane/Corvane.mdb" PRESET_DEFS \
     >"$linux" || true
-  mdb_win dump --json 'C:\Hmi\Line1\Corvane\Corvane.mdb' PRESET_DEFS \
-    >"$win_exe" || true
+  cp "$plant/Corvane/Corvane.mdb" "$drive_c/stage/Corvane.mdb"
+  mdb_win dump --json 'C:\stage\Corvane.mdb' PRESET_DEFS >"$win_exe" || true
   check "$name: Windows and Linux rebuilt the same PRESET_DEFS" \
     same_json "$win" "$linux"
   check "$name: mdb.exe dump reads what mdb dump reads" \
@@ -265,23 +258,80 @@ compare_build() {  # name of the run
     [ "$(row_count "$linux" 2>/dev/null || echo 0)" -gt 0 ]
   check "$name: template's last-write time unchanged" \
     [ "$(last_write "$plant/Corvane/Corvane_Source.mdb")" = "$template_time" ]
+  check "$name: the same [Info] record as on Linux" \
+    [ "$(info_of "$plant")" = "$(info_of "$lplant")" ]
+  check "$name: the same error log as on Linux (none)" no_error_logs
 }
 
-run
-run_linux
-check "database build, standalone: exit 0 on Windows and Linux" \
-  [ "$code:$lcode" = 0:0 ]
-check "database build, standalone: no box, no error log" \
-  quiet_run
-compare_build "database build, standalone"
+# The database build under Wine in the plant C:\<folder>, against the Linux
+# build's in a plant of the same folder name.
+build_in() {  # folder under C:\ (blanks, umlauts), the same with "/"
+  local folder=$2
+  win_plant="C:\\$1"
+  plant=$drive_c/$folder
+  echo
+  echo "== database build under Wine in $win_plant, against Linux"
+  rm -rf "$drive_c/Hmi" "$plant" "$drive_c/csv"
+  mkdir -p "$(dirname "$plant")"
+  cp -r examples/plant "$plant"
+  LC_ALL=C sed -i "s|^SaveAndRestore=.*|SaveAndRestore=$(ini_path "$win_plant\\backup")|" \
+    "$plant/parameter/hx3configuration.ini"
+  cp "$build/Corvane_Config.exe" "$plant/Corvane/Corvane_Config.exe"
+  cp -r examples/databases "$drive_c/csv"
+  mkdir -p "$plant/backup/Corvane"
+  # mdb.exe takes its arguments in the ANSI code page: its files go through
+  # a folder of plain ASCII.
+  rm -rf "$drive_c/stage"
+  mkdir -p "$drive_c/stage"
+  mdb_win create 'C:\stage\Corvane_Source.mdb' 'C:\csv\Corvane_Source' >/dev/null
+  mdb_win create 'C:\stage\Corvane.mdb' 'C:\csv\machine_copy' >/dev/null
+  mv "$drive_c/stage/Corvane_Source.mdb" "$plant/Corvane/Corvane_Source.mdb"
+  mv "$drive_c/stage/Corvane.mdb" "$plant/backup/Corvane/Corvane.mdb"
+  template_time=$(last_write "$plant/Corvane/Corvane_Source.mdb")
 
-run /EXTERNAL=HX3CFG
-run_linux /EXTERNAL=HX3CFG
-check "database build, integrated: exit 0 on Windows and Linux" \
-  [ "$code:$lcode" = 0:0 ]
-check "database build, integrated: no box, no error log" \
-  quiet_run
-compare_build "database build, integrated"
+  # The same plant on Linux, its databases made by the Linux mdb.
+  lplant=$linux_plant_dir/$folder
+  rm -rf "$lplant"
+  mkdir -p "$(dirname "$lplant")"
+  cp -r examples/plant "$lplant"
+  LC_ALL=C sed -i "s|^SaveAndRestore=.*|SaveAndRestore=$(ini_path "$lplant/backup")|" \
+    "$lplant/parameter/hx3configuration.ini"
+  cp "$linux_build/Corvane_Config" "$lplant/Corvane/Corvane_Config"
+  mkdir -p "$lplant/backup/Corvane"
+  "$linux_build/mdb" create "$lplant/Corvane/Corvane_Source.mdb" \
+    examples/databases/Corvane_Source >/dev/null
+  "$linux_build/mdb" create "$lplant/backup/Corvane/Corvane.mdb" \
+    examples/databases/machine_copy >/dev/null
+  # The two files differ only in their creation dates (header and catalog
+  # rows), so compare what they hold, and let `mdb check` judge the structure.
+  "$linux_build/mdb" dump --json "$plant/Corvane/Corvane_Source.mdb" \
+    >"$build/e2e-template-win.json" || true
+  "$linux_build/mdb" dump --json "$lplant/Corvane/Corvane_Source.mdb" \
+    >"$build/e2e-template-linux.json" || true
+  check "mdb.exe create makes the tables the Linux mdb makes" \
+    same_json "$build/e2e-template-win.json" "$build/e2e-template-linux.json"
+  check "mdb.exe create makes a sound file" \
+    "$linux_build/mdb" check "$plant/Corvane/Corvane_Source.mdb"
+
+  run_in "$win_plant"
+  run_linux
+  check "$win_plant standalone: exit 0 on Windows and Linux" \
+    [ "$code:$lcode" = 0:0 ]
+  check "$win_plant standalone: no box, no error log" quiet_run
+  compare_build "$win_plant standalone"
+
+  run_in "$win_plant" /EXTERNAL=HX3CFG
+  run_linux /EXTERNAL=HX3CFG
+  check "$win_plant integrated: exit 0 on Windows and Linux" \
+    [ "$code:$lcode" = 0:0 ]
+  check "$win_plant integrated: no box, no error log" quiet_run
+  compare_build "$win_plant integrated"
+  rm -rf "$plant"
+}
+
+build_in 'Hmi\Line1' Hmi/Line1
+build_in 'Anlage Süd 1' 'Anlage Süd 1'
+build_in 'Plant Line' 'Plant Line'
 
 echo "end-to-end: $passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -7,13 +7,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "jet/database_write.h"
 #include "jet/errors.h"
+#include "jet/file_io.h"
 #include "jet/format.h"
 #include "jet/tool/command.h"
 
@@ -130,12 +129,14 @@ base::Guid ParseGuid(std::string s) {
 }
 
 std::string ReadFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  if (!in) {
+  const std::u8string utf8 = p.u8string();
+  std::optional<std::vector<uint8_t>> bytes =
+      ReadWholeFile(std::string(utf8.begin(), utf8.end()));
+  if (!bytes) {
     throw base::RuntimeError(base::err::kFileNotFound, kErrorSource,
                              "File not found: " + p.string());
   }
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  return std::string(bytes->begin(), bytes->end());
 }
 
 }  // namespace

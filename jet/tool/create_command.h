@@ -14,11 +14,6 @@ namespace jet::tool {
 int RunCreateCommand(int argc, char** argv);
 // mdb check FILE: structural check of a database; 0 when clean.
 int RunCheckCommand(int argc, char** argv);
-// The structural problems of a database image (empty when clean): pages,
-// maps, row counts, rows, and index entries against the rows' keys.
-std::vector<std::string> CheckDatabase(std::vector<uint8_t> bytes,
-                                       const std::string& name,
-                                       size_t* tables = nullptr);
 
 // One CSV field: its text and whether it was quoted.
 struct CsvField {

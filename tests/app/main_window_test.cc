@@ -99,7 +99,7 @@ TEST_F(StartUpTest, TitleNamesTheProgramFolderNotTheExecutable) {
 TEST_F(StartUpTest, NoMachineGivesTwoReportsAndStillCloses) {
   std::filesystem::remove(base_ + "/parameter/Program.ini");
   frm_Corvane_Config_Exe window(run_);
-  EXPECT_EQ(Load(window), errors::kExitFinished);
+  EXPECT_EQ(Load(window), errors::kExitFinishedWithFailures);
 
   ASSERT_EQ(host_.shown_boxes().size(), 2u);
   for (const auto& box : host_.shown_boxes()) {
@@ -115,7 +115,7 @@ TEST_F(StartUpTest, NoMachineInASilentStartGoesToBothLogs) {
   std::filesystem::remove(base_ + "/parameter/Program.ini");
   host_.set_command_line("/EXTERNAL=SILENT");
   frm_Corvane_Config_Exe window(run_);
-  EXPECT_EQ(Load(window), errors::kExitFinished);
+  EXPECT_EQ(Load(window), errors::kExitFinishedWithFailures);
 
   EXPECT_TRUE(host_.shown_boxes().empty());
   EXPECT_THAT(FileLines(ErrorLog()),

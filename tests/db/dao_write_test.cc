@@ -28,7 +28,7 @@ Value Get(dao::Recordset& rs, const std::string& field) {
 
 class DaoWriteTest : public DaoTest {};
 
-TEST_F(DaoWriteTest, AddedRowReachesTheFileOnClose) {
+TEST_F(DaoWriteTest, AddedRowReachesTheFileOnlyWhenCommitted) {
   std::string path = Copy("template.mdb");
   auto db = Open(path);
   auto rs = db->OpenRecordset("PRESET_DEFS");
@@ -46,6 +46,20 @@ TEST_F(DaoWriteTest, AddedRowReachesTheFileOnClose) {
   // The position stays on the row that was current before AddNew.
   EXPECT_EQ(Get(*rs, "ID"), Value::Long(900));
   db->Close();
+  EXPECT_EQ(dao::CreateDBEngine()
+                ->Workspaces(0)
+                .OpenDatabase(path)
+                ->OpenRecordset("PRESET_DEFS")
+                ->RecordCount(),
+            2);
+  engine_->CommitChanges(path);
+  // The committed file is a new one in the old one's place: the engine
+  // follows it, and notices the next change made behind its back.
+  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 3);
+  std::filesystem::copy_file(path, path + ".committed");
+  OverwriteWith(std::string(DB_FIXTURES_DIR) + "/mission/template.mdb", path);
+  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 2);
+  OverwriteWith(path + ".committed", path);
 
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
@@ -111,6 +125,7 @@ TEST_F(DaoWriteTest, LookupsSeeRowsAddedBeforeAndAfterClose) {
   auto reopened = Open(path);
   EXPECT_EQ(reopened->OpenRecordset(query)->RecordCount(), 4);
   reopened->Close();
+  engine_->CommitChanges(path);
   auto fresh = dao::CreateDBEngine();
   EXPECT_EQ(fresh->Workspaces(0)
                 .OpenDatabase(path)
@@ -170,6 +185,7 @@ TEST_F(DaoWriteTest, TableBuiltFromAnotherTablesFields) {
   Set(*rs, "text", Value::Text(std::string(255, 'y')));
   rs->Update();
   db->Close();
+  engine_->CommitChanges(path);
 
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
@@ -213,6 +229,7 @@ TEST_F(DaoChangeTest, EditingThroughAQueryVisitsEachMatchOnce) {
   EXPECT_EQ(visited, 2);
   rs->Close();
   db->Close();
+  engine_->CommitChanges(path);
 
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
@@ -269,6 +286,7 @@ TEST_F(DaoChangeTest, RenamingAStoredFieldRenamesTheColumn) {
       }),
       3061);
   db->Close();
+  engine_->CommitChanges(path);
 
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
@@ -310,6 +328,7 @@ TEST_F(DaoChangeTest, RebuildingPresetDefsFromTheSourceLayout) {
   rs->GetFields().Item("var_name")->SetValue(Value::Text("Speed"));
   rs->Update();
   db->Close();
+  engine_->CommitChanges(path);
 
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
@@ -326,7 +345,7 @@ TEST_F(DaoChangeTest, RebuildingPresetDefsFromTheSourceLayout) {
 }
 
 
-TEST_F(DaoWriteTest, ADatabaseMayOutliveItsEngine) {
+TEST_F(DaoWriteTest, ChangesOfAnEngineGoneBeforeTheCommitAreDropped) {
   std::string path = Copy("machinecopy.mdb");
   auto engine = dao::CreateDBEngine();
   auto db = engine->Workspaces(0).OpenDatabase(path);
@@ -335,8 +354,9 @@ TEST_F(DaoWriteTest, ADatabaseMayOutliveItsEngine) {
   rs->AddNew();
   rs->GetFields().Item("ID")->SetValue(base::Value::Long(7));
   rs->Update();
+  EXPECT_EQ(rs->RecordCount(), 7);
   db->Close();
-  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 7);
+  EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 6);
 }
 
 
@@ -350,6 +370,7 @@ TEST_F(DaoWriteTest, AFileChangedWhileOpenGetsTheWholeImage) {
   rs->Update();
   OverwriteWith(legacy, path);
   db->Close();
+  engine_->CommitChanges(path);
   auto fresh = dao::CreateDBEngine();
   auto again = fresh->Workspaces(0).OpenDatabase(path);
   EXPECT_EQ(again->OpenRecordset("PRESET_DEFS")->RecordCount(), 7);

@@ -7,6 +7,7 @@
 #include "base/runtime_error.h"
 #include "jet/database.h"
 #include "jet/database_write.h"
+#include "jet/integrity.h"
 #include "jet/format.h"
 #include "tests/jet/preset_layout.h"
 #include "tests/support/test_support.h"
@@ -70,7 +71,7 @@ std::vector<std::vector<Value>> ReadBack(const DatabaseWriter& w,
 
 // What `mdb check` finds wrong in the writer's image: nothing, we expect.
 std::vector<std::string> Problems(const DatabaseWriter& w) {
-  return tool::CheckDatabase(w.bytes(), "w.mdb");
+  return FindDamage(w.bytes());
 }
 
 std::string Hex(std::optional<Bytes> b) {

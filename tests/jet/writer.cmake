@@ -4,8 +4,10 @@ target_sources(jet_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_writer_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/file_replace_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/integrity_test.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/check_command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/create_command.cc
@@ -38,4 +40,20 @@ if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
                    --lint=${CORVANE_JET4LINT})
   set_tests_properties(jet_fixture_rebuild_check PROPERTIES
                        SKIP_RETURN_CODE 77 TIMEOUT 600)
+endif()
+
+# Commits killed at many moments (and a full disk): every commit is all or
+# nothing; see commit_crash_test.py.
+add_executable(jet_commit_driver ${CMAKE_CURRENT_LIST_DIR}/commit_driver_main.cc)
+target_link_libraries(jet_commit_driver jet)
+if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
+  add_test(NAME jet_commit_crash
+           COMMAND ${Python3_EXECUTABLE}
+                   ${CMAKE_CURRENT_LIST_DIR}/commit_crash_test.py
+                   --driver $<TARGET_FILE:jet_commit_driver>
+                   --mdb $<TARGET_FILE:mdb>
+                   --sample ${CORVANE_TEST_DATA_DIR}/plant/template.mdb
+                   "--lint=${CORVANE_JET4LINT}")
+  set_tests_properties(jet_commit_crash PROPERTIES SKIP_RETURN_CODE 77
+                       TIMEOUT 600)
 endif()

@@ -1,0 +1,492 @@
+// Structural check of a database image (see integrity.h). The walk reads
+// through the writer's page store, whose accessors are bounds-checked and
+// raise 3049; each fault found is recorded with where it was found, and a
+// structure that cannot be walked at all ends only its own part of the walk.
+//
+// Ownership: every page in use belongs to exactly one structure: a table
+// definition chain, a table's data pages (its owned map), an index (its
+// usage map), a long-value column (its owned map), or a bitmap page of a
+// reference usage map. Pages holding usage-map rows are shared by the maps.
+#include "jet/integrity.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "base/runtime_error.h"
+#include "jet/catalog_writer.h"
+#include "jet/database.h"
+#include "jet/errors.h"
+#include "jet/format.h"
+#include "jet/row_reader.h"
+
+namespace jet {
+namespace {
+
+bool KeyLess(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  return CompareKeys(a.data(), a.size(), b.data(), b.size()) < 0;
+}
+
+std::string PageName(uint32_t page) { return "page " + std::to_string(page); }
+
+struct Checker {
+  Checker(const PageStore& s, Database* d) : store(s), db(d) {}
+  const PageStore& store;
+  Database* db;  // null when only the structure is checked
+  std::vector<std::string> problems;
+  std::set<uint32_t> checked_pages;
+  std::map<uint32_t, std::string> owners;  // page -> who owns it
+  std::set<uint32_t> map_row_pages;
+  std::map<uint32_t, std::string> tables;  // TDEF page -> "table NAME"
+  std::set<uint32_t> lval_refs;  // packed LVAL rows that rows refer to
+
+  void Problem(const std::string& where, const std::string& what) {
+    problems.push_back(where + ": " + what);
+  }
+
+  void InUse(const std::string& where, uint32_t page) {
+    if (!checked_pages.insert(page).second) return;
+    if (page >= store.page_count()) {
+      Problem(where, PageName(page) + " beyond the end of the file");
+    } else if (store.IsFree(page)) {
+      Problem(where, PageName(page) +
+                         " is in use but the global usage map marks it free");
+    }
+  }
+
+  // Records that `who` owns `page`; a page past the end or owned twice is a
+  // fault.
+  void Own(const std::string& who, uint32_t page) {
+    if (page >= store.page_count()) {
+      Problem(who, "lists " + PageName(page) + " past the end of the file");
+      return;
+    }
+    auto [it, added] = owners.emplace(page, who);
+    if (!added && it->second != who) {
+      Problem(who, PageName(page) + " is also owned by " + it->second);
+    }
+  }
+
+  // The bytes of a usage-map row, checked to lie inside its page.
+  std::span<const uint8_t> MapRowBytes(RowId map) {
+    auto page = store.Page(map.page);
+    if (page[0] != format::kPageData)
+      ThrowCorrupt("usage map row is not on a data page");
+    SlotInfo s = DataPageSlot(page, map.row);
+    if (s.end - s.start < static_cast<int>(format::kMapInlineBits))
+      ThrowCorrupt("usage map row too short");
+    return page.subspan(s.start, s.end - s.start);
+  }
+
+  // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
+  // reference map are owned by `who`; the pages it lists are returned.
+  std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
+    std::span<const uint8_t> row = MapRowBytes(map);
+    map_row_pages.insert(map.page);
+    if (row[0] == format::kMapReference) {
+      for (size_t at = format::kMapReferencePages; at + 4 <= row.size();
+           at += 4) {
+        const uint32_t bitmap = GetU32(row, at);
+        if (bitmap == 0) continue;
+        Own(who + " usage map", bitmap);
+        // MapPages leaves out what lies past the end of the file.
+        const uint64_t first = (at - format::kMapReferencePages) / 4 *
+                               uint64_t{format::kPagesPerMapPage};
+        if (first >= store.page_count() && bitmap < store.page_count()) {
+          auto bits = store.Page(bitmap).subspan(format::kMapPageBits);
+          if (std::any_of(bits.begin(), bits.end(),
+                          [](uint8_t b) { return b != 0; })) {
+            Problem(who, "lists pages past the end of the file");
+          }
+        }
+      }
+    }
+    return MapPages(store, map.Packed());
+  }
+
+  // A free-space map lists pages its owner owns already; some writers leave
+  // it out (pointer 0).
+  void ReadFreeSpaceMap(const std::string& who, RowId map) {
+    if (map.Packed() != 0) ReadMap(who + " free-space", map);
+  }
+
+  // Claims every page a map lists for `who`.
+  void OwnMap(const std::string& who, RowId map) {
+    for (uint32_t p : ReadMap(who, map)) Own(who, p);
+  }
+
+  // The structure of one table: its definition, maps, index roots.
+  void CheckTableStructure(const std::string& where, const TableDef& def) {
+    tables.emplace(def.tdef_page, where);
+    Own(where + " definition", def.tdef_page);
+    for (uint32_t p : def.continuation_pages) Own(where + " definition", p);
+    OwnMap(where, def.owned_map);
+    ReadFreeSpaceMap(where, def.free_map);
+    for (size_t i = 0; i < def.real_indexes.size(); ++i) {
+      const std::string ix = where + " index " + std::to_string(i);
+      OwnMap(ix, def.real_indexes[i].usage_map);
+      if (def.real_indexes[i].root_page >= store.page_count()) {
+        Problem(ix, "root " + PageName(def.real_indexes[i].root_page) +
+                        " past the end of the file");
+      }
+    }
+    for (const ColumnMaps& m : def.column_maps) {
+      const std::string col =
+          where + " column " + std::to_string(m.column_number);
+      OwnMap(col + " long values", m.owned);
+      ReadFreeSpaceMap(col, m.free_space);
+    }
+  }
+
+  // Owned pages the global map marks free, and pages in use that nothing
+  // owns (when `unowned` is asked for).
+  void CheckGlobalMap(bool unowned) {
+    auto global = store.Page(format::kGlobalMapPage);
+    SlotInfo s = DataPageSlot(global, 0);
+    if (global[s.start] == format::kMapReference) {
+      for (size_t at = s.start + format::kMapReferencePages; at + 4 <= s.end;
+           at += 4) {
+        if (uint32_t bitmap = GetU32(global, at)) Own("global usage map", bitmap);
+      }
+    }
+    for (const auto& [page, who] : owners) {
+      if (store.IsFree(page)) {
+        Problem(who, PageName(page) +
+                         " is in use but the global usage map marks it free");
+      }
+    }
+    if (!unowned) return;
+    // Access leaves pages of dropped tables and blank pages in use, so only
+    // pages that carry a live table's mark must be owned.
+    for (uint32_t p = format::kCatalogTdefPage + 1; p < store.page_count();
+         ++p) {
+      auto page = store.Page(p);
+      if (owners.count(p) || map_row_pages.count(p) || store.IsFree(p)) continue;
+      if (page[0] != format::kPageData && page[0] != format::kPageIndexNode &&
+          page[0] != format::kPageIndexLeaf) {
+        continue;
+      }
+      auto table = tables.find(GetU32(page, format::kDataOwner));
+      if (table != tables.end()) {
+        Problem(table->second,
+                PageName(p) + " in use but no usage map owns it");
+      }
+    }
+  }
+
+  // Leaf entries of an index in tree order, checking page types, owners,
+  // free-space fields and node entries on the way.
+  void Walk(const std::string& where, uint32_t tdef, uint32_t page, int depth,
+            std::vector<std::vector<uint8_t>>& out, std::set<uint32_t>& seen) {
+    if (depth > 12 || !seen.insert(page).second) {
+      throw base::RuntimeError(base::err::kCorruptDatabase, kErrorSource,
+                               "index tree loops or is too deep");
+    }
+    InUse(where, page);
+    auto p = store.Page(page);
+    if ((p[0] != format::kPageIndexLeaf && p[0] != format::kPageIndexNode) ||
+        p[1] != 1) {
+      Problem(where, "page " + std::to_string(page) + " is no index page");
+      return;
+    }
+    if (GetU32(p, format::kIndexOwner) != tdef) {
+      Problem(where,
+              "index page " + std::to_string(page) + " names another table");
+    }
+    const uint16_t prefix = GetU16(p, format::kIndexPrefixLength);
+    std::vector<std::vector<uint8_t>> entries;
+    size_t prev = 0;
+    for (size_t bit = 0; bit < (kIndexEntryStart - format::kIndexBitmap) * 8;
+         ++bit) {
+      if (!(p[format::kIndexBitmap + bit / 8] >> (bit % 8) & 1)) continue;
+      if (bit > kIndexRoom) {
+        Problem(where, "entry bitmap past the page");
+        break;
+      }
+      std::vector<uint8_t> e;
+      if (!entries.empty()) {
+        if (prefix > entries.front().size()) {
+          Problem(where, "prefix longer than the first entry");
+          return;
+        }
+        e.assign(entries.front().begin(), entries.front().begin() + prefix);
+      }
+      e.insert(e.end(),
+               p.begin() + static_cast<std::ptrdiff_t>(kIndexEntryStart + prev),
+               p.begin() + static_cast<std::ptrdiff_t>(kIndexEntryStart + bit));
+      entries.push_back(std::move(e));
+      prev = bit;
+    }
+    if (GetU16(p, format::kIndexFreeSpace) != kIndexRoom - prev) {
+      Problem(where,
+              "index page " + std::to_string(page) + " free-space field");
+    }
+    if (p[0] == format::kPageIndexLeaf) {
+      for (auto& e : entries) {
+        if (e.size() < 5) {
+          Problem(where, "leaf entry too short");
+          continue;
+        }
+        out.push_back(std::move(e));
+      }
+      return;
+    }
+    std::vector<std::pair<uint32_t, const std::vector<uint8_t>*>> kids;
+    for (const auto& e : entries) {
+      if (e.size() < 9) {
+        Problem(where, "node entry too short");
+        return;
+      }
+      const size_t n = e.size();
+      kids.emplace_back(static_cast<uint32_t>(e[n - 4]) << 24 | e[n - 3] << 16 |
+                            e[n - 2] << 8 | e[n - 1],
+                        &e);
+    }
+    if (const uint32_t tail = GetU32(p, format::kIndexTailPage)) {
+      kids.emplace_back(tail, nullptr);
+    }
+    for (const auto& [child, entry] : kids) {
+      const size_t before = out.size();
+      Walk(where, tdef, child, depth + 1, out, seen);
+      if (entry != nullptr && out.size() > before &&
+          !std::equal(out.back().begin(), out.back().end(), entry->begin(),
+                      entry->end() - 4)) {
+        Problem(where, "node entry differs from its child's last entry");
+      }
+    }
+  }
+
+  void CheckIndex(
+      const std::string& where, const TableDef& def, const RealIndexDef& ix,
+      const std::vector<std::pair<RowId, std::vector<uint8_t>>>& rows) {
+    std::vector<std::vector<uint8_t>> found;
+    std::set<uint32_t> seen;
+    Walk(where, def.tdef_page, ix.root_page, 0, found, seen);
+    std::vector<uint32_t> mapped = MapPages(store, ix.usage_map.Packed());
+    for (uint32_t page : seen) {
+      if (!std::binary_search(mapped.begin(), mapped.end(), page)) {
+        Problem(where,
+                "index page " + std::to_string(page) + " not in its usage map");
+      }
+    }
+    for (size_t i = 1; i < found.size(); ++i) {
+      if (!KeyLess(found[i - 1], found[i])) {
+        Problem(where, "entries out of order");
+        break;
+      }
+    }
+    // Rows whose key needs characters the key tables lack are left out of
+    // the comparison, with their entries; every other row is compared.
+    std::vector<std::vector<uint8_t>> expected;
+    std::set<std::array<uint8_t, 4>> unknown;
+    for (const auto& [id, row] : rows) {
+      const std::array<uint8_t, 4> tail = {
+          static_cast<uint8_t>(id.page >> 16),
+          static_cast<uint8_t>(id.page >> 8), static_cast<uint8_t>(id.page),
+          id.row};
+      try {
+        auto key = RowIndexKey(def, ix, row);
+        if (!key) continue;
+        key->insert(key->end(), tail.begin(), tail.end());
+        expected.push_back(std::move(*key));
+      } catch (const base::RuntimeError&) {
+        unknown.insert(tail);
+      }
+    }
+    std::vector<std::vector<uint8_t>> got;
+    for (const auto& e : found) {
+      std::array<uint8_t, 4> tail{};
+      if (e.size() >= 4) std::copy(e.end() - 4, e.end(), tail.begin());
+      if (!unknown.count(tail)) got.push_back(e);
+    }
+    std::sort(got.begin(), got.end(), KeyLess);
+    std::sort(expected.begin(), expected.end(), KeyLess);
+    const bool same =
+        got.size() == expected.size() &&
+        std::equal(got.begin(), got.end(), expected.begin(),
+                   [](const auto& a, const auto& b) {
+                     return CompareKeys(a.data(), a.size(), b.data(),
+                                        b.size()) == 0;
+                   });
+    if (!same) {
+      Problem(where, "entries do not match the rows (" +
+                         std::to_string(got.size()) + " entries, " +
+                         std::to_string(expected.size()) + " expected)");
+    }
+    if (ix.flags & 0x01) {
+      for (size_t i = 1; i < found.size(); ++i) {
+        if (std::equal(found[i - 1].begin(), found[i - 1].end() - 4,
+                       found[i].begin(), found[i].end() - 4) &&
+            found[i - 1].size() == found[i].size() && found[i][0] != 0) {
+          Problem(where, "duplicate key in a unique index");
+          break;
+        }
+      }
+    }
+  }
+
+  // Remembers the LVAL rows a stored long value refers to.
+  void NoteLongValue(std::span<const uint8_t> header) {
+    if (header.size() < format::kLvalHeaderSize) return;
+    const uint8_t kind = header[3] & 0xC0;
+    if (kind == format::kLvalInline) return;
+    uint32_t ptr = GetU32(header, 4);
+    // Each hop lands on a new row, so the walk ends.
+    while (ptr != 0 && lval_refs.insert(ptr).second) {
+      auto page = store.Page(ptr >> 8);
+      if (page[0] != format::kPageData ||
+          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+        ThrowCorrupt("long value pointer does not lead to an LVAL page");
+      }
+      SlotInfo s = DataPageSlot(page, ptr & 0xFF);
+      if (kind != format::kLvalChain) break;
+      ptr = s.end - s.start >= 4 ? GetU32(page, s.start) : 0;
+    }
+  }
+
+  // Live LVAL rows that no row refers to.
+  void CheckLongValueRows() {
+    for (const auto& [p, who] : owners) {
+      auto page = store.Page(p);
+      if (page[0] != format::kPageData ||
+          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+        continue;
+      }
+      try {
+        const uint16_t rows = DataPageRows(page);
+        for (uint16_t r = 0; r < rows; ++r) {
+          if (GetU16(page, format::kDataRowTable + 2 * size_t{r}) &
+              format::kRowDeleted) {
+            continue;
+          }
+          if (!lval_refs.count(p << 8 | r)) {
+            Problem(who, "long value row " + std::to_string(p) + "/" +
+                             std::to_string(r) + " that no row refers to");
+          }
+        }
+      } catch (const base::RuntimeError& e) {
+        Problem(who, e.description());
+      }
+    }
+  }
+
+  // Rows, long values and indexes of one table.
+  void CheckTable(const std::string& where, const TableDef& def, bool system) {
+    const uint32_t tdef = def.tdef_page;
+    InUse(where, tdef);
+    for (uint32_t p : def.continuation_pages) InUse(where, p);
+    RowReader reader(db->file(), def);
+    // Access keeps its own data in a column type (0x11) that no reader
+    // decodes; such rows are checked for their layout only.
+    bool decodable = true;
+    bool has_var = false;
+    for (const ColumnDef& c : def.columns) {
+      if (c.type == 0 ||
+          (c.type > format::kTypeMemo && c.type != format::kTypeGuid &&
+           c.type != format::kTypeNumeric)) {
+        decodable = false;
+      }
+      if (!c.IsFixed()) has_var = true;
+    }
+    std::vector<std::pair<RowId, std::vector<uint8_t>>> rows;
+    ForEachLiveRow(store, def, [&](RowId id, std::span<const uint8_t> row) {
+      InUse(where, id.page);
+      try {
+        if (decodable) reader.Decode(Bytes(row));
+        const RowLayout layout(Bytes(row), has_var);
+        for (const ColumnDef& c : def.columns) {
+          if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
+          if (auto header = layout.Var(c.var_index)) NoteLongValue(*header);
+        }
+      } catch (const base::RuntimeError& e) {
+        Problem(where, "row " + std::to_string(id.page) + "/" +
+                           std::to_string(id.row) + ": " + e.description());
+      }
+      rows.emplace_back(id, std::vector<uint8_t>(row.begin(), row.end()));
+    });
+    if (rows.size() != def.row_count && (!system || tdef == 2)) {
+      Problem(where, "row count " + std::to_string(def.row_count) + ", " +
+                         std::to_string(rows.size()) + " live rows");
+    }
+    for (const ColumnMaps& m : def.column_maps) {
+      for (uint32_t p : MapPages(store, m.owned.Packed())) InUse(where, p);
+    }
+    for (size_t i = 0; i < def.real_indexes.size(); ++i) {
+      try {
+        CheckIndex(where + " index " + std::to_string(i), def,
+                   def.real_indexes[i], rows);
+      } catch (const base::RuntimeError& e) {
+        Problem(where + " index " + std::to_string(i), e.description());
+      }
+    }
+  }
+};
+
+// The structure of the catalog and of every table it lists; `then` runs on
+// each table after its structure (FindDamage checks the rows there).
+void WalkTables(Checker& c,
+                const std::function<void(const std::string&, const TableDef&,
+                                         const CatalogObject&)>& then) {
+  try {
+    // The catalog first: with a broken map it may list no table at all.
+    c.CheckTableStructure("table MSysObjects",
+                          LoadTableDef(c.store, format::kCatalogTdefPage));
+    for (const CatalogObject& o : ReadCatalogObjects(c.store)) {
+      if (o.type != format::kObjectTypeTable) continue;
+      const uint32_t page =
+          static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
+      const std::string where = "table " + o.name;
+      try {
+        const TableDef def = LoadTableDef(c.store, page);
+        c.CheckTableStructure(where, def);
+        if (then) then(where, def, o);
+      } catch (const base::RuntimeError& e) {
+        c.Problem(where, e.description());
+      }
+    }
+    c.CheckGlobalMap(c.db != nullptr);
+  } catch (const base::RuntimeError& e) {
+    c.Problem("catalog", e.description());
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> FindStructuralDamage(const PageStore& store) {
+  Checker c(store, nullptr);
+  WalkTables(c, nullptr);
+  return c.problems;
+}
+
+std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
+  std::optional<PageStore> store;
+  std::unique_ptr<Database> db;
+  std::string unreadable;
+  try {
+    store.emplace(image);
+    db = Database::FromBytes(image, "(database)");
+  } catch (const base::RuntimeError& e) {
+    unreadable = "file: " + e.description();
+  }
+  if (!store) return {unreadable};
+  if (!db) {
+    std::vector<std::string> problems = FindStructuralDamage(*store);
+    problems.push_back(unreadable);
+    return problems;
+  }
+  Checker c(*store, db.get());
+  WalkTables(c, [&](const std::string& where, const TableDef& def,
+                    const CatalogObject& o) {
+    c.CheckTable(where, def, (o.flags & format::kObjectFlagSystem) != 0);
+  });
+  try {
+    c.CheckLongValueRows();
+  } catch (const base::RuntimeError& e) {
+    c.Problem("long values", e.description());
+  }
+  return c.problems;
+}
+
+}  // namespace jet

@@ -1,0 +1,175 @@
+// The structural check (FindDamage) and what the writer does with damage:
+// sample files pass, files cut short or with a map past their end are
+// refused for writing, leaks and double ownership are reported, a stale
+// TDEF next pointer frees nothing of another object, and a failed change
+// leaves no trace.
+#include "jet/integrity.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/runtime_error.h"
+#include "jet/catalog_writer.h"
+#include "jet/database_write.h"
+#include "jet/file_io.h"
+#include "jet/format.h"
+
+namespace jet {
+namespace {
+
+namespace f = format;
+using base::Value;
+
+std::vector<uint8_t> Sample(const std::string& name) {
+  auto bytes = ReadWholeFile(std::string(JET_FIXTURES_DIR) + "/" + name);
+  EXPECT_TRUE(bytes) << name;
+  return bytes ? *bytes : std::vector<uint8_t>{};
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& l : lines) all += l + "\n";
+  return all;
+}
+
+uint32_t FindTable(const PageStore& store, const std::string& name) {
+  for (const CatalogObject& o : ReadCatalogObjects(store)) {
+    if (o.type == f::kObjectTypeTable && o.name == name) {
+      return static_cast<uint32_t>(o.id) & f::kObjectIdPageMask;
+    }
+  }
+  ADD_FAILURE() << name;
+  return 0;
+}
+
+int OpenError(std::vector<uint8_t> bytes) {
+  try {
+    DatabaseWriter::FromBytes(std::move(bytes));
+  } catch (const base::RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// Each sample is consistent, and stays so with its first table dropped
+// (the catalog row's long values go too).
+TEST(IntegrityTest, SampleFilesAreConsistent) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(
+           JET_FIXTURES_DIR)) {
+    if (entry.path().extension() != ".mdb") continue;
+    auto bytes = ReadWholeFile(entry.path().string());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(Joined(FindDamage(*bytes)), "") << entry.path();
+    auto w = DatabaseWriter::FromBytes(*bytes);
+    if (w->Tables().empty()) continue;
+    w->DropTable(w->Tables().front().first);
+    EXPECT_EQ(Joined(FindDamage(w->bytes())), "") << entry.path();
+  }
+}
+
+TEST(IntegrityTest, FilesThatPointPastTheirEndAreRefusedForWriting) {
+  for (const char* name : {"mission/template.mdb",
+                           "jet4/index-512rows-compIndexTestV2003.mdb"}) {
+    const std::vector<uint8_t> whole = Sample(name);
+    std::vector<std::vector<uint8_t>> damaged;
+    for (size_t pages : {1, 2}) {
+      damaged.emplace_back(whole.begin(), whole.end() - pages * f::kPageSize);
+    }
+    // The catalog's data map starts past the end of the file.
+    PageStore store(whole);
+    const TableDef def = LoadTableDef(store, FindTable(store, "MSysObjects"));
+    auto page = store.Page(def.owned_map.page);
+    const SlotInfo slot = DataPageSlot(page, def.owned_map.row);
+    ASSERT_EQ(page[slot.start], f::kMapInline);
+    PutU32(page, slot.start + f::kMapInlineStart, store.page_count());
+    damaged.push_back(store.bytes());
+    for (const auto& bytes : damaged) {
+      EXPECT_EQ(OpenError(bytes), base::err::kCorruptDatabase) << name;
+      EXPECT_NE(Joined(FindDamage(bytes)).find("end of the file"),
+                std::string::npos)
+          << name << ": " << Joined(FindDamage(bytes));
+    }
+  }
+}
+
+class WrittenDatabase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w_ = DatabaseWriter::CreateNew();
+    w_->CreateTable("T", {{"ID", f::kTypeLong, 0},
+                          {"M", f::kTypeMemo, 0},
+                          {"S", f::kTypeText, 20}});
+    for (int i = 0; i < 20; ++i) {
+      w_->Insert("T", {Value::Long(i), Value::Text(std::string(i * 300, 'm')),
+                       Value::Text("s")});
+    }
+    w_->Flush();
+  }
+  std::unique_ptr<DatabaseWriter> w_;
+};
+
+TEST_F(WrittenDatabase, ReportsLeakedLongValuesAndPagesOwnedTwice) {
+  ASSERT_EQ(Joined(FindDamage(w_->bytes())), "");
+  const TableDef def = w_->Def("T");
+  std::vector<RowId> rows;
+  ForEachLiveRow(w_->store(), def,
+                 [&](RowId id, std::span<const uint8_t>) { rows.push_back(id); });
+  ASSERT_FALSE(rows.empty());
+
+  // A row deleted without its long value.
+  PageStore leaked(w_->bytes());
+  DataPageFlagRow(leaked.Page(rows.back().page), rows.back().row, 0xC000);
+  EXPECT_NE(Joined(FindDamage(leaked.bytes())).find("no row refers to"),
+            std::string::npos);
+
+  // A data page listed by the table's map and by the long values' map too.
+  PageStore twice(w_->bytes());
+  MapSetPage(twice, def.column_maps.at(0).owned.Packed(), rows[0].page, true);
+  const std::vector<uint8_t> bytes = twice.bytes();
+  EXPECT_NE(Joined(FindDamage(bytes)).find("also owned by"), std::string::npos);
+  EXPECT_EQ(OpenError(bytes), base::err::kCorruptDatabase);
+}
+
+TEST_F(WrittenDatabase, FailedChangesLeaveNothingBehind) {
+  const std::vector<uint8_t> before = w_->bytes();
+  const RowId first = w_->Rows("T").front().first;
+  // The long value is stored before the text turns out too long.
+  const std::vector<Value> too_long = {Value::Long(99),
+                                       Value::Text(std::string(9000, 'x')),
+                                       Value::Text(std::string(30, 't'))};
+  EXPECT_THROW(w_->Insert("T", too_long), base::RuntimeError);
+  EXPECT_THROW(w_->Update("T", first, too_long), base::RuntimeError);
+  EXPECT_EQ(w_->bytes(), before);
+  // The writer goes on working.
+  w_->Insert("T", {Value::Long(99), Value::Text(std::string(9000, 'x')),
+                   Value::Text("ok")});
+  w_->Flush();
+  EXPECT_EQ(w_->Rows("T").size(), 21u);
+  EXPECT_EQ(Joined(FindDamage(w_->bytes())), "");
+}
+
+// Some writers leave the next pointer of a table definition's last page
+// pointing at a page that now belongs to something else.
+TEST(IntegrityTest, StaleTdefNextPointerFreesNothingOfAnotherObject) {
+  std::vector<uint8_t> bytes = Sample("mission/template.mdb");
+  PageStore store(bytes);
+  const uint32_t stale = FindTable(store, "Source_DEFS");
+  const uint32_t other = FindTable(store, "PRESET_DEFS");
+  ASSERT_EQ(GetU32(store.Page(stale), f::kTdefNextPage), 0u);
+  PutU32(store.Page(stale), f::kTdefNextPage, other);
+  auto w = DatabaseWriter::FromBytes(store.bytes());
+  const auto other_rows = w->Rows("PRESET_DEFS");
+  const std::string column = w->Def("Source_DEFS").columns.at(0).name;
+  w->RenameColumn("Source_DEFS", column, "Renamed");
+  w->DropTable("Source_DEFS");
+  w->CreateTable("Fresh", {{"ID", f::kTypeLong, 0}});
+  for (int i = 0; i < 50; ++i) w->Insert("Fresh", {Value::Long(i)});
+  w->Flush();
+  EXPECT_FALSE(w->store().IsFree(other));
+  EXPECT_EQ(w->Rows("PRESET_DEFS"), other_rows);
+  EXPECT_EQ(Joined(FindDamage(w->bytes())), "");
+}
+
+}  // namespace
+}  // namespace jet
