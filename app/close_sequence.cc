@@ -24,9 +24,8 @@ void frm_Corvane_Config_Exe::CloseMe() {
   on_error.Run([&] { std_config::WorkOnMDB(run_); });
   on_error.Run([&] { WriteInputs(); });
   on_error.Run([&] { SetMousePointer(kPointerDefault); });
-  errors::EndProgram(run_.failures_reported
-                         ? errors::kExitFinishedWithFailures
-                         : errors::kExitFinished);
+  errors::EndProgram(run_.failures_reported ? errors::kExitFinishedWithFailures
+                                            : errors::kExitFinished);
 }
 
 void frm_Corvane_Config_Exe::WriteInputs() {

@@ -14,8 +14,7 @@ namespace {
 // too slow to run per cell.
 class Converter {
  public:
-  Converter(const char* to, const char* from)
-      : cd_(iconv_open(to, from)) {}
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
   ~Converter() {
     if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
   }
@@ -48,7 +47,8 @@ class Converter {
       size_t skip = src_left < in_unit ? src_left : in_unit;
       src += skip;
       src_left -= skip;
-      if (out.size() - used < replacement.size() + 16) out.resize(out.size() * 2);
+      if (out.size() - used < replacement.size() + 16)
+        out.resize(out.size() * 2);
       out.replace(used, replacement.size(), replacement);
       used += replacement.size();
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
@@ -116,7 +116,8 @@ std::u32string Utf8ToUtf32(std::string_view utf8) {
   std::u32string out(bytes.size() / 4, U'\0');
   for (size_t i = 0; i < out.size(); ++i) {
     uint32_t c = 0;
-    for (int k = 3; k >= 0; --k) c = c << 8 | static_cast<uint8_t>(bytes[4 * i + k]);
+    for (int k = 3; k >= 0; --k)
+      c = c << 8 | static_cast<uint8_t>(bytes[4 * i + k]);
     out[i] = c;
   }
   return out;
@@ -147,8 +148,8 @@ std::string Utf8ToCp1252(std::string_view utf8) {
       out += static_cast<char>(c);
       continue;
     }
-    std::string one = Get("CP1252", "UTF-8").Run(
-        Utf32ToUtf8(std::u32string_view(&c, 1)), 1, "?");
+    std::string one = Get("CP1252", "UTF-8")
+                          .Run(Utf32ToUtf8(std::u32string_view(&c, 1)), 1, "?");
     out += one.size() == 1 ? one : "?";
   }
   return out;
@@ -159,12 +160,13 @@ std::string Cp1252ToUtf8(std::string_view cp1252) {
   out.reserve(cp1252.size());
   size_t start = 0;
   for (size_t i = 0; i <= cp1252.size(); ++i) {
-    unsigned char c = i < cp1252.size() ? static_cast<unsigned char>(cp1252[i]) : 0;
-    bool undefined = i < cp1252.size() &&
-                     (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D);
+    unsigned char c =
+        i < cp1252.size() ? static_cast<unsigned char>(cp1252[i]) : 0;
+    bool undefined = i < cp1252.size() && (c == 0x81 || c == 0x8D ||
+                                           c == 0x8F || c == 0x90 || c == 0x9D);
     if (i == cp1252.size() || undefined) {
-      out += Get("UTF-8", "CP1252").Run(cp1252.substr(start, i - start), 1,
-                                        kU8Replacement);
+      out += Get("UTF-8", "CP1252")
+                 .Run(cp1252.substr(start, i - start), 1, kU8Replacement);
       if (undefined) {
         char32_t cp = c;
         out += Utf32ToUtf8(std::u32string_view(&cp, 1));

@@ -80,10 +80,11 @@ bool Value::IsNumeric() const {
   }
 }
 
-#define VALUE_ACCESSOR(Name, Type, Tag)               \
-  Type Value::Name() const {                          \
-    if (type_ != ValueType::Tag) TypeMismatch();      \
-    return std::get<std::remove_cvref_t<Type>>(storage_); /* NOLINT(bugprone-macro-parentheses): a type */ \
+#define VALUE_ACCESSOR(Name, Type, Tag)                             \
+  Type Value::Name() const {                                        \
+    if (type_ != ValueType::Tag) TypeMismatch();                    \
+    return std::get<std::remove_cvref_t<Type>>(                     \
+        storage_); /* NOLINT(bugprone-macro-parentheses): a type */ \
   }
 VALUE_ACCESSOR(AsBoolean, bool, kBoolean)
 VALUE_ACCESSOR(AsByte, uint8_t, kByte)
@@ -223,7 +224,8 @@ std::string DecimalToString(const Decimal& v) {
   std::string digits;
   unsigned __int128 m = v.mantissa;
   do {
-    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(m % 10)));
+    digits.insert(digits.begin(),
+                  static_cast<char>('0' + static_cast<int>(m % 10)));
     m /= 10;
   } while (m != 0);
   if (v.scale > 0) {
@@ -307,10 +309,11 @@ std::string ToHex(const std::vector<uint8_t>& bytes) {
 std::string GuidToString(const Guid& g) {
   const auto& b = g.bytes;
   char buf[40];
-  std::snprintf(buf, sizeof buf,
-                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9],
-                b[10], b[11], b[12], b[13], b[14], b[15]);
+  std::snprintf(
+      buf, sizeof buf,
+      "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+      b[3], b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11],
+      b[12], b[13], b[14], b[15]);
   return buf;
 }
 

@@ -22,8 +22,8 @@ enum class ValueType : uint8_t {
   kCurrency,  // 64-bit, 4 implied decimals
   kSingle,
   kDouble,
-  kDate,      // days since 1899-12-30, time as the fraction
-  kText,      // UTF-8
+  kDate,  // days since 1899-12-30, time as the fraction
+  kText,  // UTF-8
   kBinary,
   kGuid,
   kDecimal,

@@ -108,7 +108,8 @@ class Database {
  public:
   virtual ~Database() = default;
   // A table name or a SELECT text.
-  virtual std::shared_ptr<Recordset> OpenRecordset(const std::string& source) = 0;
+  virtual std::shared_ptr<Recordset> OpenRecordset(
+      const std::string& source) = 0;
   virtual TableDefs& GetTableDefs() = 0;
   virtual std::shared_ptr<TableDef> CreateTableDef(const std::string& name) = 0;
   virtual void Close() = 0;

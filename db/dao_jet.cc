@@ -26,7 +26,6 @@ class DatabaseImpl : public dao::Database {
   explicit DatabaseImpl(std::shared_ptr<OpenFile> file)
       : file_(std::move(file)), tabledefs_(MakeTableDefs(file_)) {}
 
-
   std::shared_ptr<dao::Recordset> OpenRecordset(
       const std::string& source) override {
     CheckOpen();

@@ -51,8 +51,7 @@ uint8_t StoredType(int dao_type) {
 class JetStorage : public Storage {
  public:
   explicit JetStorage(const std::string& path)
-      : path_(path),
-        writer_(jet::DatabaseWriter::Open(path)) {}
+      : path_(path), writer_(jet::DatabaseWriter::Open(path)) {}
 
   jet::RowId InsertRow(std::string_view table,
                        std::vector<base::Value>& values) override {

@@ -13,8 +13,8 @@
 namespace errors {
 
 // Exit codes of the program (documented in the README).
-inline constexpr int kExitFinished = 0;   // the run went through
-inline constexpr int kExitEnded = 1;      // ended by a failure or the user's answer
+inline constexpr int kExitFinished = 0;  // the run went through
+inline constexpr int kExitEnded = 1;  // ended by a failure or the user's answer
 inline constexpr int kExitCancelled = 2;  // cancel or close confirmed
 inline constexpr int kExitUnhandled = 3;  // a failure escaped every handler
 // The run went through after reporting failures (see the error log).

@@ -80,7 +80,8 @@ void WriteIndexPage(std::span<uint8_t> page, uint8_t type, uint32_t tdef,
     uint8_t& bits = page[format::kIndexBitmap + pos / 8];
     bits = static_cast<uint8_t>(bits | (1 << (pos % 8)));
   }
-  PutU16(page, format::kIndexFreeSpace, static_cast<uint16_t>(kIndexRoom - pos));
+  PutU16(page, format::kIndexFreeSpace,
+         static_cast<uint16_t>(kIndexRoom - pos));
 }
 
 // Groups of consecutive items whose stored bytes fit one page. For node

@@ -379,7 +379,8 @@ RowId DatabaseWriter::Insert(std::string_view table,
           c.type != format::kTypeLong) {
         continue;
       }
-      const bool given = c.number < values.size() && !values[c.number].IsNull() &&
+      const bool given = c.number < values.size() &&
+                         !values[c.number].IsNull() &&
                          !values[c.number].IsEmpty();
       if (use == &values) {
         filled = values;
@@ -438,7 +439,8 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
       DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
       auto head = store_.Page(id.page);
       SlotInfo hs = DataPageSlot(head, id.row);
-      if (hs.end - hs.start < 4) ThrowCorrupt("row slot too small for a pointer");
+      if (hs.end - hs.start < 4)
+        ThrowCorrupt("row slot too small for a pointer");
       std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
       PutU32(head, hs.start, target.Packed());
       DataPageFlagRow(head, id.row, 0x4000);
@@ -601,7 +603,8 @@ void DatabaseWriter::DropTable(std::string_view name) {
     std::set<uint32_t> shared;
     for (const auto& [n, other] : Tables()) {
       if (other == tdef) continue;
-      for (RowId r : MapRows(LoadTableDef(store_, other))) shared.insert(r.page);
+      for (RowId r : MapRows(LoadTableDef(store_, other)))
+        shared.insert(r.page);
     }
     for (uint32_t sys : {2u, 3u, 4u, 5u}) {
       for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);

@@ -62,10 +62,10 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 // How ReplaceFileContents ended.
 enum class ReplaceResult {
   kDone,
-  kNotWritable,  // the target exists but is read-only, immutable or no file
-  kNoTempFile,   // no file could be created beside the target
-  kWriteFailed,  // writing or flushing the temporary file failed (disk full)
-  kRenameFailed, // the temporary file could not take the target's place
+  kNotWritable,   // the target exists but is read-only, immutable or no file
+  kNoTempFile,    // no file could be created beside the target
+  kWriteFailed,   // writing or flushing the temporary file failed (disk full)
+  kRenameFailed,  // the temporary file could not take the target's place
 };
 
 // Makes `bytes` the content of the file at `path`, all or nothing: they are

@@ -98,8 +98,8 @@ int CreateTempBeside(const std::string& target, std::string* name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     *name = target + ".tmp" + std::to_string(::getpid()) + "-" +
             std::to_string(counter++) + "-" + std::to_string(seed() % 100000);
-    int fd = ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    0666);
+    int fd =
+        ::open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -109,8 +109,8 @@ int CreateTempBeside(const std::string& target, std::string* name) {
 void SyncFolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "."
-                          : slash == 0              ? "/"
-                                                    : path.substr(0, slash);
+                          : slash == 0               ? "/"
+                                                     : path.substr(0, slash);
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);

@@ -124,8 +124,8 @@ HANDLE CreateTempBeside(const std::wstring& target, std::wstring* name) {
     *name = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(counter++) + L"-" +
             std::to_wstring(GetTickCount64() % 100000);
-    HANDLE h = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr,
-                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
       return h;
     }
@@ -153,8 +153,8 @@ ReplaceResult ReplaceFileContents(const std::string& path,
   const std::wstring target = Wide(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & (FILE_ATTRIBUTE_READONLY |
-                               FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+  if (exists && (attributes &
+                 (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return ReplaceResult::kNotWritable;
   }
   std::wstring tmp;

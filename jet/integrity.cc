@@ -148,7 +148,8 @@ struct Checker {
     if (global[s.start] == format::kMapReference) {
       for (size_t at = s.start + format::kMapReferencePages; at + 4 <= s.end;
            at += 4) {
-        if (uint32_t bitmap = GetU32(global, at)) Own("global usage map", bitmap);
+        if (uint32_t bitmap = GetU32(global, at))
+          Own("global usage map", bitmap);
       }
     }
     for (const auto& [page, who] : owners) {
@@ -163,7 +164,8 @@ struct Checker {
     for (uint32_t p = format::kCatalogTdefPage + 1; p < store.page_count();
          ++p) {
       auto page = store.Page(p);
-      if (owners.count(p) || map_row_pages.count(p) || store.IsFree(p)) continue;
+      if (owners.count(p) || map_row_pages.count(p) || store.IsFree(p))
+        continue;
       if (page[0] != format::kPageData && page[0] != format::kPageIndexNode &&
           page[0] != format::kPageIndexLeaf) {
         continue;
@@ -282,10 +284,10 @@ struct Checker {
     std::vector<std::vector<uint8_t>> expected;
     std::set<std::array<uint8_t, 4>> unknown;
     for (const auto& [id, row] : rows) {
-      const std::array<uint8_t, 4> tail = {
-          static_cast<uint8_t>(id.page >> 16),
-          static_cast<uint8_t>(id.page >> 8), static_cast<uint8_t>(id.page),
-          id.row};
+      const std::array<uint8_t, 4> tail = {static_cast<uint8_t>(id.page >> 16),
+                                           static_cast<uint8_t>(id.page >> 8),
+                                           static_cast<uint8_t>(id.page),
+                                           id.row};
       try {
         auto key = RowIndexKey(def, ix, row);
         if (!key) continue;
@@ -303,13 +305,12 @@ struct Checker {
     }
     std::sort(got.begin(), got.end(), KeyLess);
     std::sort(expected.begin(), expected.end(), KeyLess);
-    const bool same =
-        got.size() == expected.size() &&
-        std::equal(got.begin(), got.end(), expected.begin(),
-                   [](const auto& a, const auto& b) {
-                     return CompareKeys(a.data(), a.size(), b.data(),
-                                        b.size()) == 0;
-                   });
+    const bool same = got.size() == expected.size() &&
+                      std::equal(got.begin(), got.end(), expected.begin(),
+                                 [](const auto& a, const auto& b) {
+                                   return CompareKeys(a.data(), a.size(),
+                                                      b.data(), b.size()) == 0;
+                                 });
     if (!same) {
       Problem(where, "entries do not match the rows (" +
                          std::to_string(got.size()) + " entries, " +

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <optional>
+
 #include "base/runtime_error.h"
 #include "jet/errors.h"
-#include "jet/format.h"
 #include "jet/file_io.h"
+#include "jet/format.h"
 
 namespace jet {
 namespace {
@@ -126,8 +127,8 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
     const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
     const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
     if (n < start || n - start >= bits) return std::nullopt;
-    return MapBit{kGlobalMapPage, s.start + format::kMapInlineBits +
-                                      (n - start) / 8,
+    return MapBit{kGlobalMapPage,
+                  s.start + format::kMapInlineBits + (n - start) / 8,
                   static_cast<int>((n - start) % 8)};
   }
   if (page[s.start] != format::kMapReference)
@@ -240,9 +241,9 @@ void PageStore::Save(const std::string& path) const {
                                    "' failed (disk full?); the file is "
                                    "unchanged.");
     case ReplaceResult::kNotWritable:
-      throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
-                               "Cannot write '" + path +
-                                   "': the file is read-only.");
+      throw base::RuntimeError(
+          base::err::kPathFileAccessError, kErrorSource,
+          "Cannot write '" + path + "': the file is read-only.");
     case ReplaceResult::kNoTempFile:
       throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
                                "Cannot write '" + path + "'.");

@@ -65,8 +65,8 @@ class PageStore {
   std::vector<uint8_t> data_;
   uint32_t free_hint_ = 0;  // no free page below this one
   void MarkDirty(uint32_t n);
-  std::vector<uint32_t> dirty_;      // in the order first changed
-  std::vector<bool> dirty_flags_;    // by page number
+  std::vector<uint32_t> dirty_;    // in the order first changed
+  std::vector<bool> dirty_flags_;  // by page number
   // The unit of change under way (see BeginChange).
   int change_depth_ = 0;
   uint32_t change_page_count_ = 0;

@@ -62,31 +62,40 @@ std::vector<Token> Tokenize(std::string_view sql) {
     } else if (c == '[') {
       size_t end = sql.find(']', i + 1);
       if (end == std::string_view::npos || end == i + 1) SyntaxError(sql);
-      out.push_back({TokenKind::kIdent, std::string(sql.substr(i + 1, end - i - 1)), true});
+      out.push_back({TokenKind::kIdent,
+                     std::string(sql.substr(i + 1, end - i - 1)), true});
       i = end + 1;
     } else if (std::isdigit(static_cast<unsigned char>(c)) ||
                (c == '.' && i + 1 < sql.size() &&
                 std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
       size_t start = i;
-      while (i < sql.size() && (std::isdigit(static_cast<unsigned char>(sql[i])) || sql[i] == '.')) ++i;
+      while (
+          i < sql.size() &&
+          (std::isdigit(static_cast<unsigned char>(sql[i])) || sql[i] == '.'))
+        ++i;
       if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
         size_t j = i + 1;
         if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
-        if (j < sql.size() && std::isdigit(static_cast<unsigned char>(sql[j]))) {
+        if (j < sql.size() &&
+            std::isdigit(static_cast<unsigned char>(sql[j]))) {
           i = j;
-          while (i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i]))) ++i;
+          while (i < sql.size() &&
+                 std::isdigit(static_cast<unsigned char>(sql[i])))
+            ++i;
         }
       }
-      out.push_back({TokenKind::kNumber, std::string(sql.substr(start, i - start)), false});
+      out.push_back({TokenKind::kNumber,
+                     std::string(sql.substr(start, i - start)), false});
     } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
                static_cast<unsigned char>(c) >= 0x80) {
       size_t start = i;
       while (i < sql.size() &&
-             (std::isalnum(static_cast<unsigned char>(sql[i])) || sql[i] == '_' ||
-              static_cast<unsigned char>(sql[i]) >= 0x80)) {
+             (std::isalnum(static_cast<unsigned char>(sql[i])) ||
+              sql[i] == '_' || static_cast<unsigned char>(sql[i]) >= 0x80)) {
         ++i;
       }
-      out.push_back({TokenKind::kIdent, std::string(sql.substr(start, i - start)), false});
+      out.push_back({TokenKind::kIdent,
+                     std::string(sql.substr(start, i - start)), false});
     } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
       out.push_back({TokenKind::kSymbol, std::string(1, c), false});
       ++i;
@@ -183,7 +192,8 @@ class Parser {
   // program sends one query per row).
   bool IsKeyword(std::string_view k) const {
     const Token& t = Peek();
-    if (t.kind != TokenKind::kIdent || t.bracketed || t.text.size() != k.size()) {
+    if (t.kind != TokenKind::kIdent || t.bracketed ||
+        t.text.size() != k.size()) {
       return false;
     }
     for (size_t i = 0; i < k.size(); ++i) {
@@ -222,7 +232,8 @@ class Parser {
 
   static void CheckQualifier(const ColumnRef& ref, const std::string& table) {
     // A name qualified by another table is a parameter to Jet.
-    if (!ref.qualifier.empty() && !base::EqualsIgnoreCase(ref.qualifier, table)) {
+    if (!ref.qualifier.empty() &&
+        !base::EqualsIgnoreCase(ref.qualifier, table)) {
       UnknownName();
     }
   }
@@ -283,7 +294,8 @@ class Parser {
   }
 
   void Flatten(const Node& node, SelectQuery& q) {
-    for (const ColumnRef& ref : pending_qualifiers_) CheckQualifier(ref, q.table);
+    for (const ColumnRef& ref : pending_qualifiers_)
+      CheckQualifier(ref, q.table);
     pending_qualifiers_.clear();
     FlattenInto(node, q);
   }

@@ -265,9 +265,9 @@ void AppendLine(const std::string& path, const std::string& text,
                              "Path/File access error");
   }
   std::string resolved = ResolvePath(path);
-  FileDescriptor fd(
-      open(resolved.c_str(),
-           O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644));
+  FileDescriptor fd(open(resolved.c_str(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC,
+                         0644));
   // A FIFO in the log's place fails here instead of waiting for a reader.
   // With O_CREAT a missing name means a missing folder: Windows calls that
   // "Path not found".
@@ -303,12 +303,12 @@ void SetFileTimes(const std::string& path, const FileTimes& times,
                   const std::string& source) {
   std::string resolved = ResolvePath(path);
   timespec values[2];
-  values[0] = times.last_access ? FromTicks(*times.last_access,
-                                          times.last_access_sub_tick_ns)
-                                : timespec{0, UTIME_OMIT};
-  values[1] = times.last_write ? FromTicks(*times.last_write,
-                                           times.last_write_sub_tick_ns)
-                               : timespec{0, UTIME_OMIT};
+  values[0] = times.last_access
+                  ? FromTicks(*times.last_access, times.last_access_sub_tick_ns)
+                  : timespec{0, UTIME_OMIT};
+  values[1] = times.last_write
+                  ? FromTicks(*times.last_write, times.last_write_sub_tick_ns)
+                  : timespec{0, UTIME_OMIT};
   if (utimensat(AT_FDCWD, resolved.c_str(), values, 0) != 0) {
     ThrowForErrno(errno, source);
   }

@@ -28,8 +28,8 @@ std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
                                        int wait_seconds) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return std::make_unique<FolderLock>();
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::seconds(wait_seconds);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(wait_seconds);
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       return std::make_unique<FlockedFolder>(fd);

@@ -105,8 +105,8 @@ class Host {
   // Keeps other instances of the program out of `folder` while the lock
   // lives, waiting up to `wait_seconds` for one inside; nullptr when it is
   // still inside then. The test host's default locks nothing.
-  virtual std::unique_ptr<FolderLock> LockFolder(
-      const std::string& /*folder*/, int /*wait_seconds*/) {
+  virtual std::unique_ptr<FolderLock> LockFolder(const std::string& /*folder*/,
+                                                 int /*wait_seconds*/) {
     return std::make_unique<FolderLock>();
   }
 

@@ -1,10 +1,11 @@
 // The load handler's sequence in the three start modes, on a fake host with
 // the sample plant.
+#include "app/main_window.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
 #include "base/text.h"
 #include "tests/app/window_fixture.h"
 #include "tests/errors/test_hosts.h"

@@ -22,9 +22,11 @@ TEST(ValueTest, ConversionsFollowTheClassicRuntime) {
   EXPECT_EQ(Value::Double(3.5).ToLong(), 4);
   EXPECT_EQ(Value().ToText(), "");
   EXPECT_EQ(Value::Boolean(true).ToText(), "True");
-  EXPECT_EQ(ErrorNumber([] { Value::Long(32768).ToInteger(); }), err::kOverflow);
+  EXPECT_EQ(ErrorNumber([] { Value::Long(32768).ToInteger(); }),
+            err::kOverflow);
   EXPECT_EQ(ErrorNumber([] { Value::Text("x").ToLong(); }), err::kTypeMismatch);
-  EXPECT_EQ(ErrorNumber([] { Value::Null().ToText(); }), err::kInvalidUseOfNull);
+  EXPECT_EQ(ErrorNumber([] { Value::Null().ToText(); }),
+            err::kInvalidUseOfNull);
   EXPECT_EQ(ErrorNumber([] { Value::Long(1).AsText(); }), err::kTypeMismatch);
 }
 

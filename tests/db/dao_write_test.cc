@@ -57,7 +57,7 @@ TEST_F(DaoWriteTest, AddedRowReachesTheFileOnlyWhenCommitted) {
   // follows it, and notices the next change made behind its back.
   EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 3);
   std::filesystem::copy_file(path, path + ".committed");
-  OverwriteWith(std::string(DB_FIXTURES_DIR) + "/mission/template.mdb", path);
+  OverwriteWith(test_support::Sample("plant/template.mdb"), path);
   EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 2);
   OverwriteWith(path + ".committed", path);
 
@@ -201,7 +201,6 @@ TEST_F(DaoWriteTest, TableBuiltFromAnotherTablesFields) {
   EXPECT_EQ(again->OpenRecordset("PRESET_NEW")->RecordCount(), 1);
 }
 
-
 class DaoChangeTest : public DaoTest {};
 
 TEST_F(DaoChangeTest, EditingThroughAQueryVisitsEachMatchOnce) {
@@ -344,7 +343,6 @@ TEST_F(DaoChangeTest, RebuildingPresetDefsFromTheSourceLayout) {
   EXPECT_EQ(made->GetFields().Item("var_name")->Size(), 100);
 }
 
-
 TEST_F(DaoWriteTest, ChangesOfAnEngineGoneBeforeTheCommitAreDropped) {
   std::string path = Copy("machinecopy.mdb");
   auto engine = dao::CreateDBEngine();
@@ -358,7 +356,6 @@ TEST_F(DaoWriteTest, ChangesOfAnEngineGoneBeforeTheCommitAreDropped) {
   db->Close();
   EXPECT_EQ(Open(path)->OpenRecordset("PRESET_DEFS")->RecordCount(), 6);
 }
-
 
 TEST_F(DaoWriteTest, AFileChangedWhileOpenGetsTheWholeImage) {
   std::string path = Copy("machinecopy.mdb");

@@ -17,9 +17,11 @@ Plant::Plant()
   host_.set_program_directory(component_dir());
   run_.machine_list = {"M1"};
   run_.program_ini_path = program_ini_path();
-  WriteFile(program_ini_path(),
-            "[Project]\r\nNumberOfMachines=1\r\n[Machine1]\r\nMachineName=M1\r\n");
-  WriteFile(cfg_path(), "[Project]\r\nValidMachines=ALL\r\nForMachine1=true\r\n");
+  WriteFile(
+      program_ini_path(),
+      "[Project]\r\nNumberOfMachines=1\r\n[Machine1]\r\nMachineName=M1\r\n");
+  WriteFile(cfg_path(),
+            "[Project]\r\nValidMachines=ALL\r\nForMachine1=true\r\n");
 }
 
 void Plant::CopyFixture(const std::string& fixture, const std::string& to) {

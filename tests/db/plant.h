@@ -23,7 +23,9 @@ class Plant {
   std::string template_path() const {
     return component_dir() + "/Corvane_Source.mdb";
   }
-  std::string component_path() const { return component_dir() + "/Corvane.mdb"; }
+  std::string component_path() const {
+    return component_dir() + "/Corvane.mdb";
+  }
   std::string cfg_path() const { return component_dir() + "/Corvane.cfg"; }
   std::string program_ini_path() const {
     return base_ + "/parameter/Program.ini";

@@ -1,11 +1,10 @@
-#include "db/database_preparation.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 
+#include "db/database_preparation.h"
 #include "db/engine.h"
 #include "db/record_generation.h"
 #include "db/takeover.h"
@@ -29,7 +28,8 @@ const Value N = Value::Null();
 Rows GeneratedForM1() {
   return {
       {L(1), T("Oven"), L(2), L(2), T("M.M1.Door_M1"), L(30), B(true), L(5),
-       T("door of M1 / ###mAcHiNe open"), N, D(0), D(1), D(0), D(1), L(0), N, N},
+       T("door of M1 / ###mAcHiNe open"), N, D(0), D(1), D(0), D(1), L(0), N,
+       N},
       {L(2), T("Oven"), L(1), L(1), T("Counter"), N, B(false), L(4), N,
        T("Stats"), D(0), D(1000000), D(0), D(500000), L(1), L(2), T("Late")},
       {L(3), T("Press"), L(2), L(2), T("M.M1.Temp_M1"), L(20), B(false), L(1),
@@ -73,7 +73,8 @@ TEST(WorkOnMdbTest, FirstRunBuildsFromTheTemplateAndCreatesTheComponentDb) {
   md_Standard_Config_Exe::WorkOnMDB(plant.run());
 
   EXPECT_TRUE(plant.host().shown_boxes().empty());
-  EXPECT_EQ(Plant::Rows(plant.template_path(), "PRESET_DEFS"), GeneratedForM1());
+  EXPECT_EQ(Plant::Rows(plant.template_path(), "PRESET_DEFS"),
+            GeneratedForM1());
   EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS"),
             GeneratedForM1());
   // The template keeps its last-write time although its contents changed.
@@ -148,8 +149,9 @@ TEST(WorkOnMdbTest, DamagedTemplateNeverReplacesTheComponentDb) {
   // file was not copied over the (missing) component database.
   EXPECT_FALSE(std::filesystem::exists(plant.component_path()));
   EXPECT_EQ(std::filesystem::file_size(plant.template_path()), old_size);
-  EXPECT_NE(plant.host().ReadTextFile(plant.error_log_path()).find(
-                "WorkOnMDB (Nr. 3343)"),
+  EXPECT_NE(plant.host()
+                .ReadTextFile(plant.error_log_path())
+                .find("WorkOnMDB (Nr. 3343)"),
             std::string::npos);
 }
 
@@ -173,9 +175,9 @@ void RenameVariable(Plant& plant, const std::string& path,
                     const std::string& table, const std::string& from,
                     const std::string& to) {
   auto db = md_Standard_Config_Exe::OpenDatabase(plant.run(), path);
-  auto rs = db->OpenRecordset("SELECT " + table + ".* From " + table +
-                              " WHERE (((" + table + ".var_name)=\"" + from +
-                              "\"))");
+  auto rs =
+      db->OpenRecordset("SELECT " + table + ".* From " + table + " WHERE (((" +
+                        table + ".var_name)=\"" + from + "\"))");
   for (; !rs->IsEOF(); rs->MoveNext()) {
     rs->Edit();
     rs->GetFields().Item("var_name")->SetValue(T(to.c_str()));
@@ -227,8 +229,9 @@ TEST(WorkOnMdbTest, WithoutMachineTextsKeepTheTemplatesText) {
       }
     }
   }
-  EXPECT_NE(plant.host().ReadTextFile(plant.error_log_path()).find(
-                "CreateRecordSets (Nr. 9) :Subscript out of range"),
+  EXPECT_NE(plant.host()
+                .ReadTextFile(plant.error_log_path())
+                .find("CreateRecordSets (Nr. 9) :Subscript out of range"),
             std::string::npos);
 }
 
@@ -246,9 +249,9 @@ TEST(WorkOnMdbTest, TargetWiderThanTheTemplateReportsSubscriptOutOfRange) {
   auto wider = db->CreateTableDef("PRESET_DEFS");
   for (int32_t i = 0; i < source->GetFields().Count(); ++i) {
     auto from = source->GetFields().Item(i);
-    wider->GetFields().Append(wider->CreateField(
-        from->Name(), from->Properties("Type").ToInteger(),
-        from->Properties("Size").ToLong()));
+    wider->GetFields().Append(
+        wider->CreateField(from->Name(), from->Properties("Type").ToInteger(),
+                           from->Properties("Size").ToLong()));
   }
   // The template snapshot has one spare column; the second extra is outside.
   for (const char* extra : {"extra1", "extra2"}) {
@@ -260,7 +263,8 @@ TEST(WorkOnMdbTest, TargetWiderThanTheTemplateReportsSubscriptOutOfRange) {
 
   const std::string log = plant.host().ReadTextFile(plant.error_log_path());
   EXPECT_NE(log.find("CreateRecordSets (Nr. 9) :Subscript out of range"),
-            std::string::npos) << log;
+            std::string::npos)
+      << log;
   EXPECT_EQ(log.find("Internal"), std::string::npos) << log;
   EXPECT_EQ(db->OpenRecordset("PRESET_DEFS")->RecordCount(), 6);
 }
@@ -275,8 +279,10 @@ class TakeoverWarningTest : public ::testing::Test {
   }
   void RunTakeover() {
     errors::RunState& run = plant_.run();
-    auto work = md_Standard_Config_Exe::OpenDatabase(run, plant_.template_path());
-    auto old = md_Standard_Config_Exe::OpenDatabase(run, plant_.component_path());
+    auto work =
+        md_Standard_Config_Exe::OpenDatabase(run, plant_.template_path());
+    auto old =
+        md_Standard_Config_Exe::OpenDatabase(run, plant_.component_path());
     std::shared_ptr<dao::Recordset> rs = old->OpenRecordset("PRESET_DEFS");
     md_Standard_Config_Exe::TakeoverMachineCopyMDBData(run, work, rs);
     EXPECT_EQ(rs, nullptr);  // the caller's reference is released

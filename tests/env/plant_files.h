@@ -1,11 +1,11 @@
 #ifndef TESTS_ENV_PLANT_FILES_H_
 #define TESTS_ENV_PLANT_FILES_H_
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "env/report_environment.h"
 #include "errors/run_state.h"

@@ -80,9 +80,9 @@ TEST_F(ErrorHandlerTest, SilentLoopLogsEveryPassAndNeverStops) {
       "Fehler in Corvane / Corvane_Config / CreateRecordSets (Nr. 3265) "
       ":Item not found in this collection.\r\n";
   EXPECT_EQ(ErrorLog(), line + line + line);
-  EXPECT_EQ(Occurrences(FakeHost::ReadTextFile(host_.FaultLogPath()),
-                        "! Fault "),
-            3u);
+  EXPECT_EQ(
+      Occurrences(FakeHost::ReadTextFile(host_.FaultLogPath()), "! Fault "),
+      3u);
 }
 
 // No text of the C++ library reaches a report.

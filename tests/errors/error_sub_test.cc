@@ -46,7 +46,8 @@ TEST_F(ErrorSubTest, WritesExactLogLineAndAsks) {
 
 TEST_F(ErrorSubTest, AnswerDecides) {
   for (auto [answer, result] : {std::pair{MsgResult::kYes, 2},
-                                {MsgResult::kNo, 1}, {MsgResult::kCancel, 0}}) {
+                                {MsgResult::kNo, 1},
+                                {MsgResult::kCancel, 0}}) {
     host_.QueueAnswer(answer);
     EXPECT_EQ(ErrorSub(run_, 5, "S", "D", "P", false), result);
   }

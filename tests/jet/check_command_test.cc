@@ -6,10 +6,10 @@
 #include <string>
 
 #include "base/runtime_error.h"
+#include "jet/catalog_writer.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
 #include "jet/tool/create_command.h"
-#include "jet/catalog_writer.h"
 
 namespace jet::tool {
 namespace {
@@ -67,8 +67,9 @@ TEST_F(CheckCommandTest, AcceptsWhatTheWriterMakesAndCatchesDamage) {
   // A data page of the table marked free in the global usage map.
   PageStore store(bytes_);
   uint32_t data_page = 0;
-  ForEachLiveRow(store, LoadTableDef(store, table_page_),
-                 [&](RowId id, std::span<const uint8_t>) { data_page = id.page; });
+  ForEachLiveRow(
+      store, LoadTableDef(store, table_page_),
+      [&](RowId id, std::span<const uint8_t>) { data_page = id.page; });
   store.SetGlobalBit(data_page, true);
   EXPECT_EQ(Check(store.bytes()), 1);
 

@@ -56,7 +56,8 @@ void ApplyBatch(jet::DatabaseWriter& w, int b) {
   std::vector<Value> grown = values;
   grown[1] = Value::Text(std::string(static_cast<size_t>(20 + b * 7 % 180),
                                      static_cast<char>('A' + b % 26)));
-  grown[2] = Value::Text(std::string(static_cast<size_t>(b * 1500 % 12000), 'u'));
+  grown[2] =
+      Value::Text(std::string(static_cast<size_t>(b * 1500 % 12000), 'u'));
   w.Update("Journal", id, grown);
   if (b % 3 == 0) w.Delete("Journal", rows.front().first);
   if (b % 4 == 0) {

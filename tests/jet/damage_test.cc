@@ -65,8 +65,8 @@ TEST(DamageTest, FilesThatAreNoJet4DatabaseAreUnrecognized) {
     text = e.description();
   }
   EXPECT_EQ(number, 3343);
-  EXPECT_EQ(text, "Unrecognized database format '" + Fixture("README.md") +
-                      "'.");
+  EXPECT_EQ(text,
+            "Unrecognized database format '" + Fixture("README.md") + "'.");
   EXPECT_EQ(ErrorOf([] { Database::Open(Fixture("no-such-file.mdb")); }), 3024);
   EXPECT_EQ(ErrorOf([] { Database::Open(Fixture("access")); }), 3343);
 }

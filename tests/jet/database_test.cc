@@ -2,6 +2,8 @@
 // (every cell of every sample is compared with mdbtools and mdb-reader by
 // crosscheck.py).
 
+#include "jet/database.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <fstream>
 
 #include "base/value.h"
-#include "jet/database.h"
 #include "jet/format.h"
 #include "jet/table_scan.h"
 #include "jet/tool/create_command.h"
@@ -25,7 +26,8 @@ std::string Iso(const Value& v) { return base::DateToIso(v.AsDate()); }
 
 TEST(DatabaseTest, EveryFileHasAJet4HeaderWithGeneralSortOrder) {
   for (const char* f :
-       {"access/types-all-testV2000.mdb", "access/unicode-comp-testUnicodeCompV2003.mdb",
+       {"access/types-all-testV2000.mdb",
+        "access/unicode-comp-testUnicodeCompV2003.mdb",
         "access/empty-access2003-reference.mdb", "plant/template.mdb"}) {
     auto db = Database::Open(Fixture(f));
     EXPECT_EQ(db->header().version, format::kVersionJet4) << f;
@@ -57,7 +59,8 @@ TEST(DatabaseTest, EmptyReferencesHoldOnlySystemTables) {
 }
 
 TEST(DatabaseTest, OverflowRowsAppearOnceAtTheirRowId) {
-  auto db = Database::Open(Fixture("access/overflow-rows-overflowTestV2003.mdb"));
+  auto db =
+      Database::Open(Fixture("access/overflow-rows-overflowTestV2003.mdb"));
   std::vector<Row> rows = db->ReadRows("Table1");
   ASSERT_EQ(rows.size(), 7u);
   // Every row holds "rowN…" texts only; in storage order N runs 1..7.
@@ -79,7 +82,8 @@ TEST(DatabaseTest, OverflowRowsAppearOnceAtTheirRowId) {
 TEST(DatabaseTest, DatesBefore1900AndMemoWithLineBreak) {
   test_support::TempDir dir;
   std::filesystem::create_directory(dir / "csv");
-  std::ofstream(dir / "csv/DateTest.csv", std::ios::binary) << "d:Date,m:Memo\r\n2021-12-02T00:00:00,\"New line\r\nin field\"\r\n"
+  std::ofstream(dir / "csv/DateTest.csv", std::ios::binary)
+      << "d:Date,m:Memo\r\n2021-12-02T00:00:00,\"New line\r\nin field\"\r\n"
          "9999-01-01T00:00:00,x\r\n1898-01-01T00:00:00,x\r\n"
          "0632-01-01T06:00:00,x\r\n";
   std::string file = dir / "dates.mdb", csv = dir / "csv";

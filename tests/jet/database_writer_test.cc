@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "base/runtime_error.h"
+#include "jet/catalog_writer.h"
 #include "jet/database.h"
 #include "jet/database_write.h"
-#include "jet/integrity.h"
 #include "jet/format.h"
-#include "tests/jet/preset_layout.h"
-#include "tests/support/test_support.h"
-#include "jet/catalog_writer.h"
+#include "jet/integrity.h"
 #include "jet/row_reader.h"
 #include "jet/tool/create_command.h"
+#include "tests/jet/preset_layout.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
@@ -85,7 +85,6 @@ std::string Hex(std::optional<Bytes> b) {
   return s;
 }
 
-
 TEST(DatabaseWriterTest, EveryColumnTypeAndLongValueFormRoundTrips) {
   auto w = DatabaseWriter::CreateNew();
   w->CreateTable("T", AllTypes());
@@ -121,12 +120,12 @@ TEST(DatabaseWriterTest, TextIsCompressedLikeAccessAndLimited) {
   w->Flush();
   // The stored bytes of both columns, row by row ("-" for Null).
   std::vector<std::string> raw;
-  ForEachLiveRow(w->store(), w->Def("T"),
-                 [&](RowId, std::span<const uint8_t> row) {
-                   RowLayout layout(row, true);
-                   for (uint16_t c = 0; c < 2; ++c)
-                     raw.push_back(layout.MaskBit(c) ? Hex(layout.Var(c)) : "-");
-                 });
+  ForEachLiveRow(
+      w->store(), w->Def("T"), [&](RowId, std::span<const uint8_t> row) {
+        RowLayout layout(row, true);
+        for (uint16_t c = 0; c < 2; ++c)
+          raw.push_back(layout.MaskBit(c) ? Hex(layout.Var(c)) : "-");
+      });
   EXPECT_EQ(raw, (std::vector<std::string>{
                      "ff fe 61 62 63 64 65", "61 00 62 00",  // two characters
                      "ff fe e9 74 e9", "16 04 16 04 16 04",  // Cyrillic: UTF-16
@@ -234,7 +233,8 @@ TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
 
 // Tables made by Access keep their indexes consistent and unique.
 TEST(DatabaseWriterTest, AccessTablesKeepTheirIndexes) {
-  auto w = DatabaseWriter::Open(test_support::Sample("access/multi-table-indexes-indexTestV2000.mdb"));
+  auto w = DatabaseWriter::Open(
+      test_support::Sample("access/multi-table-indexes-indexTestV2000.mdb"));
   auto rows = w->Rows("Table3");
   ASSERT_EQ(rows.size(), 4u);
   std::vector<Value> dup = rows[0].second;
@@ -357,7 +357,8 @@ TEST(DatabaseWriterTest, ThirtyThousandPresetRowsInsertedAndUpdated) {
   const TableDef& t = w->Def("PRESET_DEFS");
   auto map_page = w->store().Page(t.owned_map.page);
   EXPECT_EQ(map_page[DataPageSlot(map_page, t.owned_map.row).start], 1);
-  const std::vector<uint32_t> pages = MapPages(w->store(), t.owned_map.Packed());
+  const std::vector<uint32_t> pages =
+      MapPages(w->store(), t.owned_map.Packed());
   EXPECT_GT(pages.size(), 600u);
   for (uint32_t page : pages) ASSERT_FALSE(w->store().IsFree(page)) << page;
   EXPECT_EQ(Problems(*w), std::vector<std::string>{});

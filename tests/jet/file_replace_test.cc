@@ -33,8 +33,8 @@ class FileReplaceTest : public ::testing::Test {
     fs::remove_all(dir_, ec);
   }
   size_t FilesInDir() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_),
-                                             fs::directory_iterator()));
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
   }
   static int SaveError(DatabaseWriter& w, const std::string& path) {
     try {
@@ -57,9 +57,9 @@ TEST_F(FileReplaceTest, ReplacesContentAndKeepsPermissionBits) {
   ASSERT_EQ(ReplaceFileContents(path_, second), ReplaceResult::kDone);
   EXPECT_EQ(ReadWholeFile(path_), second);
 #ifndef _WIN32  // Windows keeps attributes, not permission bits
-  EXPECT_EQ(fs::status(path_).permissions(),
-            fs::perms::owner_read | fs::perms::owner_write |
-                fs::perms::group_read);
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read |
+                                                 fs::perms::owner_write |
+                                                 fs::perms::group_read);
 #endif
   EXPECT_EQ(FilesInDir(), 1u);
 }

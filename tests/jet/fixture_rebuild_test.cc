@@ -33,7 +33,6 @@ constexpr auto& ReadFile = test_support::ReadBytes;
 using base::Value;
 using Rows = std::vector<std::vector<Value>>;
 
-
 // Every fixture below the fixture root, in name order.
 std::vector<fs::path> Fixtures() {
   std::vector<fs::path> out;
@@ -107,7 +106,8 @@ Outcome Rebuild(const fs::path& fixture, const fs::path& saved) {
   w->Save(saved.string());
   out.rows = old_rows.size();
 
-  const std::map<std::string, Rows> after = ReadUserTables(ReadFile(saved.string()));
+  const std::map<std::string, Rows> after =
+      ReadUserTables(ReadFile(saved.string()));
   EXPECT_EQ(after.size(), before.size());
   for (const auto& [name, rows] : before) {
     auto it = after.find(name);
@@ -151,15 +151,14 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
   size_t rebuilt = 0;
   for (const fs::path& fixture : fixtures) {
     SCOPED_TRACE(fixture.filename().string());
-    const fs::path saved =
-        dir / (fixture.parent_path().filename().string() + "-" +
-               fixture.filename().string());
+    const fs::path saved = dir / (fixture.parent_path().filename().string() +
+                                  "-" + fixture.filename().string());
     try {
       const Outcome o = Rebuild(fixture, saved);
       if (o.table.empty()) continue;  // no user table (empty references)
       ++rebuilt;
-      manifest << saved.string() << '\t' << fixture.string() << '\t'
-               << o.table << '\t' << o.rows;
+      manifest << saved.string() << '\t' << fixture.string() << '\t' << o.table
+               << '\t' << o.rows;
       for (const std::string& t : o.tables) manifest << '\t' << t;
       manifest << '\n';
     } catch (const base::RuntimeError& e) {
@@ -175,7 +174,8 @@ TEST(FixtureRebuildTest, DropRecreateRefillKeepsEveryTable) {
 // count: rows are built in vectors indexed by column number, so the writer
 // must refuse that table.
 TEST(FixtureRebuildTest, ColumnNumberBeyondColumnCountIsRefused) {
-  std::vector<uint8_t> bytes = ReadFile(Sample("access/types-all-testV2000.mdb"));
+  std::vector<uint8_t> bytes =
+      ReadFile(Sample("access/types-all-testV2000.mdb"));
   const uint32_t page = DatabaseWriter::FromBytes(bytes)->FindTable("Table1");
   uint8_t* tdef = bytes.data() + size_t{page} * 4096;
   const uint32_t real_count =

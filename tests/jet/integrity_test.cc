@@ -14,6 +14,7 @@
 #include "jet/database_write.h"
 #include "jet/file_io.h"
 #include "jet/format.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
@@ -22,7 +23,7 @@ namespace f = format;
 using base::Value;
 
 std::vector<uint8_t> Sample(const std::string& name) {
-  auto bytes = ReadWholeFile(std::string(JET_FIXTURES_DIR) + "/" + name);
+  auto bytes = ReadWholeFile(test_support::Sample(name));
   EXPECT_TRUE(bytes) << name;
   return bytes ? *bytes : std::vector<uint8_t>{};
 }
@@ -55,8 +56,8 @@ int OpenError(std::vector<uint8_t> bytes) {
 // Each sample is consistent, and stays so with its first table dropped
 // (the catalog row's long values go too).
 TEST(IntegrityTest, SampleFilesAreConsistent) {
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(
-           JET_FIXTURES_DIR)) {
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(CORVANE_TEST_DATA_DIR)) {
     if (entry.path().extension() != ".mdb") continue;
     auto bytes = ReadWholeFile(entry.path().string());
     ASSERT_TRUE(bytes);
@@ -69,8 +70,8 @@ TEST(IntegrityTest, SampleFilesAreConsistent) {
 }
 
 TEST(IntegrityTest, FilesThatPointPastTheirEndAreRefusedForWriting) {
-  for (const char* name : {"mission/template.mdb",
-                           "jet4/index-512rows-compIndexTestV2003.mdb"}) {
+  for (const char* name :
+       {"plant/template.mdb", "access/index-512rows-compIndexTestV2003.mdb"}) {
     const std::vector<uint8_t> whole = Sample(name);
     std::vector<std::vector<uint8_t>> damaged;
     for (size_t pages : {1, 2}) {
@@ -113,8 +114,9 @@ TEST_F(WrittenDatabase, ReportsLeakedLongValuesAndPagesOwnedTwice) {
   ASSERT_EQ(Joined(FindDamage(w_->bytes())), "");
   const TableDef def = w_->Def("T");
   std::vector<RowId> rows;
-  ForEachLiveRow(w_->store(), def,
-                 [&](RowId id, std::span<const uint8_t>) { rows.push_back(id); });
+  ForEachLiveRow(w_->store(), def, [&](RowId id, std::span<const uint8_t>) {
+    rows.push_back(id);
+  });
   ASSERT_FALSE(rows.empty());
 
   // A row deleted without its long value.
@@ -152,7 +154,7 @@ TEST_F(WrittenDatabase, FailedChangesLeaveNothingBehind) {
 // Some writers leave the next pointer of a table definition's last page
 // pointing at a page that now belongs to something else.
 TEST(IntegrityTest, StaleTdefNextPointerFreesNothingOfAnotherObject) {
-  std::vector<uint8_t> bytes = Sample("mission/template.mdb");
+  std::vector<uint8_t> bytes = Sample("plant/template.mdb");
   PageStore store(bytes);
   const uint32_t stale = FindTable(store, "Source_DEFS");
   const uint32_t other = FindTable(store, "PRESET_DEFS");

@@ -36,15 +36,23 @@ inline std::vector<jet::FieldDesc> PresetLayout() {
 // Row `i` of that layout; `prefix` starts its var_name.
 inline std::vector<base::Value> PresetRow(int i, const std::string& prefix) {
   using base::Value;
-  return {Value::Long(i),       Value::Text("M1"),
-          Value::Long(i % 7),   Value::Long(i % 50),
+  return {Value::Long(i),
+          Value::Text("M1"),
+          Value::Long(i % 7),
+          Value::Long(i % 50),
           Value::Text(prefix + std::to_string(i)),
-          Value::Long(3),       Value::Boolean(i % 2),
-          Value::Long(i),       Value::Text("text"),
-          Value::Text("page"),  Value::Double(0),
-          Value::Double(100),   Value::Double(1),
-          Value::Double(99),    Value::Long(0),
-          Value::Long(1),       Value::Text("shift")};
+          Value::Long(3),
+          Value::Boolean(i % 2),
+          Value::Long(i),
+          Value::Text("text"),
+          Value::Text("page"),
+          Value::Double(0),
+          Value::Double(100),
+          Value::Double(1),
+          Value::Double(99),
+          Value::Long(0),
+          Value::Long(1),
+          Value::Text("shift")};
 }
 
 }  // namespace jet_test

@@ -93,7 +93,7 @@ TEST_F(DiskFilesTest, FileTimesRoundTripAndMissingFileFails) {
   FakeHost::WriteBytes(Path("t.mdb"), "x");
   FileTimes times;
   times.last_write = 130000000000000000ULL;  // 2012-12-18
-  times.last_write_sub_tick_ns = 37;  // kept to the nanosecond
+  times.last_write_sub_tick_ns = 37;         // kept to the nanosecond
   times.last_access = 130000000050000000ULL;
   times.creation = 120000000000000000ULL;  // cannot be set: ignored
   host_.SetFileTimes(Path("t.mdb"), times);

@@ -153,8 +153,9 @@ TEST_F(IniTest, SaveWritesTextByType) {
 TEST_F(IniTest, FailedSaveIsReportedAndLeavesTheFile) {
   const std::string read_only = host_.temp_dir() + "/ro.ini";
   FakeHost::WriteBytes(read_only, "[A]\r\nk=old\r\n");
-  std::filesystem::permissions(read_only, std::filesystem::perms::owner_read |
-                                              std::filesystem::perms::group_read);
+  std::filesystem::permissions(
+      read_only,
+      std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   run_.start_mode_silent = true;
   for (const std::string& file :
        {host_.temp_dir() + "/none/x.ini", read_only}) {

@@ -35,11 +35,13 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 TempDir::TempDir() {
   std::random_device device;
   std::mt19937_64 random(
-      device() ^ static_cast<uint64_t>(
-                     std::chrono::steady_clock::now().time_since_epoch().count()));
+      device() ^
+      static_cast<uint64_t>(
+          std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-    const fs::path dir = fs::temp_directory_path() /
-                         ("corvane-test-" + std::to_string(random() % 1000000000));
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("corvane-test-" + std::to_string(random() % 1000000000));
     if (fs::create_directory(dir)) path_ = dir.generic_string();
   }
   if (path_.empty()) throw std::runtime_error("no temporary folder");
