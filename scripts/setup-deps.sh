@@ -4,7 +4,7 @@
 # own npm (as some distributions of it do) is left as it is.
 set -euo pipefail
 need=()
-for pkg in cmake g++ make ccache libgtest-dev libbenchmark-dev mdbtools python3 clang libclang-rt-14-dev; do
+for pkg in cmake g++ make ccache strace libgtest-dev libbenchmark-dev mdbtools python3 clang libclang-rt-14-dev; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 command -v node >/dev/null 2>&1 || need+=(nodejs)
