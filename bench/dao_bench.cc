@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "db/dao.h"
+#include "dao/dao.h"
 #include "jet/query_parser.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "dao/dao.h"
 #include "db/additional_fields.h"
-#include "db/dao.h"
 #include "db/engine.h"
 #include "db/name_resolution.h"
 #include "db/record_generation.h"

@@ -1,7 +1,7 @@
 #ifndef DB_ENGINE_H_
 #define DB_ENGINE_H_
 
-#include "db/dao.h"
+#include "dao/dao.h"
 #include "errors/run_state.h"
 
 namespace md_Standard_Config_Exe {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/text.h"
-#include "db/dao.h"
+#include "dao/dao.h"
 #include "db/engine.h"
 #include "db/query_text.h"
 #include "env/file_locations.h"

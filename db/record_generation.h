@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "base/value.h"
-#include "db/dao.h"
+#include "dao/dao.h"
 #include "errors/run_state.h"
 
 namespace md_Corvane_Config_Exe {

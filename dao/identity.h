@@ -1,5 +1,5 @@
-#ifndef DB_DAO_IDENTITY_H_
-#define DB_DAO_IDENTITY_H_
+#ifndef DAO_IDENTITY_H_
+#define DAO_IDENTITY_H_
 
 #include <cstdint>
 #include <optional>
@@ -26,4 +26,4 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_IDENTITY_H_
+#endif  // DAO_IDENTITY_H_

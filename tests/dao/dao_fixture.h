@@ -1,5 +1,5 @@
-#ifndef TESTS_DB_DAO_FIXTURE_H_
-#define TESTS_DB_DAO_FIXTURE_H_
+#ifndef TESTS_DAO_DAO_FIXTURE_H_
+#define TESTS_DAO_DAO_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "base/runtime_error.h"
 #include "base/value.h"
-#include "db/dao.h"
+#include "dao/dao.h"
 #include "tests/support/test_support.h"
 
 namespace dao_test {
@@ -38,4 +38,4 @@ std::vector<base::Value> Column(dao::Recordset& rs, const std::string& name);
 
 }  // namespace dao_test
 
-#endif  // TESTS_DB_DAO_FIXTURE_H_
+#endif  // TESTS_DAO_DAO_FIXTURE_H_

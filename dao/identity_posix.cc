@@ -1,7 +1,7 @@
 // FileIdentity from stat(2).
 #include <sys/stat.h>
 
-#include "db/dao_identity.h"
+#include "dao/identity.h"
 
 namespace dao_jet {
 namespace {

@@ -1,11 +1,11 @@
-#ifndef DB_DAO_TABLEDEFS_H_
-#define DB_DAO_TABLEDEFS_H_
+#ifndef DAO_TABLEDEFS_H_
+#define DAO_TABLEDEFS_H_
 
 #include <memory>
 #include <string>
 
-#include "db/dao.h"
-#include "db/dao_file.h"
+#include "dao/dao.h"
+#include "dao/open_file.h"
 
 namespace dao_jet {
 
@@ -17,4 +17,4 @@ std::unique_ptr<dao::TableDefs> MakeTableDefs(std::shared_ptr<OpenFile> file);
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_TABLEDEFS_H_
+#endif  // DAO_TABLEDEFS_H_

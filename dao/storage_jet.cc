@@ -3,9 +3,9 @@
 // file beside it, synced, renamed over it), so the file on disk is always
 // either as it was or as committed, never a mix.
 #include "base/runtime_error.h"
-#include "db/dao.h"
-#include "db/dao_errors.h"
-#include "db/dao_storage.h"
+#include "dao/dao.h"
+#include "dao/errors.h"
+#include "dao/storage.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
 #include "jet/integrity.h"

@@ -1,4 +1,4 @@
-#include "tests/db/dao_fixture.h"
+#include "tests/dao/dao_fixture.h"
 
 namespace dao_test {
 

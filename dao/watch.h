@@ -1,5 +1,5 @@
-#ifndef DB_DAO_WATCH_H_
-#define DB_DAO_WATCH_H_
+#ifndef DAO_WATCH_H_
+#define DAO_WATCH_H_
 
 #include <set>
 #include <string>
@@ -39,4 +39,4 @@ class ChangeWatch {
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_WATCH_H_
+#endif  // DAO_WATCH_H_

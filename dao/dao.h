@@ -1,5 +1,5 @@
-#ifndef DB_DAO_H_
-#define DB_DAO_H_
+#ifndef DAO_DAO_H_
+#define DAO_DAO_H_
 
 #include <cstdint>
 #include <memory>
@@ -155,4 +155,4 @@ T& Deref(const std::shared_ptr<T>& object) {
 
 }  // namespace dao
 
-#endif  // DB_DAO_H_
+#endif  // DAO_DAO_H_

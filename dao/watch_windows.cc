@@ -2,7 +2,7 @@
 // unchanged while its identity (volume, file index, size, last-write and
 // change time in 100-ns units) stays the same; that check is made by the
 // caller (OpenFiles) before the watch is asked.
-#include "db/dao_watch.h"
+#include "dao/watch.h"
 
 namespace dao_jet {
 

@@ -1,4 +1,4 @@
-#include "db/dao_errors.h"
+#include "dao/errors.h"
 
 namespace dao_jet {
 

@@ -1,8 +1,8 @@
-#include "db/dao_recordset.h"
+#include "dao/recordset.h"
 
 #include "base/text.h"
-#include "db/dao_convert.h"
-#include "db/dao_errors.h"
+#include "dao/convert.h"
+#include "dao/errors.h"
 #include "jet/dao_type.h"
 #include "jet/query_key.h"
 

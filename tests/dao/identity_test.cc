@@ -1,7 +1,7 @@
 // File identity, the open-file cache's test for "still the same file": it
 // changes with the size, with a rewrite of the same size, and with a copy
 // put in the file's place even when that copy's size and time match.
-#include "db/dao_identity.h"
+#include "dao/identity.h"
 
 #include <gtest/gtest.h>
 

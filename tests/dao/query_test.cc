@@ -1,6 +1,6 @@
 #include <string>
 
-#include "tests/db/dao_fixture.h"
+#include "tests/dao/dao_fixture.h"
 
 namespace dao_test {
 namespace {

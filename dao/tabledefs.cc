@@ -1,9 +1,9 @@
-#include "db/dao_tabledefs.h"
+#include "dao/tabledefs.h"
 
 #include <vector>
 
 #include "base/text.h"
-#include "db/dao_errors.h"
+#include "dao/errors.h"
 #include "jet/dao_type.h"
 
 namespace dao_jet {

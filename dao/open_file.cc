@@ -1,7 +1,7 @@
-#include "db/dao_file.h"
+#include "dao/open_file.h"
 
 #include "base/text.h"
-#include "db/dao_errors.h"
+#include "dao/errors.h"
 #include "jet/file_io.h"
 #include "jet/integrity.h"
 #include "jet/query_exec.h"

@@ -1,5 +1,5 @@
-#ifndef DB_DAO_CONVERT_H_
-#define DB_DAO_CONVERT_H_
+#ifndef DAO_CONVERT_H_
+#define DAO_CONVERT_H_
 
 #include "base/value.h"
 #include "jet/tdef.h"
@@ -16,4 +16,4 @@ base::Value ConvertForColumn(const jet::ColumnDef& column,
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_CONVERT_H_
+#endif  // DAO_CONVERT_H_

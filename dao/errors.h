@@ -1,5 +1,5 @@
-#ifndef DB_DAO_ERRORS_H_
-#define DB_DAO_ERRORS_H_
+#ifndef DAO_ERRORS_H_
+#define DAO_ERRORS_H_
 
 #include <string>
 #include <string_view>
@@ -53,4 +53,4 @@ auto WithSource(std::string_view source, F&& f) -> decltype(f()) {
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_ERRORS_H_
+#endif  // DAO_ERRORS_H_

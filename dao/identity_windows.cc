@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "base/text.h"
-#include "db/dao_identity.h"
+#include "dao/identity.h"
 
 namespace dao_jet {
 namespace {

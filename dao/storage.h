@@ -1,5 +1,5 @@
-#ifndef DB_DAO_STORAGE_H_
-#define DB_DAO_STORAGE_H_
+#ifndef DAO_STORAGE_H_
+#define DAO_STORAGE_H_
 
 #include <memory>
 #include <string>
@@ -53,4 +53,4 @@ std::unique_ptr<Storage> OpenStorage(const std::string& path);
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_STORAGE_H_
+#endif  // DAO_STORAGE_H_

@@ -1,11 +1,11 @@
-#include "db/dao_convert.h"
+#include "dao/convert.h"
 
 #include <cmath>
 #include <limits>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "db/dao_errors.h"
+#include "dao/errors.h"
 #include "jet/format.h"
 
 namespace dao_jet {

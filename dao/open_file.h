@@ -1,5 +1,5 @@
-#ifndef DB_DAO_FILE_H_
-#define DB_DAO_FILE_H_
+#ifndef DAO_OPEN_FILE_H_
+#define DAO_OPEN_FILE_H_
 
 #include <cstdint>
 #include <map>
@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "base/runtime_error.h"
-#include "db/dao_identity.h"
-#include "db/dao_storage.h"
-#include "db/dao_watch.h"
+#include "dao/identity.h"
+#include "dao/storage.h"
+#include "dao/watch.h"
 #include "jet/database.h"
 #include "jet/query_table.h"
 
@@ -101,4 +101,4 @@ class OpenFiles {
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_FILE_H_
+#endif  // DAO_OPEN_FILE_H_

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "base/text.h"
-#include "db/dao.h"
-#include "db/dao_errors.h"
-#include "db/dao_file.h"
-#include "db/dao_recordset.h"
-#include "db/dao_tabledefs.h"
+#include "dao/dao.h"
+#include "dao/errors.h"
+#include "dao/open_file.h"
+#include "dao/recordset.h"
+#include "dao/tabledefs.h"
 #include "jet/query_exec.h"
 #include "jet/query_parser.h"
 

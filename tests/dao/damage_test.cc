@@ -2,7 +2,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/db/dao_fixture.h"
+#include "tests/dao/dao_fixture.h"
 
 namespace dao_test {
 namespace {

@@ -1,13 +1,13 @@
-#ifndef DB_DAO_RECORDSET_H_
-#define DB_DAO_RECORDSET_H_
+#ifndef DAO_RECORDSET_H_
+#define DAO_RECORDSET_H_
 
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "db/dao.h"
-#include "db/dao_file.h"
+#include "dao/dao.h"
+#include "dao/open_file.h"
 #include "jet/query_table.h"
 
 namespace dao_jet {
@@ -47,4 +47,4 @@ std::shared_ptr<dao::Recordset> MakeRecordset(std::shared_ptr<Cursor> cursor);
 
 }  // namespace dao_jet
 
-#endif  // DB_DAO_RECORDSET_H_
+#endif  // DAO_RECORDSET_H_

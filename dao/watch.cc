@@ -1,4 +1,4 @@
-#include "db/dao_watch.h"
+#include "dao/watch.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
 #include <fstream>
 
-#include "db/dao_convert.h"
+#include "dao/convert.h"
 #include "jet/format.h"
-#include "tests/db/dao_fixture.h"
+#include "tests/dao/dao_fixture.h"
 
 namespace dao_test {
 namespace {
