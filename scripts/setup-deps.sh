@@ -14,3 +14,9 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}"
 fi
+# mdb-reader for the cross-checks, from the npm registry (pinned by the
+# lock file); the checks install it themselves when it is missing.
+tools="$(dirname "$0")/../tests/tools"
+if [ ! -d "$tools/node_modules/mdb-reader" ]; then
+  (cd "$tools" && npm ci --no-audit --no-fund >/dev/null)
+fi

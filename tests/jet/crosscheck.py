@@ -10,6 +10,7 @@ its reason; only those exact differences are forgiven.
 
 import argparse
 import base64
+import fcntl
 import glob
 import json
 import math
@@ -69,7 +70,12 @@ def checkers_available(tools):
         if not shutil.which(tool):
             print(f"SKIP: {tool} not found")
             return False
-    if not os.path.isdir(os.path.join(tools, "node_modules", "mdb-reader")):
+    # Checks run in parallel: one installs mdb-reader while the others wait
+    # (`npm ci` empties node_modules first, under a reader's feet).
+    with open(os.path.join(tools, ".install.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if os.path.isdir(os.path.join(tools, "node_modules", "mdb-reader")):
+            return True
         if not shutil.which("npm"):
             print("SKIP: npm not found to install mdb-reader")
             return False
