@@ -4,8 +4,8 @@
 // operations (bad values, duplicate keys, damage) must leave the writer
 // usable and the file consistent.
 //
-// The input's first byte picks a sample from FUZZ_SAMPLES_DIRS; every later
-// group of bytes is one operation and its arguments.
+// The input's first byte picks a sample of the test data (FUZZ_DATA_DIR);
+// every later group of bytes is one operation and its arguments.
 
 #include <cstddef>
 #include <cstdint>
@@ -121,21 +121,16 @@ void Finding(const std::string& what) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // FUZZ_SAMPLES_DIRS: folders separated by ';'.
-  const std::string dirs = FUZZ_SAMPLES_DIRS;
-  for (size_t at = 0; at <= dirs.size();) {
-    size_t end = dirs.find(';', at);
-    if (end == std::string::npos) end = dirs.size();
-    for (const auto& e :
-         std::filesystem::directory_iterator(dirs.substr(at, end - at))) {
+  for (const char* folder : {"/access", "/plant"}) {
+    for (const auto& e : std::filesystem::directory_iterator(
+             std::string(FUZZ_DATA_DIR) + folder)) {
       auto bytes = jet::ReadWholeFile(e.path().string());
       if (bytes && jet::FindDamage(*bytes).empty()) {
         Samples().push_back(std::move(*bytes));
       }
     }
-    at = end + 1;
   }
-  if (Samples().empty()) Finding("no sample in " FUZZ_SAMPLES_DIRS);
+  if (Samples().empty()) Finding("no sample in " FUZZ_DATA_DIR);
   return 0;
 }
 
