@@ -33,14 +33,22 @@ using base::Value;
 
 std::vector<jet::FieldDesc> PresetColumns() {
   using namespace jet::format;
-  return {{"ID", kTypeLong, 0},          {"machine_type", kTypeText, 50},
-          {"type", kTypeLong, 0},        {"part", kTypeLong, 0},
-          {"var_name", kTypeText, 100},  {"category_id", kTypeLong, 0},
-          {"isBitArray", kTypeBoolean, 0}, {"offset_or_bitno", kTypeLong, 0},
-          {"text", kTypeText, 255},      {"page_name", kTypeText, 50},
-          {"abs_min", kTypeDouble, 0},   {"abs_max", kTypeDouble, 0},
-          {"min", kTypeDouble, 0},       {"max", kTypeDouble, 0},
-          {"pass", kTypeLong, 0},        {"shift_no", kTypeLong, 0},
+  return {{"ID", kTypeLong, 0},
+          {"machine_type", kTypeText, 50},
+          {"type", kTypeLong, 0},
+          {"part", kTypeLong, 0},
+          {"var_name", kTypeText, 100},
+          {"category_id", kTypeLong, 0},
+          {"isBitArray", kTypeBoolean, 0},
+          {"offset_or_bitno", kTypeLong, 0},
+          {"text", kTypeText, 255},
+          {"page_name", kTypeText, 50},
+          {"abs_min", kTypeDouble, 0},
+          {"abs_max", kTypeDouble, 0},
+          {"min", kTypeDouble, 0},
+          {"max", kTypeDouble, 0},
+          {"pass", kTypeLong, 0},
+          {"shift_no", kTypeLong, 0},
           {"shift_name", kTypeText, 50}};
 }
 
@@ -111,16 +119,15 @@ void LayOutPlant(const std::string& base, int rows) {
                                       {"System", kTypeText, 50},
                                       {"Var_Name", kTypeText, 255},
                                       {"Part", kTypeLong, 0}});
-  InsertRows(
-      *source, "Source_DEFS",
-      {{Value::Long(1), Value::Text("VISIWIN32"), Value::Text("###Var_Name"),
-        Value::Long(1)},
-       {Value::Long(2), Value::Text("VISIWINSTUDIO"),
-        Value::Text("###Var_Name"), Value::Long(1)},
-       {Value::Long(3), Value::Text("VISIWIN32"),
-        Value::Text("M.###machine.###Var_Name"), Value::Long(2)},
-       {Value::Long(4), Value::Text("VISIWINSTUDIO"),
-        Value::Text("###Var_Name_###machine"), Value::Long(2)}});
+  InsertRows(*source, "Source_DEFS",
+             {{Value::Long(1), Value::Text("VISIWIN32"),
+               Value::Text("###Var_Name"), Value::Long(1)},
+              {Value::Long(2), Value::Text("VISIWINSTUDIO"),
+               Value::Text("###Var_Name"), Value::Long(1)},
+              {Value::Long(3), Value::Text("VISIWIN32"),
+               Value::Text("M.###machine.###Var_Name"), Value::Long(2)},
+              {Value::Long(4), Value::Text("VISIWINSTUDIO"),
+               Value::Text("###Var_Name_###machine"), Value::Long(2)}});
   source->CreateTable("Source_PRESET_DEFS", PresetColumns());
   source->CreateTable("PRESET_DEFS", PresetColumns());
   auto old = jet::DatabaseWriter::CreateNew();
@@ -155,7 +162,8 @@ double TimeOneBuild(int rows) {
   const double seconds = CpuSeconds() - start;
   // At 32,767 rows the 16-bit ID counter's last step overflows: one
   // report, after which the run goes on (exit code 4).
-  const std::string log = platform::FakeHost::ReadTextFile(base + "/HX3cfglog.txt");
+  const std::string log =
+      platform::FakeHost::ReadTextFile(base + "/HX3cfglog.txt");
   const bool overflow_only =
       log.empty() ||
       (rows == 32767 &&

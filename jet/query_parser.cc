@@ -1,6 +1,5 @@
 #include "jet/query_parser.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -32,8 +31,18 @@ struct Token {
                            "Too few parameters. Expected 1.");
 }
 
+// ASCII classes by hand: the C library's take the locale on every call,
+// and bytes from 0x80 up are name characters here anyway.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNameStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
+
 std::vector<Token> Tokenize(std::string_view sql) {
   std::vector<Token> out;
+  out.reserve(sql.size() / 4 + 2);
   size_t i = 0;
   while (i < sql.size()) {
     char c = sql[i];
@@ -43,6 +52,7 @@ std::vector<Token> Tokenize(std::string_view sql) {
       // A doubled quote inside the string stands for one quote.
       Token t{TokenKind::kString, "", false};
       ++i;
+      // Copied in runs up to the next quote, not byte by byte.
       bool closed = false;
       while (i < sql.size()) {
         if (sql[i] == c) {
@@ -55,7 +65,10 @@ std::vector<Token> Tokenize(std::string_view sql) {
           closed = true;
           break;
         }
-        t.text += sql[i++];
+        const size_t quote = sql.find(c, i);
+        const size_t end = quote == std::string_view::npos ? sql.size() : quote;
+        t.text.append(sql.substr(i, end - i));
+        i = end;
       }
       if (!closed) SyntaxError(sql);
       out.push_back(std::move(t));
@@ -65,35 +78,23 @@ std::vector<Token> Tokenize(std::string_view sql) {
       out.push_back({TokenKind::kIdent,
                      std::string(sql.substr(i + 1, end - i - 1)), true});
       i = end + 1;
-    } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-               (c == '.' && i + 1 < sql.size() &&
-                std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+    } else if (IsDigit(c) ||
+               (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
       size_t start = i;
-      while (
-          i < sql.size() &&
-          (std::isdigit(static_cast<unsigned char>(sql[i])) || sql[i] == '.'))
-        ++i;
+      while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
       if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
         size_t j = i + 1;
         if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
-        if (j < sql.size() &&
-            std::isdigit(static_cast<unsigned char>(sql[j]))) {
+        if (j < sql.size() && IsDigit(sql[j])) {
           i = j;
-          while (i < sql.size() &&
-                 std::isdigit(static_cast<unsigned char>(sql[i])))
-            ++i;
+          while (i < sql.size() && IsDigit(sql[i])) ++i;
         }
       }
       out.push_back({TokenKind::kNumber,
                      std::string(sql.substr(start, i - start)), false});
-    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
-               static_cast<unsigned char>(c) >= 0x80) {
+    } else if (IsNameStart(c)) {
       size_t start = i;
-      while (i < sql.size() &&
-             (std::isalnum(static_cast<unsigned char>(sql[i])) ||
-              sql[i] == '_' || static_cast<unsigned char>(sql[i]) >= 0x80)) {
-        ++i;
-      }
+      while (i < sql.size() && IsNameChar(sql[i])) ++i;
       out.push_back({TokenKind::kIdent,
                      std::string(sql.substr(start, i - start)), false});
     } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
@@ -262,12 +263,12 @@ class Parser {
   }
 
   std::unique_ptr<Node> ParsePrimary(int depth) {
-    auto node = std::make_unique<Node>();
     if (AcceptSymbol("(")) {
-      node = ParseAnd(depth + 1);
+      std::unique_ptr<Node> inner = ParseAnd(depth + 1);
       ExpectSymbol(")");
-      return node;
+      return inner;
     }
+    auto node = std::make_unique<Node>();
     const Token& t = Peek();
     if (t.kind == TokenKind::kString) {
       node->kind = Node::Kind::kLiteral;
