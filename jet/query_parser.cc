@@ -1,8 +1,8 @@
 #include "jet/query_parser.h"
 
 #include <cstdlib>
-#include <memory>
 #include <optional>
+#include <utility>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -108,12 +108,13 @@ std::vector<Token> Tokenize(std::string_view sql) {
   return out;
 }
 
-// The WHERE clause as a small tree before it is flattened.
-struct Node {
-  enum class Kind { kColumn, kLiteral, kEquals, kAnd } kind;
+// What a part of the WHERE clause turned out to be. Conditions go into the
+// query as they are met; a misplaced part only marks the clause malformed,
+// reported after the qualifiers are checked (as when the clause was a tree).
+struct Term {
+  enum class Kind { kColumn, kLiteral, kEquals, kAnd } kind = Kind::kColumn;
   std::string column;
   base::Value literal;
-  std::unique_ptr<Node> left, right;
 };
 
 struct ColumnRef {
@@ -149,8 +150,14 @@ class Parser {
       }
     }
     if (AcceptKeyword("WHERE")) {
-      std::unique_ptr<Node> where = ParseAnd(0);
-      Flatten(*where, q);
+      const Term where = ParseAnd(0, q);
+      if (where.kind != Term::Kind::kEquals && where.kind != Term::Kind::kAnd) {
+        malformed_ = true;
+      }
+      for (const ColumnRef& ref : pending_qualifiers_) {
+        CheckQualifier(ref, q.table);
+      }
+      if (malformed_) SyntaxError(sql_);
     }
     if (AcceptKeyword("ORDER")) {
       ExpectKeyword("BY");
@@ -239,89 +246,73 @@ class Parser {
     }
   }
 
-  std::unique_ptr<Node> ParseAnd(int depth) {
+  static bool IsCondition(const Term& t) {
+    return t.kind == Term::Kind::kEquals || t.kind == Term::Kind::kAnd;
+  }
+
+  Term ParseAnd(int depth, SelectQuery& q) {
     if (depth > kMaxNesting) SyntaxError(sql_);
-    std::unique_ptr<Node> left = ParseEquals(depth);
+    Term left = ParseEquals(depth, q);
     while (AcceptKeyword("AND")) {
-      auto node = std::make_unique<Node>();
-      node->kind = Node::Kind::kAnd;
-      node->left = std::move(left);
-      node->right = ParseEquals(depth);
-      left = std::move(node);
+      const Term right = ParseEquals(depth, q);
+      if (!IsCondition(left) || !IsCondition(right)) malformed_ = true;
+      left = Term{Term::Kind::kAnd, {}, {}};
     }
     return left;
   }
 
-  std::unique_ptr<Node> ParseEquals(int depth) {
-    std::unique_ptr<Node> left = ParsePrimary(depth);
+  Term ParseEquals(int depth, SelectQuery& q) {
+    Term left = ParsePrimary(depth, q);
     if (!AcceptSymbol("=")) return left;
-    auto node = std::make_unique<Node>();
-    node->kind = Node::Kind::kEquals;
-    node->left = std::move(left);
-    node->right = ParsePrimary(depth);
-    return node;
+    Term right = ParsePrimary(depth, q);
+    if (left.kind == Term::Kind::kLiteral) std::swap(left, right);
+    if (left.kind == Term::Kind::kColumn &&
+        right.kind == Term::Kind::kLiteral) {
+      q.conditions.push_back(
+          {std::move(left.column), std::move(right.literal)});
+    } else {
+      malformed_ = true;
+    }
+    return Term{Term::Kind::kEquals, {}, {}};
   }
 
-  std::unique_ptr<Node> ParsePrimary(int depth) {
+  Term ParsePrimary(int depth, SelectQuery& q) {
     if (AcceptSymbol("(")) {
-      std::unique_ptr<Node> inner = ParseAnd(depth + 1);
+      Term inner = ParseAnd(depth + 1, q);
       ExpectSymbol(")");
       return inner;
     }
-    auto node = std::make_unique<Node>();
+    Term term;
     const Token& t = Peek();
     if (t.kind == TokenKind::kString) {
-      node->kind = Node::Kind::kLiteral;
-      node->literal = base::Value::Text(Next().text);
+      term.kind = Term::Kind::kLiteral;
+      term.literal = base::Value::Text(Next().text);
     } else if (t.kind == TokenKind::kNumber || IsSymbol("-")) {
       bool negative = AcceptSymbol("-");
       if (Peek().kind != TokenKind::kNumber) SyntaxError(sql_);
-      std::string text = Next().text;
+      const std::string& text = Next().text;
       char* end = nullptr;
       double v = std::strtod(text.c_str(), &end);
       if (end != text.c_str() + text.size()) SyntaxError(sql_);
-      node->kind = Node::Kind::kLiteral;
-      node->literal = base::Value::Double(negative ? -v : v);
+      term.kind = Term::Kind::kLiteral;
+      term.literal = base::Value::Double(negative ? -v : v);
     } else if (t.kind == TokenKind::kIdent && !IsKeyword("AND") &&
                !IsKeyword("ORDER") && !IsKeyword("WHERE")) {
-      node->kind = Node::Kind::kColumn;
+      term.kind = Term::Kind::kColumn;
       ColumnRef ref = ParseColumnRef(false);
-      pending_qualifiers_.push_back(ref);
-      node->column = ref.name;
+      term.column = ref.name;
+      pending_qualifiers_.push_back(std::move(ref));
     } else {
       SyntaxError(sql_);
     }
-    return node;
-  }
-
-  void Flatten(const Node& node, SelectQuery& q) {
-    for (const ColumnRef& ref : pending_qualifiers_)
-      CheckQualifier(ref, q.table);
-    pending_qualifiers_.clear();
-    FlattenInto(node, q);
-  }
-
-  void FlattenInto(const Node& node, SelectQuery& q) {
-    if (node.kind == Node::Kind::kAnd) {
-      FlattenInto(*node.left, q);
-      FlattenInto(*node.right, q);
-      return;
-    }
-    if (node.kind != Node::Kind::kEquals) SyntaxError(sql_);
-    const Node* column = node.left.get();
-    const Node* literal = node.right.get();
-    if (column->kind == Node::Kind::kLiteral) std::swap(column, literal);
-    if (column->kind != Node::Kind::kColumn ||
-        literal->kind != Node::Kind::kLiteral) {
-      SyntaxError(sql_);
-    }
-    q.conditions.push_back({column->column, literal->literal});
+    return term;
   }
 
   std::string_view sql_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   std::vector<ColumnRef> pending_qualifiers_;
+  bool malformed_ = false;
 };
 
 }  // namespace
