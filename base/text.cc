@@ -146,6 +146,15 @@ std::u32string Utf8ToUtf32(std::string_view utf8) {
 }
 
 std::string Utf32ToUtf8(std::u32string_view utf32) {
+  bool ascii = true;
+  for (char32_t c : utf32) ascii = ascii && c < 0x80;
+  if (ascii) {
+    std::string out(utf32.size(), '\0');
+    for (size_t i = 0; i < utf32.size(); ++i) {
+      out[i] = static_cast<char>(utf32[i]);
+    }
+    return out;
+  }
   std::string bytes(utf32.size() * 4, '\0');
   for (size_t i = 0; i < utf32.size(); ++i) {
     for (int k = 0; k < 4; ++k) {
