@@ -41,6 +41,7 @@ const std::vector<RowId>& TableRows::Lookup(size_t column,
   std::unique_ptr<Index>& index = indexes_[column];
   if (!index) {
     index = std::make_unique<Index>();
+    index->reserve(rows_.size());
     // Rows go in storage order, so every list starts out sorted.
     for (const RowId& id : *Ids()) {
       std::optional<std::string> k = EqualityKey(rows_.at(id.Packed())[column]);
