@@ -90,9 +90,22 @@ locale_t Utf8Locale() {
   return loc;
 }
 
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
+  // Plain ASCII (most names and values) maps unit for unit.
+  if (IsAscii(utf8)) return std::u16string(utf8.begin(), utf8.end());
   std::string bytes = Get("UTF-16LE", "UTF-8").Run(utf8, 1, kU16Replacement);
   std::u16string out(bytes.size() / 2, u'\0');
   for (size_t i = 0; i < out.size(); ++i) {
@@ -103,6 +116,14 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
+  bool ascii = true;
+  for (char16_t c : utf16) ascii = ascii && c < 0x80;
+  if (ascii) {
+    std::string out(utf16.size(), '\0');
+    for (size_t i = 0; i < utf16.size(); ++i)
+      out[i] = static_cast<char>(utf16[i]);
+    return out;
+  }
   std::string bytes(utf16.size() * 2, '\0');
   for (size_t i = 0; i < utf16.size(); ++i) {
     bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);
@@ -112,6 +133,7 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 }
 
 std::u32string Utf8ToUtf32(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::u32string(utf8.begin(), utf8.end());
   std::string bytes = Get("UTF-32LE", "UTF-8").Run(utf8, 1, kU32Replacement);
   std::u32string out(bytes.size() / 4, U'\0');
   for (size_t i = 0; i < out.size(); ++i) {
@@ -124,6 +146,15 @@ std::u32string Utf8ToUtf32(std::string_view utf8) {
 }
 
 std::string Utf32ToUtf8(std::u32string_view utf32) {
+  bool ascii = true;
+  for (char32_t c : utf32) ascii = ascii && c < 0x80;
+  if (ascii) {
+    std::string out(utf32.size(), '\0');
+    for (size_t i = 0; i < utf32.size(); ++i) {
+      out[i] = static_cast<char>(utf32[i]);
+    }
+    return out;
+  }
   std::string bytes(utf32.size() * 4, '\0');
   for (size_t i = 0; i < utf32.size(); ++i) {
     for (int k = 0; k < 4; ++k) {
@@ -134,9 +165,7 @@ std::string Utf32ToUtf8(std::u32string_view utf32) {
 }
 
 std::string Utf8ToCp1252(std::string_view utf8) {
-  bool ascii = true;
-  for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return std::string(utf8);
+  if (IsAscii(utf8)) return std::string(utf8);
   // One character at a time, so that an unmappable one becomes one '?'.
   // Code points U+0081, U+008D, U+008F, U+0090 and U+009D have no glyph in
   // Windows-1252 but Windows round-trips them as the same byte; so do we.
@@ -156,6 +185,7 @@ std::string Utf8ToCp1252(std::string_view utf8) {
 }
 
 std::string Cp1252ToUtf8(std::string_view cp1252) {
+  if (IsAscii(cp1252)) return std::string(cp1252);
   std::string out;
   out.reserve(cp1252.size());
   size_t start = 0;
@@ -191,16 +221,22 @@ std::u32string UpperCase32(std::u32string_view text) {
 }
 
 std::string UpperCase(std::string_view utf8) {
-  bool ascii = true;
-  for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
+  if (IsAscii(utf8)) {
     std::string out(utf8);
-    for (char& c : out) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    }
+    for (char& c : out) c = AsciiUpper(c);
     return out;
   }
   return Utf32ToUtf8(UpperCase32(Utf8ToUtf32(utf8)));
+}
+
+void AppendUpperCase(std::string& out, std::string_view utf8) {
+  if (!IsAscii(utf8)) {
+    out += UpperCase(utf8);
+    return;
+  }
+  const size_t start = out.size();
+  out.append(utf8);
+  for (size_t i = start; i < out.size(); ++i) out[i] = AsciiUpper(out[i]);
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
@@ -208,6 +244,14 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     bool same = true;
     for (size_t i = 0; i < a.size() && same; ++i) same = a[i] == b[i];
     if (same) return true;
+  }
+  // Two ASCII texts compare without building upper-case copies.
+  if (IsAscii(a) && IsAscii(b)) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    }
+    return true;
   }
   return UpperCase(a) == UpperCase(b);
 }

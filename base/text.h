@@ -20,6 +20,8 @@ std::string Cp1252ToUtf8(std::string_view cp1252);
 // that ignore letter case.
 std::string UpperCase(std::string_view utf8);
 std::u32string UpperCase32(std::u32string_view text);
+// Appends UpperCase(utf8) to `out` (for ASCII without a temporary).
+void AppendUpperCase(std::string& out, std::string_view utf8);
 // True when both texts are equal without regard to case.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 

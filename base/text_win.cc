@@ -217,6 +217,18 @@ std::string UpperCase(std::string_view utf8) {
   return Utf32ToUtf8(UpperCase32(Utf8ToUtf32(utf8)));
 }
 
+void AppendUpperCase(std::string& out, std::string_view utf8) {
+  if (!IsAscii(utf8)) {
+    out += UpperCase(utf8);
+    return;
+  }
+  const size_t start = out.size();
+  out.append(utf8);
+  for (size_t i = start; i < out.size(); ++i) {
+    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 32);
+  }
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a == b) return true;
   return UpperCase(a) == UpperCase(b);

@@ -45,26 +45,47 @@ void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
 
 }  // namespace
 
-Value Value::Null() { return Value(ValueType::kNull, std::monostate{}); }
-Value Value::Boolean(bool v) { return Value(ValueType::kBoolean, v); }
-Value Value::Byte(uint8_t v) { return Value(ValueType::kByte, v); }
-Value Value::Integer(int16_t v) { return Value(ValueType::kInteger, v); }
-Value Value::Long(int32_t v) { return Value(ValueType::kLong, v); }
-Value Value::FromCurrency(Currency v) { return Value(ValueType::kCurrency, v); }
-Value Value::Single(float v) { return Value(ValueType::kSingle, v); }
-Value Value::Double(double v) { return Value(ValueType::kDouble, v); }
-Value Value::FromDate(Date v) { return Value(ValueType::kDate, v); }
+Value Value::Null() { return Value(Storage(NullTag{})); }
+Value Value::Boolean(bool v) {
+  return Value(Storage(std::in_place_type<bool>, v));
+}
+Value Value::Byte(uint8_t v) {
+  return Value(Storage(std::in_place_type<uint8_t>, v));
+}
+Value Value::Integer(int16_t v) {
+  return Value(Storage(std::in_place_type<int16_t>, v));
+}
+Value Value::Long(int32_t v) {
+  return Value(Storage(std::in_place_type<int32_t>, v));
+}
+Value Value::FromCurrency(Currency v) {
+  return Value(Storage(std::in_place_type<Currency>, v));
+}
+Value Value::Single(float v) {
+  return Value(Storage(std::in_place_type<float>, v));
+}
+Value Value::Double(double v) {
+  return Value(Storage(std::in_place_type<double>, v));
+}
+Value Value::FromDate(Date v) {
+  return Value(Storage(std::in_place_type<Date>, v));
+}
 Value Value::Text(std::string utf8) {
-  return Value(ValueType::kText, std::move(utf8));
+  return Value(Storage(std::in_place_type<std::string>, std::move(utf8)));
 }
 Value Value::Binary(std::vector<uint8_t> bytes) {
-  return Value(ValueType::kBinary, std::move(bytes));
+  return Value(
+      Storage(std::in_place_type<std::vector<uint8_t>>, std::move(bytes)));
 }
-Value Value::FromGuid(Guid v) { return Value(ValueType::kGuid, v); }
-Value Value::FromDecimal(Decimal v) { return Value(ValueType::kDecimal, v); }
+Value Value::FromGuid(Guid v) {
+  return Value(Storage(std::in_place_type<Guid>, v));
+}
+Value Value::FromDecimal(Decimal v) {
+  return Value(Storage(BoxedDecimal{std::make_shared<const Decimal>(v)}));
+}
 
 bool Value::IsNumeric() const {
-  switch (type_) {
+  switch (type()) {
     case ValueType::kBoolean:
     case ValueType::kByte:
     case ValueType::kInteger:
@@ -82,7 +103,7 @@ bool Value::IsNumeric() const {
 
 #define VALUE_ACCESSOR(Name, Type, Tag)                             \
   Type Value::Name() const {                                        \
-    if (type_ != ValueType::Tag) TypeMismatch();                    \
+    if (type() != ValueType::Tag) TypeMismatch();                   \
     return std::get<std::remove_cvref_t<Type>>(                     \
         storage_); /* NOLINT(bugprone-macro-parentheses): a type */ \
   }
@@ -97,11 +118,15 @@ VALUE_ACCESSOR(AsDate, Date, kDate)
 VALUE_ACCESSOR(AsText, const std::string&, kText)
 VALUE_ACCESSOR(AsBinary, const std::vector<uint8_t>&, kBinary)
 VALUE_ACCESSOR(AsGuid, const Guid&, kGuid)
-VALUE_ACCESSOR(AsDecimal, const Decimal&, kDecimal)
 #undef VALUE_ACCESSOR
 
+const Decimal& Value::AsDecimal() const {
+  if (type() != ValueType::kDecimal) TypeMismatch();
+  return *std::get<BoxedDecimal>(storage_).value;
+}
+
 std::string Value::ToText() const {
-  switch (type_) {
+  switch (type()) {
     case ValueType::kEmpty:
       return "";
     case ValueType::kNull:
@@ -138,7 +163,7 @@ std::string Value::ToText() const {
 }
 
 double Value::ToDouble() const {
-  switch (type_) {
+  switch (type()) {
     case ValueType::kEmpty:
       return 0;
     case ValueType::kNull:
@@ -190,7 +215,7 @@ int32_t Value::ToLong() const {
 }
 
 bool Value::ToBoolean() const {
-  if (type_ == ValueType::kText) {
+  if (type() == ValueType::kText) {
     const std::string& s = AsText();
     if (s == "True" || s == "true" || s == "TRUE") return true;
     if (s == "False" || s == "false" || s == "FALSE") return false;
@@ -199,7 +224,7 @@ bool Value::ToBoolean() const {
 }
 
 bool Value::operator==(const Value& other) const {
-  return type_ == other.type_ && storage_ == other.storage_;
+  return storage_ == other.storage_;
 }
 
 std::string CurrencyToString(Currency v) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -70,9 +71,9 @@ class Value {
   static Value FromGuid(Guid v);
   static Value FromDecimal(Decimal v);
 
-  ValueType type() const { return type_; }
-  bool IsEmpty() const { return type_ == ValueType::kEmpty; }
-  bool IsNull() const { return type_ == ValueType::kNull; }
+  ValueType type() const { return static_cast<ValueType>(storage_.index()); }
+  bool IsEmpty() const { return type() == ValueType::kEmpty; }
+  bool IsNull() const { return type() == ValueType::kNull; }
   bool IsNumeric() const;  // Boolean through Date, and Decimal
 
   // Raw access; the type must match (checked: type mismatch otherwise).
@@ -101,13 +102,23 @@ class Value {
   bool operator==(const Value& other) const;
 
  private:
-  using Storage = std::variant<std::monostate, bool, uint8_t, int16_t, int32_t,
-                               Currency, float, double, Date, std::string,
-                               std::vector<uint8_t>, Guid, Decimal>;
-  Value(ValueType type, Storage storage)
-      : type_(type), storage_(std::move(storage)) {}
+  // Null apart from Empty, so that the alternative alone tells the type.
+  struct NullTag {
+    bool operator==(const NullTag&) const = default;
+  };
+  // A Decimal (16-byte aligned, and rare) lives on the heap, shared and
+  // never changed, so that every other value stays 40 bytes.
+  struct BoxedDecimal {
+    std::shared_ptr<const Decimal> value;
+    bool operator==(const BoxedDecimal& o) const { return *value == *o.value; }
+  };
+  // Alternatives in the order of ValueType: index() is the type.
+  using Storage =
+      std::variant<std::monostate, NullTag, bool, uint8_t, int16_t, int32_t,
+                   Currency, float, double, Date, std::string,
+                   std::vector<uint8_t>, Guid, BoxedDecimal>;
+  explicit Value(Storage storage) : storage_(std::move(storage)) {}
 
-  ValueType type_ = ValueType::kEmpty;
   Storage storage_;
 };
 

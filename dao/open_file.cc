@@ -124,16 +124,18 @@ std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
     Throw(base::err::kCannotOpenFile, kSourceWorkspace,
           "Could not find file '" + path + "'.");
   }
+  // A file unchanged since it was read (same identity, ctime included, so
+  // no change of its permissions either) is readable as it was then.
+  auto it = files_.find(path);
+  if (it != files_.end() && it->second->identity() == *identity &&
+      !watch_->Changed(it->second->token())) {
+    return it->second;
+  }
   if (!jet::CanRead(path)) {
     Throw(base::err::kCouldNotUseFile, kSourceWorkspace,
           "The Microsoft Jet database engine cannot open the file '" + path +
               "'.  It is already opened exclusively by another user, or you "
               "need permission to view its data.");
-  }
-  auto it = files_.find(path);
-  if (it != files_.end() && it->second->identity() == *identity &&
-      !watch_->Changed(it->second->token())) {
-    return it->second;
   }
   // Watch first, then read: a change made meanwhile shows at the next open.
   int token = watch_->Watch(path);

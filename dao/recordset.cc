@@ -94,14 +94,19 @@ class RecordsetFields : public dao::Fields {
     if (index < 0 || static_cast<size_t>(index) >= cursor_->columns.size()) {
       ThrowItemNotFound(kSourceFields);
     }
-    return std::make_shared<RecordsetField>(cursor_, cursor_->columns[index]);
+    return FieldAt(static_cast<size_t>(index));
   }
   std::shared_ptr<dao::Field> Item(const std::string& name) override {
     cursor_->CheckOpen();
     const jet::TableDef& def = cursor_->rows->def();
-    for (size_t column : cursor_->columns) {
-      if (jet::SameName(def.columns[column].name, name)) {
-        return std::make_shared<RecordsetField>(cursor_, column);
+    const std::vector<size_t>& columns = cursor_->columns;
+    // The program mostly spells names as stored: an exact match first.
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (def.columns[columns[i]].name == name) return FieldAt(i);
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (jet::SameName(def.columns[columns[i]].name, name)) {
+        return FieldAt(i);
       }
     }
     ThrowItemNotFound(kSourceFields);
@@ -113,7 +118,20 @@ class RecordsetFields : public dao::Fields {
   void Refresh() override { cursor_->CheckOpen(); }
 
  private:
+  // The field objects hold nothing but the cursor and a column, so one per
+  // field serves every access: no allocation per cell.
+  std::shared_ptr<dao::Field> FieldAt(size_t i) {
+    if (made_.size() < cursor_->columns.size()) {
+      made_.resize(cursor_->columns.size());
+    }
+    if (!made_[i]) {
+      made_[i] = std::make_shared<RecordsetField>(cursor_, cursor_->columns[i]);
+    }
+    return made_[i];
+  }
+
   std::shared_ptr<Cursor> cursor_;
+  std::vector<std::shared_ptr<dao::Field>> made_;
 };
 
 class RecordsetImpl : public dao::Recordset {
@@ -183,7 +201,7 @@ class RecordsetImpl : public dao::Recordset {
       if (c.mode == Cursor::Mode::kAddNew) {
         jet::RowId id = storage.InsertRow(c.table, c.buffer);
         c.file->Changed();
-        c.rows->Insert(id, c.buffer);
+        c.rows->Insert(id, std::move(c.buffer));
         // The new row joins the set at its end; the position stays.
         bool at_end = c.current >= c.Count();
         c.added.push_back(id);
@@ -192,7 +210,7 @@ class RecordsetImpl : public dao::Recordset {
         jet::RowId id = c.At(c.current);
         jet::RowId moved_to = storage.UpdateRow(c.table, id, c.buffer);
         c.file->Changed();
-        c.rows->Update(id, moved_to, c.buffer);
+        c.rows->Update(id, moved_to, std::move(c.buffer));
         c.Replace(c.current, moved_to);
       }
     });

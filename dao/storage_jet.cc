@@ -108,21 +108,31 @@ class JetStorage : public Storage {
   }
 
  private:
-  // Values in column order as the writer takes them: by column number.
-  std::vector<base::Value> ByNumber(std::string_view table,
-                                    const std::vector<base::Value>& values) {
+  // Values in column order as the writer takes them: by column number. The
+  // values themselves where both orders agree (tables this engine made).
+  const std::vector<base::Value>& ByNumber(
+      std::string_view table, const std::vector<base::Value>& values) {
     const jet::TableDef& def = writer_->Def(table);
-    std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
+    bool same =
+        values.size() == def.max_cols && values.size() == def.columns.size();
+    for (size_t i = 0; same && i < values.size(); ++i) {
+      same = def.columns[i].number == i;
+    }
+    if (same) return values;
+    by_number_.assign(def.max_cols, base::Value::Null());
     for (size_t i = 0; i < def.columns.size() && i < values.size(); ++i) {
       uint16_t n = def.columns[i].number;
-      if (by_number.size() <= n) by_number.resize(n + 1u, base::Value::Null());
-      by_number[n] = values[i];
+      if (by_number_.size() <= n) {
+        by_number_.resize(n + 1u, base::Value::Null());
+      }
+      by_number_[n] = values[i];
     }
-    return by_number;
+    return by_number_;
   }
 
   std::string path_;
   std::unique_ptr<jet::DatabaseWriter> writer_;
+  std::vector<base::Value> by_number_;  // reused between rows
 };
 
 }  // namespace

@@ -43,8 +43,14 @@ double NumberOf(const base::Value& v) {
 
 std::optional<std::string> EqualityKey(const base::Value& v) {
   switch (KeyKindOfValue(v)) {
-    case KeyKind::kText:
-      return "T" + base::UpperCase(v.AsText());
+    case KeyKind::kText: {
+      const std::string& text = v.AsText();
+      std::string key;
+      key.reserve(text.size() + 1);
+      key += 'T';
+      base::AppendUpperCase(key, text);
+      return key;
+    }
     case KeyKind::kNumber: {
       double d = NumberOf(v);
       if (d == 0) d = 0;  // -0 and 0 are equal

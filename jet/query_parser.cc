@@ -1,9 +1,8 @@
 #include "jet/query_parser.h"
 
-#include <cctype>
 #include <cstdlib>
-#include <memory>
 #include <optional>
+#include <utility>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -32,8 +31,18 @@ struct Token {
                            "Too few parameters. Expected 1.");
 }
 
+// ASCII classes by hand: the C library's take the locale on every call,
+// and bytes from 0x80 up are name characters here anyway.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNameStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
+
 std::vector<Token> Tokenize(std::string_view sql) {
   std::vector<Token> out;
+  out.reserve(sql.size() / 4 + 2);
   size_t i = 0;
   while (i < sql.size()) {
     char c = sql[i];
@@ -43,6 +52,7 @@ std::vector<Token> Tokenize(std::string_view sql) {
       // A doubled quote inside the string stands for one quote.
       Token t{TokenKind::kString, "", false};
       ++i;
+      // Copied in runs up to the next quote, not byte by byte.
       bool closed = false;
       while (i < sql.size()) {
         if (sql[i] == c) {
@@ -55,7 +65,10 @@ std::vector<Token> Tokenize(std::string_view sql) {
           closed = true;
           break;
         }
-        t.text += sql[i++];
+        const size_t quote = sql.find(c, i);
+        const size_t end = quote == std::string_view::npos ? sql.size() : quote;
+        t.text.append(sql.substr(i, end - i));
+        i = end;
       }
       if (!closed) SyntaxError(sql);
       out.push_back(std::move(t));
@@ -65,35 +78,23 @@ std::vector<Token> Tokenize(std::string_view sql) {
       out.push_back({TokenKind::kIdent,
                      std::string(sql.substr(i + 1, end - i - 1)), true});
       i = end + 1;
-    } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-               (c == '.' && i + 1 < sql.size() &&
-                std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+    } else if (IsDigit(c) ||
+               (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
       size_t start = i;
-      while (
-          i < sql.size() &&
-          (std::isdigit(static_cast<unsigned char>(sql[i])) || sql[i] == '.'))
-        ++i;
+      while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
       if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
         size_t j = i + 1;
         if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
-        if (j < sql.size() &&
-            std::isdigit(static_cast<unsigned char>(sql[j]))) {
+        if (j < sql.size() && IsDigit(sql[j])) {
           i = j;
-          while (i < sql.size() &&
-                 std::isdigit(static_cast<unsigned char>(sql[i])))
-            ++i;
+          while (i < sql.size() && IsDigit(sql[i])) ++i;
         }
       }
       out.push_back({TokenKind::kNumber,
                      std::string(sql.substr(start, i - start)), false});
-    } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
-               static_cast<unsigned char>(c) >= 0x80) {
+    } else if (IsNameStart(c)) {
       size_t start = i;
-      while (i < sql.size() &&
-             (std::isalnum(static_cast<unsigned char>(sql[i])) ||
-              sql[i] == '_' || static_cast<unsigned char>(sql[i]) >= 0x80)) {
-        ++i;
-      }
+      while (i < sql.size() && IsNameChar(sql[i])) ++i;
       out.push_back({TokenKind::kIdent,
                      std::string(sql.substr(start, i - start)), false});
     } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
@@ -107,12 +108,13 @@ std::vector<Token> Tokenize(std::string_view sql) {
   return out;
 }
 
-// The WHERE clause as a small tree before it is flattened.
-struct Node {
-  enum class Kind { kColumn, kLiteral, kEquals, kAnd } kind;
+// What a part of the WHERE clause turned out to be. Conditions go into the
+// query as they are met; a misplaced part only marks the clause malformed,
+// reported after the qualifiers are checked (as when the clause was a tree).
+struct Term {
+  enum class Kind { kColumn, kLiteral, kEquals, kAnd } kind = Kind::kColumn;
   std::string column;
   base::Value literal;
-  std::unique_ptr<Node> left, right;
 };
 
 struct ColumnRef {
@@ -148,8 +150,14 @@ class Parser {
       }
     }
     if (AcceptKeyword("WHERE")) {
-      std::unique_ptr<Node> where = ParseAnd(0);
-      Flatten(*where, q);
+      const Term where = ParseAnd(0, q);
+      if (where.kind != Term::Kind::kEquals && where.kind != Term::Kind::kAnd) {
+        malformed_ = true;
+      }
+      for (const ColumnRef& ref : pending_qualifiers_) {
+        CheckQualifier(ref, q.table);
+      }
+      if (malformed_) SyntaxError(sql_);
     }
     if (AcceptKeyword("ORDER")) {
       ExpectKeyword("BY");
@@ -238,89 +246,73 @@ class Parser {
     }
   }
 
-  std::unique_ptr<Node> ParseAnd(int depth) {
+  static bool IsCondition(const Term& t) {
+    return t.kind == Term::Kind::kEquals || t.kind == Term::Kind::kAnd;
+  }
+
+  Term ParseAnd(int depth, SelectQuery& q) {
     if (depth > kMaxNesting) SyntaxError(sql_);
-    std::unique_ptr<Node> left = ParseEquals(depth);
+    Term left = ParseEquals(depth, q);
     while (AcceptKeyword("AND")) {
-      auto node = std::make_unique<Node>();
-      node->kind = Node::Kind::kAnd;
-      node->left = std::move(left);
-      node->right = ParseEquals(depth);
-      left = std::move(node);
+      const Term right = ParseEquals(depth, q);
+      if (!IsCondition(left) || !IsCondition(right)) malformed_ = true;
+      left = Term{Term::Kind::kAnd, {}, {}};
     }
     return left;
   }
 
-  std::unique_ptr<Node> ParseEquals(int depth) {
-    std::unique_ptr<Node> left = ParsePrimary(depth);
+  Term ParseEquals(int depth, SelectQuery& q) {
+    Term left = ParsePrimary(depth, q);
     if (!AcceptSymbol("=")) return left;
-    auto node = std::make_unique<Node>();
-    node->kind = Node::Kind::kEquals;
-    node->left = std::move(left);
-    node->right = ParsePrimary(depth);
-    return node;
+    Term right = ParsePrimary(depth, q);
+    if (left.kind == Term::Kind::kLiteral) std::swap(left, right);
+    if (left.kind == Term::Kind::kColumn &&
+        right.kind == Term::Kind::kLiteral) {
+      q.conditions.push_back(
+          {std::move(left.column), std::move(right.literal)});
+    } else {
+      malformed_ = true;
+    }
+    return Term{Term::Kind::kEquals, {}, {}};
   }
 
-  std::unique_ptr<Node> ParsePrimary(int depth) {
-    auto node = std::make_unique<Node>();
+  Term ParsePrimary(int depth, SelectQuery& q) {
     if (AcceptSymbol("(")) {
-      node = ParseAnd(depth + 1);
+      Term inner = ParseAnd(depth + 1, q);
       ExpectSymbol(")");
-      return node;
+      return inner;
     }
+    Term term;
     const Token& t = Peek();
     if (t.kind == TokenKind::kString) {
-      node->kind = Node::Kind::kLiteral;
-      node->literal = base::Value::Text(Next().text);
+      term.kind = Term::Kind::kLiteral;
+      term.literal = base::Value::Text(Next().text);
     } else if (t.kind == TokenKind::kNumber || IsSymbol("-")) {
       bool negative = AcceptSymbol("-");
       if (Peek().kind != TokenKind::kNumber) SyntaxError(sql_);
-      std::string text = Next().text;
+      const std::string& text = Next().text;
       char* end = nullptr;
       double v = std::strtod(text.c_str(), &end);
       if (end != text.c_str() + text.size()) SyntaxError(sql_);
-      node->kind = Node::Kind::kLiteral;
-      node->literal = base::Value::Double(negative ? -v : v);
+      term.kind = Term::Kind::kLiteral;
+      term.literal = base::Value::Double(negative ? -v : v);
     } else if (t.kind == TokenKind::kIdent && !IsKeyword("AND") &&
                !IsKeyword("ORDER") && !IsKeyword("WHERE")) {
-      node->kind = Node::Kind::kColumn;
+      term.kind = Term::Kind::kColumn;
       ColumnRef ref = ParseColumnRef(false);
-      pending_qualifiers_.push_back(ref);
-      node->column = ref.name;
+      term.column = ref.name;
+      pending_qualifiers_.push_back(std::move(ref));
     } else {
       SyntaxError(sql_);
     }
-    return node;
-  }
-
-  void Flatten(const Node& node, SelectQuery& q) {
-    for (const ColumnRef& ref : pending_qualifiers_)
-      CheckQualifier(ref, q.table);
-    pending_qualifiers_.clear();
-    FlattenInto(node, q);
-  }
-
-  void FlattenInto(const Node& node, SelectQuery& q) {
-    if (node.kind == Node::Kind::kAnd) {
-      FlattenInto(*node.left, q);
-      FlattenInto(*node.right, q);
-      return;
-    }
-    if (node.kind != Node::Kind::kEquals) SyntaxError(sql_);
-    const Node* column = node.left.get();
-    const Node* literal = node.right.get();
-    if (column->kind == Node::Kind::kLiteral) std::swap(column, literal);
-    if (column->kind != Node::Kind::kColumn ||
-        literal->kind != Node::Kind::kLiteral) {
-      SyntaxError(sql_);
-    }
-    q.conditions.push_back({column->column, literal->literal});
+    return term;
   }
 
   std::string_view sql_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   std::vector<ColumnRef> pending_qualifiers_;
+  bool malformed_ = false;
 };
 
 }  // namespace

@@ -8,24 +8,29 @@ namespace jet {
 
 TableRows::TableRows(std::shared_ptr<const TableDef> def, std::vector<Row> rows)
     : def_(std::move(def)), indexes_(def_->columns.size()) {
+  rows_.reserve(rows.size());
   for (Row& row : rows) {
     row.values.resize(def_->columns.size());
-    rows_.emplace(row.id, std::move(row.values));
+    rows_.emplace(row.id.Packed(), std::move(row.values));
   }
 }
 
 std::shared_ptr<const std::vector<RowId>> TableRows::Ids() {
   if (!ids_) {
+    std::vector<uint32_t> packed;
+    packed.reserve(rows_.size());
+    for (const auto& entry : rows_) packed.push_back(entry.first);
+    std::sort(packed.begin(), packed.end());
     auto ids = std::make_shared<std::vector<RowId>>();
-    ids->reserve(rows_.size());
-    for (const auto& entry : rows_) ids->push_back(entry.first);
+    ids->reserve(packed.size());
+    for (uint32_t p : packed) ids->push_back(RowId::FromPacked(p));
     ids_ = std::move(ids);
   }
   return ids_;
 }
 
 const std::vector<base::Value>* TableRows::Find(RowId id) const {
-  auto it = rows_.find(id);
+  auto it = rows_.find(id.Packed());
   return it == rows_.end() ? nullptr : &it->second;
 }
 
@@ -36,9 +41,10 @@ const std::vector<RowId>& TableRows::Lookup(size_t column,
   std::unique_ptr<Index>& index = indexes_[column];
   if (!index) {
     index = std::make_unique<Index>();
-    // Rows come in storage order, so every list starts out sorted.
-    for (const auto& [id, values] : rows_) {
-      std::optional<std::string> k = EqualityKey(values[column]);
+    index->reserve(rows_.size());
+    // Rows go in storage order, so every list starts out sorted.
+    for (const RowId& id : *Ids()) {
+      std::optional<std::string> k = EqualityKey(rows_.at(id.Packed())[column]);
       if (k) (*index)[*k].push_back(id);
     }
   }
@@ -73,13 +79,13 @@ void TableRows::Insert(RowId id, std::vector<base::Value> values) {
   values.resize(def_->columns.size());
   Erase(id);  // a reused slot replaces whatever the cache still had there
   AddToIndexes(id, values);
-  rows_.emplace(id, std::move(values));
+  rows_.emplace(id.Packed(), std::move(values));
   ids_.reset();
 }
 
 void TableRows::Update(RowId id, RowId moved_to,
                        std::vector<base::Value> values) {
-  auto it = rows_.find(id);
+  auto it = rows_.find(id.Packed());
   if (!(moved_to == id) || it == rows_.end()) {
     Erase(id);
     Insert(moved_to, std::move(values));
@@ -109,7 +115,7 @@ void TableRows::Update(RowId id, RowId moved_to,
 }
 
 void TableRows::Erase(RowId id) {
-  auto it = rows_.find(id);
+  auto it = rows_.find(id.Packed());
   if (it == rows_.end()) return;
   RemoveFromIndexes(id, it->second);
   rows_.erase(it);

@@ -1,7 +1,6 @@
 #ifndef JET_QUERY_TABLE_H_
 #define JET_QUERY_TABLE_H_
 
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -57,7 +56,8 @@ class TableRows {
   void RemoveFromIndexes(RowId id, const std::vector<base::Value>& values);
 
   std::shared_ptr<const TableDef> def_;
-  std::map<RowId, std::vector<base::Value>, RowIdLess> rows_;
+  // By packed row id; storage order is restored by sorting where needed.
+  std::unordered_map<uint32_t, std::vector<base::Value>> rows_;
   std::vector<std::unique_ptr<Index>> indexes_;    // by column position
   std::shared_ptr<const std::vector<RowId>> ids_;  // null when outdated
 };
