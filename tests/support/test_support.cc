@@ -7,8 +7,6 @@
 #include <random>
 #include <stdexcept>
 
-#include "base/runtime_error.h"
-
 namespace test_support {
 
 namespace fs = std::filesystem;
@@ -25,6 +23,11 @@ void CopySample(const std::string& relative, const std::string& to) {
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -52,13 +55,26 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ignored);
 }
 
-int ErrorOf(const std::function<void()>& f) {
+base::RuntimeError CaughtError(const std::function<void()>& f) {
   try {
     f();
   } catch (const base::RuntimeError& e) {
-    return e.number();
+    return e;
   }
-  return 0;
+  return base::RuntimeError(0, "", "");
+}
+
+int ErrorOf(const std::function<void()>& f) { return CaughtError(f).number(); }
+
+std::string Hex(std::span<const uint8_t> bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (uint8_t b : bytes) {
+    if (!out.empty()) out += ' ';
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
 }
 
 }  // namespace test_support
