@@ -155,21 +155,6 @@ TEST(WorkOnMdbTest, DamagedTemplateNeverReplacesTheComponentDb) {
             std::string::npos);
 }
 
-TEST(WorkOnMdbTest, DamagedTemplateWithOldValuesEndsInTheTakeoverCheck) {
-  Plant plant;
-  plant.WriteFile(plant.template_path(), std::string(8192, 'x'));
-  plant.CopyFixture("machinecopy.mdb", plant.component_path());
-  const auto old_size = std::filesystem::file_size(plant.component_path());
-
-  plant.run().start_mode_silent = true;
-  // With no work database the demanded column "part" cannot be found.
-  EXPECT_THROW(md_Standard_Config_Exe::WorkOnMDB(plant.run()),
-               errors::EndOfRun);
-
-  EXPECT_EQ(std::filesystem::file_size(plant.component_path()), old_size);
-  EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS").size(), 6u);
-}
-
 // Sets var_name of the rows of `table` that hold `from` to `to`.
 void RenameVariable(Plant& plant, const std::string& path,
                     const std::string& table, const std::string& from,
