@@ -31,6 +31,9 @@ std::string FileText(const std::string& path) {
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
+  if (fs::path(path).has_parent_path()) {
+    fs::create_directories(fs::path(path).parent_path());
+  }
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 

@@ -25,6 +25,7 @@ void CopySample(const std::string& relative, const std::string& to);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 // A file's bytes unchanged, as a string; empty when it is missing.
 std::string FileText(const std::string& path);
+// Writes `bytes` to `path` (replacing it), creating its folders.
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // A new, empty folder under the system's temporary folder, removed with
