@@ -10,8 +10,8 @@
 namespace jet {
 namespace {
 
-// The stored keys of the samples are compared with ours by `mdb check`
-// (check_command_test.cc); these pin the byte forms.
+// The stored keys of the samples are compared with ours by FindDamage
+// (fixture_rebuild_test.cc); these pin the byte forms.
 using test_support::Hex;
 
 TEST(IndexKeyTest, NumericKeys) {
