@@ -12,9 +12,15 @@
 #include "errors/error_handler.h"
 #include "errors/run_state.h"
 #include "platform/fake_host.h"
-#include "tests/app/plant.h"
+#include "tests/support/plant.h"
 
 namespace app_test {
+
+using test_support::CopySamplePlant;
+using test_support::Exists;
+using test_support::FileLines;
+using test_support::IniValue;
+using test_support::SetIniValue;
 
 // A fake host with the sample plant at temp/Hmi and the program in
 // temp/Hmi/Corvane, a run state and the window on it.

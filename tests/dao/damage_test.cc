@@ -38,21 +38,19 @@ class DaoDamageTest : public DaoTest {};
 
 TEST_F(DaoDamageTest, DamagedFilesFailWithRuntimeErrors) {
   std::string original = Copy("machinecopy.mdb");
-  std::ifstream in(original, std::ios::binary);
-  const std::vector<char> clean((std::istreambuf_iterator<char>(in)), {});
+  const std::string clean = test_support::FileText(original);
   const size_t pages = clean.size() / 4096;
   int failures = 0;
   for (size_t page = 1; page < pages; ++page) {
     for (size_t offset : {0u, 14u, 40u, 200u}) {
       SCOPED_TRACE("page " + std::to_string(page) + " offset " +
                    std::to_string(offset));
-      std::vector<char> bytes = clean;
+      std::string bytes = clean;
       for (size_t i = 0; i < 8; ++i) {
         bytes[page * 4096 + offset + i] ^= static_cast<char>(0xA5 + 13 * i);
       }
       std::string path = TempPath("damaged.mdb");
-      std::ofstream(path, std::ios::binary | std::ios::trunc)
-          .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      test_support::WriteBytes(path, bytes);
       auto engine = dao::CreateDBEngine();
       try {
         UseEverything(*engine, path);

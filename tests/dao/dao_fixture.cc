@@ -12,15 +12,6 @@ std::shared_ptr<dao::Database> DaoTest::Open(const std::string& path) {
   return engine_->Workspaces(0).OpenDatabase(path);
 }
 
-base::RuntimeError CaughtError(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const base::RuntimeError& e) {
-    return e;
-  }
-  return base::RuntimeError(0, "", "");
-}
-
 std::vector<base::Value> Column(dao::Recordset& rs, const std::string& name) {
   std::vector<base::Value> values;
   if (rs.RecordCount() == 0) return values;

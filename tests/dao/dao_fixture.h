@@ -15,6 +15,7 @@
 
 namespace dao_test {
 
+using test_support::CaughtError;
 using test_support::ErrorOf;
 
 // A temporary directory with copies of the plant databases and an engine
@@ -29,9 +30,6 @@ class DaoTest : public ::testing::Test {
   test_support::TempDir dir_;
   std::unique_ptr<dao::DBEngine> engine_ = dao::CreateDBEngine();
 };
-
-// The RuntimeError `f` raises, for checking its source and text.
-base::RuntimeError CaughtError(const std::function<void()>& f);
 
 // Values of one column over the whole set, from the first row on.
 std::vector<base::Value> Column(dao::Recordset& rs, const std::string& name);

@@ -1,7 +1,6 @@
 #include "tests/db/plant.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "env/report_environment.h"
 #include "jet/database.h"
@@ -17,20 +16,15 @@ Plant::Plant()
   host_.set_program_directory(component_dir());
   run_.machine_list = {"M1"};
   run_.program_ini_path = program_ini_path();
-  WriteFile(
+  test_support::WriteBytes(
       program_ini_path(),
       "[Project]\r\nNumberOfMachines=1\r\n[Machine1]\r\nMachineName=M1\r\n");
-  WriteFile(cfg_path(),
-            "[Project]\r\nValidMachines=ALL\r\nForMachine1=true\r\n");
+  test_support::WriteBytes(
+      cfg_path(), "[Project]\r\nValidMachines=ALL\r\nForMachine1=true\r\n");
 }
 
 void Plant::CopyFixture(const std::string& fixture, const std::string& to) {
   test_support::CopySample("plant/" + fixture, to);
-}
-
-void Plant::WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
 }
 
 std::vector<std::vector<base::Value>> Plant::Rows(const std::string& mdb,

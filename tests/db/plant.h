@@ -34,7 +34,6 @@ class Plant {
 
   // Copies a file of tests/data/plant into the plant.
   void CopyFixture(const std::string& fixture, const std::string& to);
-  void WriteFile(const std::string& path, const std::string& text);
 
   // The rows of a table, in storage order.
   static std::vector<std::vector<base::Value>> Rows(const std::string& mdb,

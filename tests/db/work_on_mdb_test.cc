@@ -10,6 +10,7 @@
 #include "db/takeover.h"
 #include "errors/error_handler.h"
 #include "tests/db/plant.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -104,8 +105,9 @@ TEST(WorkOnMdbTest, StandaloneRunTakesTheOldValuesOver) {
 
 TEST(WorkOnMdbTest, StudioProjectBuildsStudioNamesFromALegacyMachineCopy) {
   Plant plant;
-  plant.WriteFile(plant.program_ini_path(),
-                  "[Project]\r\nNumberOfMachines=1\r\nVWStudio=TRUE\r\n");
+  test_support::WriteBytes(
+      plant.program_ini_path(),
+      "[Project]\r\nNumberOfMachines=1\r\nVWStudio=TRUE\r\n");
   plant.CopyFixture("template.mdb", plant.template_path());
   plant.CopyFixture("legacy-machinecopy.mdb", plant.component_path());
 
@@ -122,9 +124,9 @@ TEST(WorkOnMdbTest, StudioProjectBuildsStudioNamesFromALegacyMachineCopy) {
 TEST(WorkOnMdbTest, IntegratedStartWithoutMachineCopyShowsOneBox) {
   Plant plant;
   plant.run().start_mode_integrated = true;
-  plant.WriteFile(plant.base() + "/parameter/hx3configuration.ini",
-                  "[Common]\r\nSaveAndRestore=" + plant.base() +
-                      "/backup\r\nNameM1=M1\r\n");
+  test_support::WriteBytes(plant.base() + "/parameter/hx3configuration.ini",
+                           "[Common]\r\nSaveAndRestore=" + plant.base() +
+                               "/backup\r\nNameM1=M1\r\n");
   plant.CopyFixture("template.mdb", plant.template_path());
 
   md_Standard_Config_Exe::WorkOnMDB(plant.run());
@@ -139,7 +141,7 @@ TEST(WorkOnMdbTest, IntegratedStartWithoutMachineCopyShowsOneBox) {
 
 TEST(WorkOnMdbTest, DamagedTemplateNeverReplacesTheComponentDb) {
   Plant plant;
-  plant.WriteFile(plant.template_path(), std::string(8192, 'x'));
+  test_support::WriteBytes(plant.template_path(), std::string(8192, 'x'));
   const auto old_size = std::filesystem::file_size(plant.template_path());
 
   plant.run().start_mode_silent = true;
@@ -153,21 +155,6 @@ TEST(WorkOnMdbTest, DamagedTemplateNeverReplacesTheComponentDb) {
                 .ReadTextFile(plant.error_log_path())
                 .find("WorkOnMDB (Nr. 3343)"),
             std::string::npos);
-}
-
-TEST(WorkOnMdbTest, DamagedTemplateWithOldValuesEndsInTheTakeoverCheck) {
-  Plant plant;
-  plant.WriteFile(plant.template_path(), std::string(8192, 'x'));
-  plant.CopyFixture("machinecopy.mdb", plant.component_path());
-  const auto old_size = std::filesystem::file_size(plant.component_path());
-
-  plant.run().start_mode_silent = true;
-  // With no work database the demanded column "part" cannot be found.
-  EXPECT_THROW(md_Standard_Config_Exe::WorkOnMDB(plant.run()),
-               errors::EndOfRun);
-
-  EXPECT_EQ(std::filesystem::file_size(plant.component_path()), old_size);
-  EXPECT_EQ(Plant::Rows(plant.component_path(), "PRESET_DEFS").size(), 6u);
 }
 
 // Sets var_name of the rows of `table` that hold `from` to `to`.
@@ -327,9 +314,9 @@ TEST_F(TakeoverWarningTest, AnsweringNoEndsTheRunWithTwoLogLines) {
 
 TEST(TakeoverConflictTest, MissingDemandedFieldEndsTheRunEvenWhenSilent) {
   Plant plant;
-  plant.WriteFile(plant.cfg_path(),
-                  "[Project]\r\nForMachine1=true\r\n"
-                  "DataBaseAdditionalFields=shift_no,Shift_Name\r\n");
+  test_support::WriteBytes(plant.cfg_path(),
+                           "[Project]\r\nForMachine1=true\r\n"
+                           "DataBaseAdditionalFields=shift_no,Shift_Name\r\n");
   plant.CopyFixture("template.mdb", plant.template_path());
   plant.CopyFixture("machinecopy.mdb", plant.component_path());
   plant.run().start_mode_silent = true;

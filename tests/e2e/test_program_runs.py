@@ -135,6 +135,7 @@ class ProgramRunTest(unittest.TestCase):
         run = self.run_program()
         self.assertEqual(run.returncode, 3)
         self.assertIn("Run-time error '", run.stderr)
+        self.assertIn("':\n", run.stderr)
         self.assertEqual(ini_value(self.cfg, "Info", "S_Prog"), "")
 
 

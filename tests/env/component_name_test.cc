@@ -6,6 +6,7 @@
 #include "env/report_environment.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
+#include "tests/support/test_support.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
@@ -31,7 +32,7 @@ TEST(GetOCXNameTest, ShortNameFailsToTheCaller) {
   host.set_program_file_name("cfg");
   errors::RunState run(host,
                        md_Standard_Config_Exe::ComponentReportEnvironment());
-  EXPECT_EQ(errors::ErrorNumberOf([&] { GetOCXName(run); }),
+  EXPECT_EQ(test_support::ErrorOf([&] { GetOCXName(run); }),
             base::err::kInvalidProcedureCall);
   EXPECT_EQ(run.error_sub_depth, 0);
 }

@@ -9,11 +9,12 @@
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/env/plant_files.h"
+#include "tests/support/test_support.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
 
-using plant_files::Write;
+constexpr auto& Write = test_support::WriteBytes;
 
 using FileLocationsTest = plant_files::PlantTest;
 

@@ -13,6 +13,7 @@
 #include "env/report_environment.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
+#include "tests/support/test_support.h"
 
 namespace errors {
 namespace {
@@ -148,7 +149,7 @@ TEST(ErrorHandlerFailureTest, UnreportableFailuresEndWithoutRecursion) {
   host.set_program_file_name("cfg");  // too short for a component name
   RunState run(host, ComponentReportEnvironment());
   ErrorHandler on_error(run, "Form_Load");
-  EXPECT_EQ(ErrorNumberOf([&] { on_error.Run([] { Fail(53, "x"); }); }),
+  EXPECT_EQ(test_support::ErrorOf([&] { on_error.Run([] { Fail(53, "x"); }); }),
             base::err::kInvalidProcedureCall);
   EXPECT_TRUE(host.shown_boxes().empty());
 

@@ -9,6 +9,7 @@
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/errors/test_hosts.h"
+#include "tests/support/test_support.h"
 
 namespace errors {
 namespace {
@@ -40,7 +41,7 @@ TEST_F(LogsTest, ToFaultLogShowsTheNoticeAndReturnsEmpty) {
 
 TEST_F(LogsTest, ProgramFolderWithoutSeparatorIsInvalidArgument) {
   host_.set_program_directory("Config");
-  EXPECT_EQ(ErrorNumberOf([&] { WriteErrorLog(run_, "x", false); }),
+  EXPECT_EQ(test_support::ErrorOf([&] { WriteErrorLog(run_, "x", false); }),
             base::err::kInvalidProcedureCall);
 }
 

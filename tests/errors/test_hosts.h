@@ -29,16 +29,6 @@ inline std::string ErrorLogPath(const platform::FakeHost& host) {
   return host.temp_dir() + "/Hmi/HX3cfglog.txt";
 }
 
-// The number of the run-time error `step` raises; 0 when it raises none.
-inline int ErrorNumberOf(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const base::RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
-
 // How often `what` occurs in `text`.
 inline size_t Occurrences(const std::string& text, const std::string& what) {
   size_t count = 0;

@@ -1,7 +1,8 @@
-// The file layer under the page reader and the in-place page writer: bytes
-// go through unchanged (no text-mode translation), offsets are honoured,
-// files are never created or truncated, and an open file may still be
-// replaced or deleted by others.
+// The file layer: bytes go through unchanged (no text-mode translation),
+// offsets are honoured, files are never created or truncated, an open file
+// may still be replaced or deleted by others, and a whole-file replacement
+// (DatabaseWriter::Save) lands at once, keeps the permission bits, refuses a
+// read-only target or a missing folder and leaves no temporary file.
 #include "jet/file_io.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/runtime_error.h"
+#include "jet/database_write.h"
+#include "jet/format.h"
 #include "tests/support/test_support.h"
 
 namespace jet {
@@ -129,6 +133,40 @@ TEST_F(FileIoTest, AccessChecks) {
   EXPECT_FALSE(CanWrite(path));
   fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
 #endif
+}
+
+TEST_F(FileIoTest, ReplacesContentAndKeepsPermissionBits) {
+  const std::string path = Path("db.mdb");
+  const std::vector<uint8_t> first(10000, 'a'), second(5000, 'b');
+  ASSERT_EQ(ReplaceFileContents(path, first), ReplaceResult::kDone);
+  const auto perms =
+      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(path, perms);
+  ASSERT_EQ(ReplaceFileContents(path, second), ReplaceResult::kDone);
+  EXPECT_EQ(ReadWholeFile(path), second);
+#ifndef _WIN32  // Windows keeps attributes, not permission bits
+  EXPECT_EQ(fs::status(path).permissions(), perms);
+#endif
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), {}), 1);
+}
+
+TEST_F(FileIoTest, SaveRefusesReadOnlyTargetAndMissingFolder) {
+  const std::string path = Path("db.mdb");
+  auto w = DatabaseWriter::CreateNew();
+  w->Save(path);
+  const auto before = ReadWholeFile(path);
+  w->CreateTable("T", {{"a", format::kTypeLong, 4}});
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+  using test_support::ErrorOf;
+  EXPECT_EQ(ErrorOf([&] { w->Save(path); }), base::err::kPathFileAccessError);
+  EXPECT_EQ(ReadWholeFile(path), before);
+  EXPECT_EQ(ErrorOf([&] { w->Save(Path("missing/db.mdb")); }),
+            base::err::kPathFileAccessError);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), {}), 1);
+  // The writer stays usable after a refused save.
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+  w->Save(path);
+  EXPECT_EQ(DatabaseWriter::Open(path)->FindTable("T"), w->FindTable("T"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Every fixture, one user table dropped and re-created under the same name
 // with the same columns, refilled with its old rows: the other tables must
-// read back unchanged and the re-created one must hold exactly the old rows.
+// read back unchanged, the re-created one must hold exactly the old rows, and
+// FindDamage finds nothing before or after (index keys included: each stored
+// key equals the one index_key.cc computes for its row).
 //
 // With JET_REBUILD_OUT set to a directory, each saved file is left there with
 // a line in `manifest.txt` (file, fixture, re-created table, its row count,
@@ -22,6 +24,7 @@
 #include "jet/database.h"
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "jet/integrity.h"
 #include "tests/support/test_support.h"
 
 namespace jet {
@@ -79,6 +82,7 @@ struct Outcome {
 
 Outcome Rebuild(const fs::path& fixture, const fs::path& saved) {
   const std::vector<uint8_t> original = ReadFile(fixture.string());
+  EXPECT_EQ(FindDamage(original), std::vector<std::string>{});
   const std::map<std::string, Rows> before = ReadUserTables(original);
   Outcome out;
   auto db = Database::FromBytes(original, "fixture.mdb");
@@ -104,6 +108,7 @@ Outcome Rebuild(const fs::path& fixture, const fs::path& saved) {
     w->Insert(out.table, values);
   }
   w->Save(saved.string());
+  EXPECT_EQ(FindDamage(w->bytes()), std::vector<std::string>{});
   out.rows = old_rows.size();
 
   const std::map<std::string, Rows> after =

@@ -5,36 +5,28 @@
 #include <string>
 
 #include "base/runtime_error.h"
+#include "tests/support/test_support.h"
 
 namespace jet {
 namespace {
 
-// The stored keys of the samples are compared with ours by `mdb check`
-// (check_command_test.cc); these pin the byte forms.
-std::string HexKey(const IndexKey& k) {
-  std::string s;
-  for (uint8_t b : k) {
-    static const char kDigits[] = "0123456789abcdef";
-    if (!s.empty()) s += ' ';
-    s += kDigits[b >> 4];
-    s += kDigits[b & 15];
-  }
-  return s;
-}
+// The stored keys of the samples are compared with ours by FindDamage
+// (fixture_rebuild_test.cc); these pin the byte forms.
+using test_support::Hex;
 
 TEST(IndexKeyTest, NumericKeys) {
-  EXPECT_EQ(HexKey(LongKey(0)), "7f 80 00 00 00");
-  EXPECT_EQ(HexKey(LongKey(-1)), "7f 7f ff ff ff");
-  EXPECT_EQ(HexKey(LongKey(0x0F000001)), "7f 8f 00 00 01");
-  EXPECT_EQ(HexKey(LongKey(INT32_MIN)), "7f 00 00 00 00");
+  EXPECT_EQ(Hex(LongKey(0)), "7f 80 00 00 00");
+  EXPECT_EQ(Hex(LongKey(-1)), "7f 7f ff ff ff");
+  EXPECT_EQ(Hex(LongKey(0x0F000001)), "7f 8f 00 00 01");
+  EXPECT_EQ(Hex(LongKey(INT32_MIN)), "7f 00 00 00 00");
   IndexKey k;
   AppendLongKey(19, false, k);
-  EXPECT_EQ(HexKey(k), "80 7f ff ff ec");
+  EXPECT_EQ(Hex(k), "80 7f ff ff ec");
   k.clear();
   AppendIntegerKey(-2, true, k);
   AppendNullKey(true, k);
   AppendNullKey(false, k);
-  EXPECT_EQ(HexKey(k), "7f 7f fe 00 ff");
+  EXPECT_EQ(Hex(k), "7f 7f fe 00 ff");
 
   // Doubles: byte order of the keys follows numeric order.
   const double values[] = {-1e300, -2.5, -0.0, 0.0, 1e-300, 3.0, 1e300};
@@ -51,19 +43,19 @@ TEST(IndexKeyTest, NumericKeys) {
 }
 
 TEST(IndexKeyTest, TextKeys) {
-  EXPECT_EQ(HexKey(TextKey(u"PRESET_DEFS")),
+  EXPECT_EQ(Hex(TextKey(u"PRESET_DEFS")),
             "7f 66 69 51 6b 51 6d 2b 03 4f 51 53 6b 01 00");
   EXPECT_EQ(TextKey(u"preset_defs"), TextKey(u"PRESET_DEFS"));
-  EXPECT_EQ(HexKey(TextKey(u"Table 1")), "7f 6d 4a 4c 5e 51 07 38 01 00");
-  EXPECT_EQ(HexKey(TextKey(u"A-B")), "7f 4a 4c 01 01 01 01 80 0b 06 82 00");
-  EXPECT_EQ(HexKey(TextKey(u"O'Brien")),
+  EXPECT_EQ(Hex(TextKey(u"Table 1")), "7f 6d 4a 4c 5e 51 07 38 01 00");
+  EXPECT_EQ(Hex(TextKey(u"A-B")), "7f 4a 4c 01 01 01 01 80 0b 06 82 00");
+  EXPECT_EQ(Hex(TextKey(u"O'Brien")),
             "7f 64 4c 69 59 51 62 01 01 01 01 80 0b 06 80 00");
-  EXPECT_EQ(HexKey(TextKey(u"Caf\u00e9")), "7f 4d 4a 53 51 01 02 02 02 0e 00");
-  EXPECT_EQ(HexKey(TextKey(u"x  ")), "7f 75 01 00");
-  EXPECT_EQ(HexKey(TextKey(u"")), "7f 01 00");
+  EXPECT_EQ(Hex(TextKey(u"Caf\u00e9")), "7f 4d 4a 53 51 01 02 02 02 0e 00");
+  EXPECT_EQ(Hex(TextKey(u"x  ")), "7f 75 01 00");
+  EXPECT_EQ(Hex(TextKey(u"")), "7f 01 00");
   IndexKey k;
   AppendTextKey(u"PRESET_DEFS", false, k);
-  EXPECT_EQ(HexKey(k), "80 99 96 ae 94 ae 92 d4 fc b0 ae ac 94 fe ff 00");
+  EXPECT_EQ(Hex(k), "80 99 96 ae 94 ae 92 d4 fc b0 ae ac 94 fe ff 00");
 
   EXPECT_FALSE(TextKeySupported(u"\u0416"));
   EXPECT_THROW(TextKey(u"a\u0416"), base::RuntimeError);

@@ -1,6 +1,7 @@
 #ifndef TESTS_JET_PRESET_LAYOUT_H_
 #define TESTS_JET_PRESET_LAYOUT_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,8 @@
 
 namespace jet_test {
 
-// The columns of the program's preset table, for tests and benchmarks that
-// write tables of its shape.
+// Tables the writer tests, the external checks (write_sample_main.cc) and the
+// benchmarks write. First, the columns of the program's preset table.
 inline std::vector<jet::FieldDesc> PresetLayout() {
   namespace f = jet::format;
   return {{"ID", f::kTypeLong, 0},
@@ -53,6 +54,48 @@ inline std::vector<base::Value> PresetRow(int i, const std::string& prefix) {
           Value::Long(0),
           Value::Long(1),
           Value::Text("shift")};
+}
+
+// A column of every type, and row `i` of it: long values (Note, Blob) of
+// `long_len` characters and bytes, Latin-1 and Cyrillic text every third row.
+inline std::vector<jet::FieldDesc> AllTypes() {
+  namespace f = jet::format;
+  return {{"ID", f::kTypeLong, 0},       {"Name", f::kTypeText, 50},
+          {"Note", f::kTypeMemo, 0},     {"Flag", f::kTypeBoolean, 0},
+          {"Small", f::kTypeByte, 0},    {"Int", f::kTypeInteger, 0},
+          {"Cash", f::kTypeCurrency, 0}, {"Single", f::kTypeSingle, 0},
+          {"Dbl", f::kTypeDouble, 0},    {"When", f::kTypeDate, 0},
+          {"Bin", f::kTypeBinary, 20},   {"Blob", f::kTypeOle, 0},
+          {"Guid", f::kTypeGuid, 0},     {"Dec", f::kTypeNumeric, 0}};
+}
+
+inline std::vector<base::Value> AllTypesRow(int i, size_t long_len) {
+  using base::Value;
+  base::Guid g;
+  for (size_t k = 0; k < 16; ++k) g.bytes[k] = static_cast<uint8_t>(i + k);
+  base::Decimal d;
+  d.negative = i % 2 == 1;
+  d.mantissa = (static_cast<unsigned __int128>(i) << 40) + i * 1000003;
+  std::string memo;
+  std::vector<uint8_t> blob;
+  for (size_t k = 0; k < long_len; ++k) {
+    memo += static_cast<char>('a' + (i + k) % 26);
+    blob.push_back(static_cast<uint8_t>(k ^ i));
+  }
+  return {Value::Long(i),
+          Value::Text("row " + std::to_string(i) + (i % 3 ? "" : " Grüße Жук")),
+          Value::Text(memo),
+          Value::Boolean(i % 2 == 0),
+          Value::Byte(static_cast<uint8_t>(250 + i % 6)),
+          Value::Integer(static_cast<int16_t>(-30000 + i)),
+          Value::FromCurrency({-123456789 * int64_t{i}}),
+          Value::Single(1.5f * static_cast<float>(i)),
+          Value::Double(i * 1.0e-3),
+          Value::FromDate({40000.5 + i}),
+          Value::Binary({static_cast<uint8_t>(i), 0, 0xFF}),
+          Value::Binary(blob),
+          Value::FromGuid(g),
+          Value::FromDecimal(d)};
 }
 
 }  // namespace jet_test

@@ -22,44 +22,8 @@ using base::Value;
 using jet::FieldDesc;
 namespace f = jet::format;
 
-std::vector<FieldDesc> AllTypes() {
-  return {{"ID", f::kTypeLong, 0},       {"Name", f::kTypeText, 50},
-          {"Note", f::kTypeMemo, 0},     {"Flag", f::kTypeBoolean, 0},
-          {"Small", f::kTypeByte, 0},    {"Int", f::kTypeInteger, 0},
-          {"Cash", f::kTypeCurrency, 0}, {"Single", f::kTypeSingle, 0},
-          {"Dbl", f::kTypeDouble, 0},    {"When", f::kTypeDate, 0},
-          {"Bin", f::kTypeBinary, 20},   {"Blob", f::kTypeOle, 0},
-          {"Guid", f::kTypeGuid, 0},     {"Dec", f::kTypeNumeric, 0}};
-}
-
-std::vector<Value> AllTypesRow(int i, size_t memo_len) {
-  base::Guid g;
-  for (int k = 0; k < 16; ++k)
-    g.bytes[static_cast<size_t>(k)] = static_cast<uint8_t>(i + k);
-  base::Decimal d;
-  d.negative = i % 2 == 1;
-  d.mantissa = static_cast<unsigned __int128>(i) * 1000003;
-  std::string memo;
-  for (size_t k = 0; k < memo_len; ++k)
-    memo += static_cast<char>('a' + (i + k) % 26);
-  std::vector<uint8_t> blob(memo_len / 2 + 1);
-  for (size_t k = 0; k < blob.size(); ++k)
-    blob[k] = static_cast<uint8_t>(k * 7 + i);
-  return {Value::Long(i),
-          Value::Text("row " + std::to_string(i) + (i % 3 ? "" : " Grüße Жук")),
-          Value::Text(memo),
-          Value::Boolean(i % 2 == 0),
-          Value::Byte(static_cast<uint8_t>(i)),
-          Value::Integer(static_cast<int16_t>(-i)),
-          Value::FromCurrency({i * 12345}),
-          Value::Single(static_cast<float>(i) / 4),
-          Value::Double(i * 1.0e-3),
-          Value::FromDate({40000.5 + i}),
-          Value::Binary({static_cast<uint8_t>(i), 0, 0xFF}),
-          Value::Binary(blob),
-          Value::FromGuid(g),
-          Value::FromDecimal(d)};
-}
+using jet_test::AllTypes;
+using jet_test::AllTypesRow;
 
 }  // namespace
 
@@ -135,14 +99,7 @@ int main(int argc, char** argv) {
       auto db = jet::DatabaseWriter::CreateNew();
       db->CreateTable("PRESET_DEFS", jet_test::PresetLayout());
       for (int i = 1; i <= 30000; ++i) {
-        db->Insert(
-            "PRESET_DEFS",
-            {Value::Long(i), Value::Text("M1"), Value::Long(i % 7),
-             Value::Long(i % 50 + 1), Value::Text("var_" + std::to_string(i)),
-             Value::Long(3), Value::Boolean(i % 2), Value::Long(i),
-             Value::Text("some text"), Value::Text("page"), Value::Double(0),
-             Value::Double(100), Value::Double(1), Value::Double(99),
-             Value::Long(0), Value::Long(1), Value::Text("shift")});
+        db->Insert("PRESET_DEFS", jet_test::PresetRow(i, "var_"));
       }
       for (auto& [id, values] : db->Rows("PRESET_DEFS")) {
         values[4] = Value::Text("VW_" + values[4].AsText());

@@ -1,10 +1,8 @@
 # Tests of the writing half; included by tests/jet/CMakeLists.txt.
 target_sources(jet_tests PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/check_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_writer_test.cc
-  ${CMAKE_CURRENT_LIST_DIR}/file_replace_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/integrity_test.cc

@@ -9,26 +9,18 @@
 
 #include "base/runtime_error.h"
 #include "platform/fake_host.h"
+#include "tests/support/test_support.h"
 
 namespace platform {
 namespace {
+
+using test_support::ErrorOf;
+using test_support::FileText;
 
 class DiskFilesTest : public testing::Test {
  protected:
   std::string Path(const std::string& relative) {
     return host_.temp_dir() + "/" + relative;
-  }
-  static std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  }
-  static int ErrorNumberOf(const std::function<void()>& step) {
-    try {
-      step();
-    } catch (const base::RuntimeError& e) {
-      return e.number();
-    }
-    return 0;
   }
   FakeHost host_;
 };
@@ -51,7 +43,7 @@ TEST_F(DiskFilesTest, ResolvesEachElementWithoutRegardToCase) {
 TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
   host_.AppendLine(Path("log.txt"), "Fehler \xC3\xA4");  // "ä" in UTF-8
   host_.AppendLine(Path("LOG.TXT"), "second");
-  EXPECT_EQ(Bytes(Path("log.txt")), "Fehler \xE4\r\nsecond\r\n");
+  EXPECT_EQ(FileText(Path("log.txt")), "Fehler \xE4\r\nsecond\r\n");
   std::filesystem::create_directories(Path("adir"));
   ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0644), 0);
   for (const auto& [path, number] :
@@ -60,8 +52,7 @@ TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
         {Path("fifo"), base::err::kPathFileAccessError},  // no reader: no wait
         {Path("no/such/dir/log.txt"), base::err::kPathNotFound}}) {
     const std::string& target = path;  // lambdas may not capture a binding
-    EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine(target, "x"); }), number)
-        << path;
+    EXPECT_EQ(ErrorOf([&] { host_.AppendLine(target, "x"); }), number) << path;
   }
 }
 
@@ -82,7 +73,7 @@ TEST_F(DiskFilesTest, CopyReplacesContentAndKeepsWriteTime) {
   }
   EXPECT_EQ(entries, 2);
   // A missing source fails and keeps the destination.
-  EXPECT_EQ(ErrorNumberOf([&] {
+  EXPECT_EQ(ErrorOf([&] {
               host_.CopyFileReplacing(Path("missing.mdb"), Path("to.mdb"));
             }),
             base::err::kFileNotFound);
@@ -146,7 +137,7 @@ TEST_F(DiskFilesTest, ProfileTextIsWindows1252OnDisk) {
                                               "Gr\xC3\xBC\xC3\x9F"
                                               "e",
                                               ini));
-  EXPECT_EQ(Bytes(ini),
+  EXPECT_EQ(FileText(ini),
             "[Deutsch]\r\nTitel=Gr\xFC\xDF"
             "e\r\n");
   std::string out;

@@ -12,28 +12,18 @@
 #include "base/runtime_error.h"
 #include "platform/fake_host.h"
 #include "platform/windows_api.h"
+#include "tests/support/test_support.h"
 
 namespace platform {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)),
-                     std::istreambuf_iterator<char>());
-}
+using test_support::ErrorOf;
+using test_support::FileText;
 
 class WindowsHostTest : public testing::Test {
  protected:
   std::string Path(const std::string& name) {
     return scratch_.temp_dir() + "\\" + name;
-  }
-  int ErrorNumberOf(const std::function<void()>& step) {
-    try {
-      step();
-    } catch (const base::RuntimeError& e) {
-      return e.number();
-    }
-    return 0;
   }
   FakeHost scratch_;  // only for its temporary folder
   WindowsHost host_;
@@ -62,7 +52,7 @@ TEST_F(WindowsHostTest, ProfileTextIsWindows1252AndReadsBack) {
   ASSERT_TRUE(host_.WritePrivateProfileString("Project", "ValidMachines",
                                               std::string("1;2"), ini));
   EXPECT_EQ(
-      ReadBytes(ini),
+      FileText(ini),
       "[Info]\r\nS_Editor=M\xFCller\r\n[Project]\r\nValidMachines=1;2\r\n");
   std::string out;
   EXPECT_EQ(
@@ -84,7 +74,7 @@ TEST_F(WindowsHostTest, ProfileTextIsWindows1252AndReadsBack) {
   // Deleting a key keeps the rest.
   ASSERT_TRUE(
       host_.WritePrivateProfileString("Info", "S_Editor", std::nullopt, ini));
-  EXPECT_EQ(ReadBytes(ini), "[Info]\r\n[Project]\r\nValidMachines=1;2\r\n");
+  EXPECT_EQ(FileText(ini), "[Info]\r\n[Project]\r\nValidMachines=1;2\r\n");
 }
 
 TEST_F(WindowsHostTest, EmptyProfileNameReadsAsMissingAndIsNotWritten) {
@@ -99,11 +89,10 @@ TEST_F(WindowsHostTest, AppendLineWritesWindows1252WithCrLf) {
   std::string log = Path("HX3cfglog.txt");
   host_.AppendLine(log, "Fehler in Corvane / \xC3\xA4 / \xE2\x82\xAC");
   host_.AppendLine(log, "second \xE4\xB8\x80");
-  EXPECT_EQ(ReadBytes(log), "Fehler in Corvane / \xE4 / \x80\r\nsecond ?\r\n");
-  EXPECT_EQ(
-      ErrorNumberOf([&] { host_.AppendLine(Path("no\\such\\x.txt"), "x"); }),
-      base::err::kPathNotFound);
-  EXPECT_EQ(ErrorNumberOf([&] { host_.AppendLine("", "x"); }),
+  EXPECT_EQ(FileText(log), "Fehler in Corvane / \xE4 / \x80\r\nsecond ?\r\n");
+  EXPECT_EQ(ErrorOf([&] { host_.AppendLine(Path("no\\such\\x.txt"), "x"); }),
+            base::err::kPathNotFound);
+  EXPECT_EQ(ErrorOf([&] { host_.AppendLine("", "x"); }),
             base::err::kPathFileAccessError);
 }
 
@@ -114,7 +103,7 @@ TEST_F(WindowsHostTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
   std::ofstream(to, std::ios::binary) << "old";
   FileTimes old_times = host_.GetFileTimes(from);
   host_.CopyFileReplacing(from, to);
-  EXPECT_EQ(ReadBytes(to), "new content");
+  EXPECT_EQ(FileText(to), "new content");
   EXPECT_EQ(host_.GetFileTimes(to).last_write, old_times.last_write);
   int entries = 0;
   for (const auto& e :
@@ -124,10 +113,10 @@ TEST_F(WindowsHostTest, CopyReplacesTheDestinationAndLeavesNoTemporaryFile) {
   }
   EXPECT_EQ(entries, 3);  // Hmi, source, destination
   // A missing source fails and keeps the destination.
-  EXPECT_EQ(ErrorNumberOf([&] { host_.CopyFileReplacing(Path("nope"), to); }),
+  EXPECT_EQ(ErrorOf([&] { host_.CopyFileReplacing(Path("nope"), to); }),
             base::err::kFileNotFound);
-  EXPECT_EQ(ReadBytes(to), "new content");
-  EXPECT_EQ(ErrorNumberOf([&] { host_.CopyFileReplacing("", to); }),
+  EXPECT_EQ(FileText(to), "new content");
+  EXPECT_EQ(ErrorOf([&] { host_.CopyFileReplacing("", to); }),
             base::err::kBadFileNameOrNumber);
 }
 
@@ -150,7 +139,7 @@ TEST_F(WindowsHostTest, FileTimesRestoreCreationAndLastWrite) {
   }
   EXPECT_EQ(now.last_write, saved.last_write);
   EXPECT_TRUE(now.last_access.has_value());
-  EXPECT_EQ(ErrorNumberOf([&] { host_.GetFileTimes(Path("missing")); }),
+  EXPECT_EQ(ErrorOf([&] { host_.GetFileTimes(Path("missing")); }),
             base::err::kFileNotFound);
 }
 

@@ -10,6 +10,8 @@
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/env/plant_files.h"
+#include "tests/support/plant.h"
+#include "tests/support/test_support.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
@@ -17,16 +19,17 @@ namespace {
 class EditInfoTest : public ::testing::Test {
  protected:
   EditInfoTest() : run_(host_, ComponentReportEnvironment()) {
-    plant_files::Write(Cfg(),
-                       "[Project]\r\nValidMachines=ALL\r\n"
-                       "[Info]\r\nS_Prog=0.9 - Integrated\r\nS_Editor=FF\r\n");
+    test_support::WriteBytes(
+        Cfg(),
+        "[Project]\r\nValidMachines=ALL\r\n"
+        "[Info]\r\nS_Prog=0.9 - Integrated\r\nS_Editor=FF\r\n");
   }
 
   std::string Cfg() const {
     return host_.temp_dir() + "/Hmi/Corvane/Corvane.cfg";
   }
   std::string Stored(const std::string& section, const std::string& key) {
-    return plant_files::IniValue(host_, Cfg(), section, key).value_or("?");
+    return test_support::IniValue(Cfg(), section, key).value_or("?");
   }
   void WriteEditInfo() {
     md_Standard_Config_Exe::WriteEditInfo(run_,

@@ -10,6 +10,7 @@
 #include "platform/fake_host.h"
 #include "settings/control.h"
 #include "tests/env/plant_files.h"
+#include "tests/support/plant.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
@@ -38,7 +39,7 @@ class LanguageTest : public ::testing::Test {
   }
   std::optional<std::string> Stored(const std::string& section,
                                     const std::string& key) {
-    return plant_files::IniValue(host_, File(), section, key);
+    return test_support::IniValue(File(), section, key);
   }
   void Set(const std::string& section, const std::string& key,
            const std::string& value) {

@@ -7,8 +7,6 @@
 #include <random>
 #include <stdexcept>
 
-#include "base/runtime_error.h"
-
 namespace test_support {
 
 namespace fs = std::filesystem;
@@ -27,7 +25,15 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
+  if (fs::path(path).has_parent_path()) {
+    fs::create_directories(fs::path(path).parent_path());
+  }
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
@@ -52,13 +58,26 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ignored);
 }
 
-int ErrorOf(const std::function<void()>& f) {
+base::RuntimeError CaughtError(const std::function<void()>& f) {
   try {
     f();
   } catch (const base::RuntimeError& e) {
-    return e.number();
+    return e;
   }
-  return 0;
+  return base::RuntimeError(0, "", "");
+}
+
+int ErrorOf(const std::function<void()>& f) { return CaughtError(f).number(); }
+
+std::string Hex(std::span<const uint8_t> bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (uint8_t b : bytes) {
+    if (!out.empty()) out += ' ';
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
 }
 
 }  // namespace test_support

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/runtime_error.h"
 #include "base/value.h"
 
 namespace test_support {
@@ -21,6 +23,9 @@ std::string Sample(const std::string& relative);
 void CopySample(const std::string& relative, const std::string& to);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
+// A file's bytes unchanged, as a string; empty when it is missing.
+std::string FileText(const std::string& path);
+// Writes `bytes` to `path` (replacing it), creating its folders.
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // A new, empty folder under the system's temporary folder, removed with
@@ -40,8 +45,13 @@ class TempDir {
   std::string path_;
 };
 
-// The number of the RuntimeError `f` raises, 0 when it raises none.
+// The RuntimeError `f` raises (number 0 when it raises none), for checking
+// its source and text; ErrorOf gives only its number.
+base::RuntimeError CaughtError(const std::function<void()>& f);
 int ErrorOf(const std::function<void()>& f);
+
+// Bytes as lower-case hex pairs separated by blanks ("7f 80 00").
+std::string Hex(std::span<const uint8_t> bytes);
 
 }  // namespace test_support
 

@@ -1,11 +1,11 @@
-#ifndef TESTS_APP_PLANT_H_
-#define TESTS_APP_PLANT_H_
+#ifndef TESTS_SUPPORT_PLANT_H_
+#define TESTS_SUPPORT_PLANT_H_
 
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace app_test {
+namespace test_support {
 
 // The sample plant of examples/plant copied into `base`: base/parameter,
 // base/Corvane (the component folder, where the program lives) and
@@ -27,6 +27,6 @@ std::vector<std::string> FileLines(const std::string& path);
 
 bool Exists(const std::string& path);
 
-}  // namespace app_test
+}  // namespace test_support
 
-#endif  // TESTS_APP_PLANT_H_
+#endif  // TESTS_SUPPORT_PLANT_H_

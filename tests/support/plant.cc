@@ -1,11 +1,11 @@
-#include "tests/app/plant.h"
+#include "tests/support/plant.h"
 
 #include <filesystem>
 
 #include "platform/fake_host.h"
 #include "platform/profile_file.h"
 
-namespace app_test {
+namespace test_support {
 
 namespace fs = std::filesystem;
 
@@ -49,4 +49,4 @@ std::vector<std::string> FileLines(const std::string& path) {
 
 bool Exists(const std::string& path) { return fs::exists(path); }
 
-}  // namespace app_test
+}  // namespace test_support
