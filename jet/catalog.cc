@@ -7,7 +7,7 @@
 
 namespace jet {
 
-Catalog Catalog::Read(PageFile& file) {
+Catalog Catalog::Read(const PageSource& file) {
   TableDef def = ReadTableDef(file, format::kCatalogTdefPage);
   int id_col = def.FindColumn("Id");
   int parent_col = def.FindColumn("ParentId");

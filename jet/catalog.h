@@ -29,7 +29,7 @@ struct TableEntry {
 class Catalog {
  public:
   // Reads MSysObjects (TDEF on page 2).
-  static Catalog Read(PageFile& file);
+  static Catalog Read(const PageSource& file);
 
   const std::vector<CatalogEntry>& entries() const { return entries_; }
   // Local tables in the "Tables" container, in catalog order.

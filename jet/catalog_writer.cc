@@ -259,7 +259,7 @@ void WriteIndexTree(PageStore& store, uint32_t tdef_page,
     // Only pages that really are this index's are reused.
     if (p == index.root_page || p < 3 || p >= store.page_count()) continue;
     auto page = store.Page(p);
-    if ((page[0] == 0x03 || page[0] == 0x04) && GetU32(page, 4) == tdef_page) {
+    if ((page[0] == 0x03 || page[0] == 0x04) && U32(page, 4) == tdef_page) {
       pool.push_back(p);
     }
   }
@@ -332,8 +332,7 @@ void ForEachLiveRow(
   for (uint32_t pg : MapPages(store, def.owned_map.Packed())) {
     if (pg >= store.page_count()) continue;
     auto page = store.Page(pg);
-    if (page[0] != format::kPageData || GetU32(page, 4) != def.tdef_page)
-      continue;
+    if (page[0] != format::kPageData || U32(page, 4) != def.tdef_page) continue;
     // The reader's rules: a deleted row's extent may be garbage.
     const uint16_t rows = RowCount(page);
     for (uint16_t r = 0; r < rows; ++r) {
@@ -398,7 +397,7 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   bool fits = false;
   if (page != 0 && page < store.page_count()) {
     auto p = store.Page(page);
-    if (p[0] == format::kPageData && GetU32(p, 4) == def.tdef_page) {
+    if (p[0] == format::kPageData && U32(p, 4) == def.tdef_page) {
       fits = DataPageFits(p, row.size());
       if (!fits) MapSetPage(store, def.free_map.Packed(), page, false);
     }
@@ -430,14 +429,14 @@ std::vector<CatalogObject> ReadCatalogObjects(const PageStore& store) {
     o.row = rid;
     auto get32 = [&](const ColumnDef& c) -> int32_t {
       auto b = ColumnBytes(layout, c);
-      return b && b->size() >= 4 ? static_cast<int32_t>(GetU32(*b, 0)) : 0;
+      return b && b->size() >= 4 ? static_cast<int32_t>(U32(*b, 0)) : 0;
     };
     o.id = get32(id);
     o.parent_id = get32(parent);
     o.flags = static_cast<uint32_t>(get32(flags));
     if (auto b = ColumnBytes(layout, name)) o.name = DecodeText(Bytes(*b));
     if (auto b = ColumnBytes(layout, type); b && b->size() >= 2) {
-      o.type = static_cast<int16_t>(GetU16(*b, 0));
+      o.type = static_cast<int16_t>(U16(*b, 0));
     }
     out.push_back(std::move(o));
   });
@@ -629,7 +628,7 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
       auto obj = ColumnBytes(layout, ace_object);
       auto sid = ColumnBytes(layout, ace_sid);
       if (obj && obj->size() >= 4 &&
-          static_cast<int32_t>(GetU32(*obj, 0)) == tables_id && sid &&
+          static_cast<int32_t>(U32(*obj, 0)) == tables_id && sid &&
           std::find(sids.begin(), sids.end(), *sid) == sids.end()) {
         sids.push_back(*sid);
       }

@@ -14,6 +14,7 @@ struct RowSlot {
   uint16_t end = 0;    // one past its last byte
   bool deleted = false;
   bool overflow = false;  // the row holds only a pointer to its real image
+  size_t length() const { return size_t{end} - start; }
 };
 
 // Number of rows in the offset table of a data page (checked against the
@@ -29,10 +30,13 @@ inline Bytes SlotBytes(Bytes page, const RowSlot& s) {
   return page.subspan(s.start, s.end - s.start);
 }
 
-// The row a pointer refers to, following overflow pointers (with a hop
-// limit, so a pointer cycle is reported as damage). Deleted flags are not
-// looked at: overflow targets carry one.
-Bytes LocateRow(PageFile& file, RowId id);
+// Where the row a pointer refers to is stored, following overflow pointers
+// (with a hop limit, so a pointer cycle is reported as damage). Deleted flags
+// are not looked at: overflow targets carry one.
+RowId FollowOverflow(const PageSource& file, RowId id);
+
+// The bytes of the row at FollowOverflow(id).
+Bytes LocateRow(const PageSource& file, RowId id);
 
 }  // namespace jet
 

@@ -9,6 +9,7 @@
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "jet/create_database.h"
+#include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/file_io.h"
@@ -39,7 +40,7 @@ void PadRow(const TableDef& def, std::vector<uint8_t>& row, size_t target) {
   const size_t mask_len = (def.max_cols + 7) / 8;
   size_t at = row.size() - mask_len;
   if (HasVarColumns(def)) {
-    const uint16_t v = GetU16(row, at - 2);
+    const uint16_t v = U16(row, at - 2);
     at = at - 2 - 2 * size_t{v} - 2;
   }
   row.insert(row.begin() + static_cast<std::ptrdiff_t>(at), target - row.size(),
@@ -251,27 +252,16 @@ void DatabaseWriter::Flush() {
   for (auto& [page, s] : tables_) s.indexes_dirty = s.counters_dirty = false;
 }
 
-DatabaseWriter::Located DatabaseWriter::Locate(const TableDef& def,
-                                               RowId id) const {
-  auto page = store_.Page(id.page);
-  if (page[0] != format::kPageData || GetU32(page, 4) != def.tdef_page ||
-      id.row >= DataPageRows(page)) {
+RowId DatabaseWriter::Locate(const TableDef& def, RowId id) const {
+  Bytes page = store_.ReadPage(id.page);
+  if (page[0] != format::kPageData ||
+      U32(page, format::kDataOwner) != def.tdef_page ||
+      id.row >= RowCount(page) || GetRowSlot(page, id.row).deleted) {
     ThrowNoCurrentRecord();
   }
-  SlotInfo s = DataPageSlot(page, id.row);
-  if (s.flags & 0x8000) ThrowNoCurrentRecord();
-  Located at{id.page, id.row};
-  int hops = 0;
-  while (s.flags & 0x4000) {
-    if (++hops > 8 || s.end - s.start < 4) ThrowCorrupt("overflow row pointer");
-    const uint32_t ptr = GetU32(store_.Page(at.page), s.start);
-    at = Located{ptr >> 8, static_cast<uint16_t>(ptr & 0xFF)};
-    auto target = store_.Page(at.page);
-    if (target[0] != format::kPageData || GetU32(target, 4) != def.tdef_page) {
-      ThrowCorrupt("overflow row pointer leaves the table");
-    }
-    s = DataPageSlot(target, at.row);
-  }
+  const RowId at = FollowOverflow(store_, id);
+  if (U32(store_.ReadPage(at.page), format::kDataOwner) != def.tdef_page)
+    ThrowCorrupt("overflow row pointer leaves the table");
   return at;
 }
 
@@ -287,9 +277,9 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
 
 std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
                                               RowId id) const {
-  const Located at = Locate(def, id);
+  const RowId at = Locate(def, id);
   auto page = store_.Page(at.page);
-  const SlotInfo slot = DataPageSlot(page, at.row);
+  const RowSlot slot = GetRowSlot(page, at.row);
   return std::vector<uint8_t>(page.begin() + slot.start,
                               page.begin() + slot.end);
 }
@@ -410,11 +400,11 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
                             const std::vector<base::Value>& values) {
   AllOrNothing([&] {
     TableState& s = State(table);
-    const Located at = Locate(s.def, id);
+    const RowId at = Locate(s.def, id);
     std::vector<uint8_t> old;
     {
       auto page = store_.Page(at.page);
-      SlotInfo slot = DataPageSlot(page, at.row);
+      RowSlot slot = GetRowSlot(page, at.row);
       old.assign(page.begin() + slot.start, page.begin() + slot.end);
     }
     // The new image first: if it fails (text too long...), the row and its
@@ -423,7 +413,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
     CheckKeys(s, row, old);
     ReleaseLongValues(s.def, old);
     auto page = store_.Page(at.page);
-    SlotInfo slot = DataPageSlot(page, at.row);
+    RowSlot slot = GetRowSlot(page, at.row);
     const size_t room = slot.end - slot.start;
     if (row.size() <= room) {
       PadRow(s.def, row, room);
@@ -438,7 +428,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
       s.def.row_count = before;
       DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
       auto head = store_.Page(id.page);
-      SlotInfo hs = DataPageSlot(head, id.row);
+      RowSlot hs = GetRowSlot(head, id.row);
       if (hs.end - hs.start < 4)
         ThrowCorrupt("row slot too small for a pointer");
       std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
@@ -498,8 +488,8 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     // stays byte for byte.
     const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
     std::vector<uint8_t> buf = ReadTdefBuffer(store_, s.def.tdef_page);
-    const size_t real = GetU32(buf, format::kTdefRealIndexCount);
-    const size_t count = GetU16(buf, format::kTdefColumnCount);
+    const size_t real = U32(buf, format::kTdefRealIndexCount);
+    const size_t count = U16(buf, format::kTdefColumnCount);
     const size_t descriptors = format::kTdefHeaderSize + 12 * real;
     if (real > 1000 ||
         descriptors + format::kColumnDescriptor * count > buf.size()) {
@@ -510,10 +500,10 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     bool found = false;
     for (size_t k = 0; k < count && !found; ++k) {
       if (at + 2 > buf.size()) ThrowCorrupt("column names");
-      const size_t len = GetU16(buf, at);
+      const size_t len = U16(buf, at);
       if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
-      if (GetU16(buf, descriptors + format::kColumnDescriptor * k +
-                          format::kColNumber) != number) {
+      if (U16(buf, descriptors + format::kColumnDescriptor * k +
+                       format::kColNumber) != number) {
         at += 2 + len;
         continue;
       }
@@ -531,7 +521,7 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     }
     if (!found) ThrowItemNotFound();
     const std::ptrdiff_t new_len =
-        static_cast<std::ptrdiff_t>(GetU32(buf, format::kTdefLength)) + delta;
+        static_cast<std::ptrdiff_t>(U32(buf, format::kTdefLength)) + delta;
     if (new_len < static_cast<std::ptrdiff_t>(at) ||
         new_len > static_cast<std::ptrdiff_t>(buf.size())) {
       ThrowCorrupt("table definition length");
@@ -557,7 +547,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
     pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
     for (uint32_t p : MapPages(store_, def.owned_map.Packed())) {
       if (p < store_.page_count() && store_.Page(p)[0] == format::kPageData &&
-          GetU32(store_.Page(p), 4) == tdef) {
+          U32(store_.Page(p), 4) == tdef) {
         pages.insert(p);
       }
     }
@@ -569,7 +559,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
         auto page = store_.Page(p);
         if ((page[0] == format::kPageIndexNode ||
              page[0] == format::kPageIndexLeaf) &&
-            GetU32(page, 4) == tdef) {
+            U32(page, 4) == tdef) {
           pages.insert(p);
         }
       }
@@ -579,7 +569,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
         if (p >= store_.page_count()) continue;
         auto page = store_.Page(p);
         if (page[0] == format::kPageData &&
-            GetU32(page, 4) == format::kLvalOwner) {
+            U32(page, 4) == format::kLvalOwner) {
           pages.insert(p);
         }
       }
@@ -588,10 +578,10 @@ void DatabaseWriter::DropTable(std::string_view name) {
     for (RowId r : MapRows(def)) {
       map_pages.insert(r.page);
       auto page = store_.Page(r.page);
-      SlotInfo slot = DataPageSlot(page, r.row);
+      RowSlot slot = GetRowSlot(page, r.row);
       if (slot.end - slot.start >= 5 && page[slot.start] == 0x01) {
         for (size_t o = slot.start + 1; o + 4 <= slot.end; o += 4) {
-          const uint32_t bitmap = GetU32(page, o);
+          const uint32_t bitmap = U32(page, o);
           if (bitmap > 2 && bitmap < store_.page_count() &&
               store_.Page(bitmap)[0] == format::kPageUsageMap) {
             pages.insert(bitmap);

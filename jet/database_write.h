@@ -107,11 +107,7 @@ class DatabaseWriter {
   void DeleteRow(const TableDef& def, RowId id);
   // Where the data of a row lives: the header slot, or the target of its
   // overflow pointer.
-  struct Located {
-    uint32_t page;
-    uint16_t row;
-  };
-  Located Locate(const TableDef& def, RowId id) const;
+  RowId Locate(const TableDef& def, RowId id) const;
 
   PageStore store_;
   LvalWriter lval_;

@@ -21,6 +21,7 @@
 #include "jet/errors.h"
 #include "jet/format.h"
 #include "jet/row_reader.h"
+#include "jet/usage_map.h"
 
 namespace jet {
 namespace {
@@ -69,41 +70,26 @@ struct Checker {
     }
   }
 
-  // The bytes of a usage-map row, checked to lie inside its page.
-  std::span<const uint8_t> MapRowBytes(RowId map) {
-    auto page = store.Page(map.page);
-    if (page[0] != format::kPageData)
-      ThrowCorrupt("usage map row is not on a data page");
-    SlotInfo s = DataPageSlot(page, map.row);
-    if (s.end - s.start < static_cast<int>(format::kMapInlineBits))
-      ThrowCorrupt("usage map row too short");
-    return page.subspan(s.start, s.end - s.start);
-  }
-
   // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
   // reference map are owned by `who`; the pages it lists are returned.
   std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
-    std::span<const uint8_t> row = MapRowBytes(map);
+    Bytes page = store.ReadPage(map.page);
+    if (page[0] != format::kPageData)
+      ThrowCorrupt("usage map row is not on a data page");
+    const RowSlot slot = GetRowSlot(page, map.row);
+    if (slot.length() < format::kMapInlineBits)
+      ThrowCorrupt("usage map row too short");
     map_row_pages.insert(map.page);
-    if (row[0] == format::kMapReference) {
-      for (size_t at = format::kMapReferencePages; at + 4 <= row.size();
-           at += 4) {
-        const uint32_t bitmap = GetU32(row, at);
-        if (bitmap == 0) continue;
-        Own(who + " usage map", bitmap);
-        // MapPages leaves out what lies past the end of the file.
-        const uint64_t first = (at - format::kMapReferencePages) / 4 *
-                               uint64_t{format::kPagesPerMapPage};
-        if (first >= store.page_count() && bitmap < store.page_count()) {
-          auto bits = store.Page(bitmap).subspan(format::kMapPageBits);
-          if (std::any_of(bits.begin(), bits.end(),
-                          [](uint8_t b) { return b != 0; })) {
-            Problem(who, "lists pages past the end of the file");
-          }
-        }
+    if (page[slot.start] == format::kMapReference) {
+      for (size_t at = slot.start + format::kMapReferencePages;
+           at + 4 <= slot.end; at += 4) {
+        if (const uint32_t bitmap = U32(page, at))
+          Own(who + " usage map", bitmap);
       }
     }
-    return MapPages(store, map.Packed());
+    const UsageMap usage = ParseUsageMap(store, SlotBytes(page, slot), map);
+    if (usage.past_end) Problem(who, "lists pages past the end of the file");
+    return usage.pages;
   }
 
   // A free-space map lists pages its owner owns already; some writers leave
@@ -144,12 +130,11 @@ struct Checker {
   // owns (when `unowned` is asked for).
   void CheckGlobalMap(bool unowned) {
     auto global = store.Page(format::kGlobalMapPage);
-    SlotInfo s = DataPageSlot(global, 0);
+    RowSlot s = GetRowSlot(global, 0);
     if (global[s.start] == format::kMapReference) {
       for (size_t at = s.start + format::kMapReferencePages; at + 4 <= s.end;
            at += 4) {
-        if (uint32_t bitmap = GetU32(global, at))
-          Own("global usage map", bitmap);
+        if (uint32_t bitmap = U32(global, at)) Own("global usage map", bitmap);
       }
     }
     for (const auto& [page, who] : owners) {
@@ -170,7 +155,7 @@ struct Checker {
           page[0] != format::kPageIndexLeaf) {
         continue;
       }
-      auto table = tables.find(GetU32(page, format::kDataOwner));
+      auto table = tables.find(U32(page, format::kDataOwner));
       if (table != tables.end()) {
         Problem(table->second,
                 PageName(p) + " in use but no usage map owns it");
@@ -193,11 +178,11 @@ struct Checker {
       Problem(where, "page " + std::to_string(page) + " is no index page");
       return;
     }
-    if (GetU32(p, format::kIndexOwner) != tdef) {
+    if (U32(p, format::kIndexOwner) != tdef) {
       Problem(where,
               "index page " + std::to_string(page) + " names another table");
     }
-    const uint16_t prefix = GetU16(p, format::kIndexPrefixLength);
+    const uint16_t prefix = U16(p, format::kIndexPrefixLength);
     std::vector<std::vector<uint8_t>> entries;
     size_t prev = 0;
     for (size_t bit = 0; bit < (kIndexEntryStart - format::kIndexBitmap) * 8;
@@ -221,7 +206,7 @@ struct Checker {
       entries.push_back(std::move(e));
       prev = bit;
     }
-    if (GetU16(p, format::kIndexFreeSpace) != kIndexRoom - prev) {
+    if (U16(p, format::kIndexFreeSpace) != kIndexRoom - prev) {
       Problem(where,
               "index page " + std::to_string(page) + " free-space field");
     }
@@ -246,7 +231,7 @@ struct Checker {
                             e[n - 2] << 8 | e[n - 1],
                         &e);
     }
-    if (const uint32_t tail = GetU32(p, format::kIndexTailPage)) {
+    if (const uint32_t tail = U32(p, format::kIndexTailPage)) {
       kids.emplace_back(tail, nullptr);
     }
     for (const auto& [child, entry] : kids) {
@@ -333,17 +318,17 @@ struct Checker {
     if (header.size() < format::kLvalHeaderSize) return;
     const uint8_t kind = header[3] & 0xC0;
     if (kind == format::kLvalInline) return;
-    uint32_t ptr = GetU32(header, 4);
+    uint32_t ptr = U32(header, 4);
     // Each hop lands on a new row, so the walk ends.
     while (ptr != 0 && lval_refs.insert(ptr).second) {
       auto page = store.Page(ptr >> 8);
       if (page[0] != format::kPageData ||
-          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+          U32(page, format::kDataOwner) != format::kLvalOwner) {
         ThrowCorrupt("long value pointer does not lead to an LVAL page");
       }
-      SlotInfo s = DataPageSlot(page, ptr & 0xFF);
+      RowSlot s = GetRowSlot(page, ptr & 0xFF);
       if (kind != format::kLvalChain) break;
-      ptr = s.end - s.start >= 4 ? GetU32(page, s.start) : 0;
+      ptr = s.end - s.start >= 4 ? U32(page, s.start) : 0;
     }
   }
 
@@ -352,13 +337,13 @@ struct Checker {
     for (const auto& [p, who] : owners) {
       auto page = store.Page(p);
       if (page[0] != format::kPageData ||
-          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+          U32(page, format::kDataOwner) != format::kLvalOwner) {
         continue;
       }
       try {
-        const uint16_t rows = DataPageRows(page);
+        const uint16_t rows = RowCount(page);
         for (uint16_t r = 0; r < rows; ++r) {
-          if (GetU16(page, format::kDataRowTable + 2 * size_t{r}) &
+          if (U16(page, format::kDataRowTable + 2 * size_t{r}) &
               format::kRowDeleted) {
             continue;
           }

@@ -8,7 +8,7 @@ namespace jet {
 namespace {
 
 // The slot of a long-value row; long-value rows are never overflow rows.
-Bytes LvalRow(PageFile& file, RowId id) {
+Bytes LvalRow(const PageSource& file, RowId id) {
   Bytes page = file.ReadPage(id.page);
   if (page[0] != format::kPageData)
     ThrowCorrupt("long value on a non-data page");
@@ -27,7 +27,7 @@ LvalHeader ParseLvalHeader(Bytes field) {
   return h;
 }
 
-std::vector<uint8_t> ReadLongValue(PageFile& file, Bytes field) {
+std::vector<uint8_t> ReadLongValue(const PageSource& file, Bytes field) {
   LvalHeader h = ParseLvalHeader(field);
   CheckRange(field, 0, format::kLvalHeaderSize, "long value header");
   // No value can be longer than the file that holds it; checking first keeps

@@ -21,7 +21,7 @@ LvalHeader ParseLvalHeader(Bytes field);
 // The bytes of a long value whose row field is `field` (header + inline
 // data). Chains are followed with cycle detection; the collected length must
 // match the header exactly.
-std::vector<uint8_t> ReadLongValue(PageFile& file, Bytes field);
+std::vector<uint8_t> ReadLongValue(const PageSource& file, Bytes field);
 
 }  // namespace jet
 

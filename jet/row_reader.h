@@ -42,7 +42,8 @@ class RowLayout {
 // Decodes row images of one table into values (column order of the TableDef).
 class RowReader {
  public:
-  RowReader(PageFile& file, const TableDef& def) : file_(file), def_(def) {}
+  RowReader(const PageSource& file, const TableDef& def)
+      : file_(file), def_(def) {}
 
   std::vector<base::Value> Decode(Bytes row) const;
   void Decode(Bytes row, std::vector<base::Value>& out) const;
@@ -50,7 +51,7 @@ class RowReader {
  private:
   base::Value DecodeColumn(const RowLayout& layout, const ColumnDef& c) const;
 
-  PageFile& file_;
+  const PageSource& file_;
   const TableDef& def_;
 };
 

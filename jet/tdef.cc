@@ -65,7 +65,7 @@ TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
   return chain;
 }
 
-TableDef ReadTableDef(PageFile& file, uint32_t page) {
+TableDef ReadTableDef(const PageSource& file, uint32_t page) {
   TdefChain chain =
       ReadTdefChain([&](uint32_t n) { return file.ReadPage(n); }, page);
   TableDef def = ParseTableDef(chain.buffer);

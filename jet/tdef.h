@@ -107,7 +107,7 @@ TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
 // Reads the TDEF chain starting at `page` and decodes it. Every count,
 // offset and length is checked against the buffer; a chain that loops or
 // leaves the file is damage.
-TableDef ReadTableDef(PageFile& file, uint32_t page);
+TableDef ReadTableDef(const PageSource& file, uint32_t page);
 
 // Decodes a logical TDEF buffer (first page + continuation payloads).
 TableDef ParseTableDef(Bytes buffer);

@@ -76,7 +76,7 @@ TEST_F(CheckCommandTest, AcceptsWhatTheWriterMakesAndCatchesDamage) {
   // A long-value pointer into nowhere.
   bad = bytes_;
   for (uint32_t p = 3; p < bad.size() / 4096; ++p) {
-    if (bad[p * 4096] == 1 && GetU32(bad, p * 4096 + 4) == 0x4C41564C) {
+    if (bad[p * 4096] == 1 && U32(bad, p * 4096 + 4) == 0x4C41564C) {
       bad[p * 4096 + 14] = 0xFF;  // first LVAL row's offset
       bad[p * 4096 + 15] = 0x0F;
       break;

@@ -35,8 +35,8 @@ TEST(CreateDatabaseTest, MatchesTheAccessReferenceRegionByRegion) {
     EXPECT_EQ(ours.Page(n)[0], ref.Page(n)[0]) << "page " << n;
   }
   // Page 1: global map row and an empty second map row.
-  EXPECT_EQ(DataPageRows(ours.Page(1)), 2);
-  EXPECT_EQ(GetU32(ours.Page(1), 4), GetU32(ref.Page(1), 4));
+  EXPECT_EQ(RowCount(ours.Page(1)), 2);
+  EXPECT_EQ(U32(ours.Page(1), 4), U32(ref.Page(1), 4));
 
   // The four core system tables: same columns, indexes and maps.
   for (uint32_t tdef : {2u, 3u, 4u, 5u}) {

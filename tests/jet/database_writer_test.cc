@@ -180,8 +180,7 @@ TEST(DatabaseWriterTest, UpdatesKeepRowIdsWhetherInPlaceGrownOrMoved) {
   EXPECT_EQ(w->Def("T").row_count, 100u);
   EXPECT_EQ(ReadBack(*w, "T").size(), 100u);
   // Moved rows are overflow pointers in their original slot.
-  EXPECT_TRUE(DataPageSlot(w->store().Page(ids[0].page), ids[0].row).flags &
-              0x4000);
+  EXPECT_TRUE(GetRowSlot(w->store().Page(ids[0].page), ids[0].row).overflow);
 }
 
 TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
@@ -356,7 +355,7 @@ TEST(DatabaseWriterTest, ThirtyThousandPresetRowsInsertedAndUpdated) {
   // global map grew; both still list every page the table uses.
   const TableDef& t = w->Def("PRESET_DEFS");
   auto map_page = w->store().Page(t.owned_map.page);
-  EXPECT_EQ(map_page[DataPageSlot(map_page, t.owned_map.row).start], 1);
+  EXPECT_EQ(map_page[GetRowSlot(map_page, t.owned_map.row).start], 1);
   const std::vector<uint32_t> pages =
       MapPages(w->store(), t.owned_map.Packed());
   EXPECT_GT(pages.size(), 600u);

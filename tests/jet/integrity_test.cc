@@ -81,7 +81,7 @@ TEST(IntegrityTest, FilesThatPointPastTheirEndAreRefusedForWriting) {
     PageStore store(whole);
     const TableDef def = LoadTableDef(store, FindTable(store, "MSysObjects"));
     auto page = store.Page(def.owned_map.page);
-    const SlotInfo slot = DataPageSlot(page, def.owned_map.row);
+    const RowSlot slot = GetRowSlot(page, def.owned_map.row);
     ASSERT_EQ(page[slot.start], f::kMapInline);
     PutU32(page, slot.start + f::kMapInlineStart, store.page_count());
     damaged.push_back(store.bytes());
@@ -158,7 +158,7 @@ TEST(IntegrityTest, StaleTdefNextPointerFreesNothingOfAnotherObject) {
   PageStore store(bytes);
   const uint32_t stale = FindTable(store, "Source_DEFS");
   const uint32_t other = FindTable(store, "PRESET_DEFS");
-  ASSERT_EQ(GetU32(store.Page(stale), f::kTdefNextPage), 0u);
+  ASSERT_EQ(U32(store.Page(stale), f::kTdefNextPage), 0u);
   PutU32(store.Page(stale), f::kTdefNextPage, other);
   auto w = DatabaseWriter::FromBytes(store.bytes());
   const auto other_rows = w->Rows("PRESET_DEFS");
