@@ -7,7 +7,7 @@
 
 namespace jet {
 
-Catalog Catalog::Read(const PageSource& file) {
+std::vector<CatalogEntry> ReadCatalogEntries(const PageSource& file) {
   TableDef def = ReadTableDef(file, format::kCatalogTdefPage);
   int id_col = def.FindColumn("Id");
   int parent_col = def.FindColumn("ParentId");
@@ -25,7 +25,7 @@ Catalog Catalog::Read(const PageSource& file) {
                   def.columns[name_col], def.columns[type_col],
                   def.columns[flags_col]};
   RowReader reader(file, slim);
-  Catalog cat;
+  std::vector<CatalogEntry> entries;
   std::vector<base::Value> v;
   auto as_long = [](const base::Value& x) -> int32_t {
     if (x.type() == base::ValueType::kLong) return x.AsLong();
@@ -41,8 +41,14 @@ Catalog Catalog::Read(const PageSource& file) {
     if (v[2].type() == base::ValueType::kText) e.name = v[2].AsText();
     e.type = static_cast<int16_t>(as_long(v[3]));
     e.flags = static_cast<uint32_t>(as_long(v[4]));
-    cat.entries_.push_back(std::move(e));
+    entries.push_back(std::move(e));
   });
+  return entries;
+}
+
+Catalog Catalog::Read(const PageSource& file) {
+  Catalog cat;
+  cat.entries_ = ReadCatalogEntries(file);
   bool found = false;
   for (const CatalogEntry& e : cat.entries_) {
     if (e.parent_id == format::kCatalogRootId && e.name == "Tables") {

@@ -26,6 +26,9 @@ struct TableEntry {
   bool system = false;  // MSys… tables and objects flagged as system
 };
 
+// Every row of MSysObjects (TDEF on page 2), in stored order.
+std::vector<CatalogEntry> ReadCatalogEntries(const PageSource& file);
+
 class Catalog {
  public:
   // Reads MSysObjects (TDEF on page 2).

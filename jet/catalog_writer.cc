@@ -117,15 +117,11 @@ uint32_t Be32(std::span<const uint8_t> b) {
 }  // namespace
 
 TableDef LoadTableDef(const PageStore& store, uint32_t tdef_page) {
-  std::vector<uint32_t> chain;
-  std::vector<uint8_t> buf = ReadTdefBuffer(store, tdef_page, &chain);
-  TableDef def = ParseTableDef(Bytes(buf));
+  TableDef def = ReadTableDef(store, tdef_page);
   // Rows are built in vectors of max_cols values indexed by column number.
   for (const ColumnDef& c : def.columns) {
     if (c.number >= def.max_cols) ThrowCorrupt("column number out of range");
   }
-  def.tdef_page = tdef_page;
-  def.continuation_pages = std::move(chain);
   return def;
 }
 
@@ -326,42 +322,10 @@ void WriteIndexTree(PageStore& store, uint32_t tdef_page,
   }
 }
 
-void ForEachLiveRow(
-    const PageStore& store, const TableDef& def,
-    const std::function<void(RowId, std::span<const uint8_t>)>& f) {
-  for (uint32_t pg : MapPages(store, def.owned_map.Packed())) {
-    if (pg >= store.page_count()) continue;
-    auto page = store.Page(pg);
-    if (page[0] != format::kPageData || U32(page, 4) != def.tdef_page) continue;
-    // The reader's rules: a deleted row's extent may be garbage.
-    const uint16_t rows = RowCount(page);
-    for (uint16_t r = 0; r < rows; ++r) {
-      const RowSlot s = GetRowSlot(page, r);
-      if (s.deleted) continue;
-      std::span<const uint8_t> bytes = SlotBytes(page, s);
-      if (s.overflow) {
-        int hops = 0;
-        while (true) {
-          if (bytes.size() < 4 || ++hops > 8)
-            ThrowCorrupt("overflow row pointer");
-          const RowId to = ReadRowId(bytes, 0);
-          auto target = store.Page(to.page);
-          if (target[0] != format::kPageData)
-            ThrowCorrupt("overflow row pointer");
-          const RowSlot ts = GetRowSlot(target, to.row);
-          bytes = SlotBytes(target, ts);
-          if (!ts.overflow) break;
-        }
-      }
-      f(RowId{pg, static_cast<uint8_t>(r)}, bytes);
-    }
-  }
-}
-
 void RebuildIndexes(PageStore& store, TableDef& def) {
   if (def.real_indexes.empty()) return;
   std::vector<std::vector<IndexEntry>> all(def.real_indexes.size());
-  ForEachLiveRow(store, def, [&](RowId id, std::span<const uint8_t> row) {
+  ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
     for (size_t i = 0; i < def.real_indexes.size(); ++i) {
       auto key = RowIndexKey(def, def.real_indexes[i], row);
       if (key) all[i].push_back(IndexEntry{std::move(*key), id});
@@ -414,35 +378,6 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   return RowId{page, static_cast<uint8_t>(r)};
 }
 
-std::vector<CatalogObject> ReadCatalogObjects(const PageStore& store) {
-  const TableDef def = LoadTableDef(store, format::kCatalogTdefPage);
-  const ColumnDef& id = ColumnByName(def, "Id");
-  const ColumnDef& parent = ColumnByName(def, "ParentId");
-  const ColumnDef& name = ColumnByName(def, "Name");
-  const ColumnDef& type = ColumnByName(def, "Type");
-  const ColumnDef& flags = ColumnByName(def, "Flags");
-  const bool var = HasVarColumns(def);
-  std::vector<CatalogObject> out;
-  ForEachLiveRow(store, def, [&](RowId rid, std::span<const uint8_t> row) {
-    RowLayout layout(Bytes(row), var);
-    CatalogObject o;
-    o.row = rid;
-    auto get32 = [&](const ColumnDef& c) -> int32_t {
-      auto b = ColumnBytes(layout, c);
-      return b && b->size() >= 4 ? static_cast<int32_t>(U32(*b, 0)) : 0;
-    };
-    o.id = get32(id);
-    o.parent_id = get32(parent);
-    o.flags = static_cast<uint32_t>(get32(flags));
-    if (auto b = ColumnBytes(layout, name)) o.name = DecodeText(Bytes(*b));
-    if (auto b = ColumnBytes(layout, type); b && b->size() >= 2) {
-      o.type = static_cast<int16_t>(U16(*b, 0));
-    }
-    out.push_back(std::move(o));
-  });
-  return out;
-}
-
 namespace {
 
 RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
@@ -456,7 +391,7 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
     auto key = RowIndexKey(def, ix, row);
     if (!key) continue;
     bool dup = false;
-    ForEachLiveRow(store, def, [&](RowId, std::span<const uint8_t> other) {
+    ScanTable(store, def, [&](RowId, std::span<const uint8_t> other) {
       if (!dup && RowIndexKey(def, ix, other) == key) dup = true;
     });
     if (dup) {
@@ -531,16 +466,16 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
                                "Cannot define field more than once.");
     }
   }
-  const std::vector<CatalogObject> objects = ReadCatalogObjects(store);
+  const std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
   int32_t tables_id = 0;
-  for (const CatalogObject& o : objects) {
+  for (const CatalogEntry& o : objects) {
     if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
         o.name == "Tables") {
       tables_id = o.id;
     }
   }
   if (tables_id == 0) ThrowCorrupt("the catalog has no Tables container");
-  for (const CatalogObject& o : objects) {
+  for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && base::EqualsIgnoreCase(o.name, name)) {
       throw base::RuntimeError(base::err::kTableExists, kErrorSource,
                                "Table '" + name + "' already exists.");
@@ -592,16 +527,15 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   {
     const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
     const bool var = HasVarColumns(catalog);
-    for (const CatalogObject& o : objects) {
+    for (const CatalogEntry& o : objects) {
       if (o.name != "MSysDb" || o.type != 2) continue;
-      ForEachLiveRow(
-          store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
-            if (!(rid == o.row)) return;
-            RowLayout layout(Bytes(row), var);
-            if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
-              owner = base::Value::Binary(*b);
-            }
-          });
+      ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
+        if (!(rid == o.row)) return;
+        RowLayout layout(Bytes(row), var);
+        if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
+          owner = base::Value::Binary(*b);
+        }
+      });
     }
   }
   InsertCatalogRow(
@@ -623,7 +557,7 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   std::vector<std::vector<uint8_t>> sids;
   {
     const bool var = HasVarColumns(aces);
-    ForEachLiveRow(store, aces, [&](RowId, std::span<const uint8_t> row) {
+    ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
       RowLayout layout(Bytes(row), var);
       auto obj = ColumnBytes(layout, ace_object);
       auto sid = ColumnBytes(layout, ace_sid);

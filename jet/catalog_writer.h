@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "base/value.h"
+#include "jet/catalog.h"
 #include "jet/format.h"
 #include "jet/index_key.h"
 #include "jet/page_allocator.h"
+#include "jet/table_scan.h"
 #include "jet/tdef.h"
 #include "jet/tdef_writer.h"
 
@@ -49,12 +51,6 @@ void WriteIndexTree(PageStore& store, uint32_t tdef_page,
 // unique-entry counters where needed (the caller stores the definition).
 void RebuildIndexes(PageStore& store, TableDef& def);
 
-// Calls `f(row_id, row bytes)` for every live row of a table (overflow rows
-// are read at their target; pointer slots count as the row).
-void ForEachLiveRow(
-    const PageStore& store, const TableDef& def,
-    const std::function<void(RowId, std::span<const uint8_t>)>& f);
-
 // Adds a row image to a table: on the page given by `hint` (the page last
 // written) when it has room, else on a new data page that joins the table's
 // owned and free-space maps. Updates `def.row_count` (not stored).
@@ -62,18 +58,6 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint);
 
 // --- the system catalog ---
-
-struct CatalogObject {
-  RowId row;
-  int32_t id = 0;
-  int32_t parent_id = 0;
-  std::string name;
-  int16_t type = 0;
-  uint32_t flags = 0;
-};
-
-// Catalog rows (MSysObjects) as stored.
-std::vector<CatalogObject> ReadCatalogObjects(const PageStore& store);
 
 // Inserts one MSysObjects row (values by column number of MSysObjects) and
 // brings the catalog's indexes and row count up to date.

@@ -186,16 +186,16 @@ void DatabaseWriter::Save(const std::string& path) {
 }
 
 std::vector<std::pair<std::string, uint32_t>> DatabaseWriter::Tables() const {
-  const std::vector<CatalogObject> objects = ReadCatalogObjects(store_);
+  const std::vector<CatalogEntry> objects = ReadCatalogEntries(store_);
   int32_t tables_id = 0;
-  for (const CatalogObject& o : objects) {
+  for (const CatalogEntry& o : objects) {
     if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
         o.name == "Tables") {
       tables_id = o.id;
     }
   }
   std::vector<std::pair<std::string, uint32_t>> out;
-  for (const CatalogObject& o : objects) {
+  for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && o.type == format::kObjectTypeTable &&
         !(o.flags & format::kObjectFlagSystem)) {
       out.emplace_back(o.name,
@@ -303,7 +303,7 @@ void DatabaseWriter::LoadKeys(TableState& s) {
   const size_t n = s.def.real_indexes.size();
   if (s.keys_loaded || n == 0) return;
   std::vector<std::set<std::string>> keys(n);
-  ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
+  ScanTable(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
     for (size_t i = 0; i < n; ++i) {
       const RealIndexDef& ix = s.def.real_indexes[i];
       if (!(ix.flags & 0x01)) {
@@ -459,7 +459,7 @@ std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
   auto db = Database::FromBytes(store_.bytes(), "(database)");
   RowReader reader(db->file(), def);
   std::vector<std::pair<RowId, std::vector<base::Value>>> out;
-  ForEachLiveRow(store_, def, [&](RowId id, std::span<const uint8_t> row) {
+  ScanTable(store_, def, [&](RowId id, std::span<const uint8_t> row) {
     std::vector<base::Value> by_column = reader.Decode(Bytes(row));
     std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
     for (size_t i = 0; i < def.columns.size() && i < by_column.size(); ++i) {
@@ -609,7 +609,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
 
     // Catalog row and permissions, with their index entries.
     TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
-    for (const CatalogObject& o : ReadCatalogObjects(store_)) {
+    for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
       if (o.type == format::kObjectTypeTable &&
           (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
         DeleteRow(catalog, o.row);
@@ -623,7 +623,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
     if (object_col >= 0) {
       const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
       std::vector<RowId> doomed;
-      ForEachLiveRow(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
+      ScanTable(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
         RowLayout layout(Bytes(row), HasVarColumns(aces));
         if (!layout.MaskBit(oc.number)) return;
         auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);

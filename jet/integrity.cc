@@ -377,7 +377,7 @@ struct Checker {
       if (!c.IsFixed()) has_var = true;
     }
     std::vector<std::pair<RowId, std::vector<uint8_t>>> rows;
-    ForEachLiveRow(store, def, [&](RowId id, std::span<const uint8_t> row) {
+    ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
         if (decodable) reader.Decode(Bytes(row));
@@ -414,12 +414,12 @@ struct Checker {
 // each table after its structure (FindDamage checks the rows there).
 void WalkTables(Checker& c,
                 const std::function<void(const std::string&, const TableDef&,
-                                         const CatalogObject&)>& then) {
+                                         const CatalogEntry&)>& then) {
   try {
     // The catalog first: with a broken map it may list no table at all.
     c.CheckTableStructure("table MSysObjects",
                           LoadTableDef(c.store, format::kCatalogTdefPage));
-    for (const CatalogObject& o : ReadCatalogObjects(c.store)) {
+    for (const CatalogEntry& o : ReadCatalogEntries(c.store)) {
       if (o.type != format::kObjectTypeTable) continue;
       const uint32_t page =
           static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
@@ -464,7 +464,7 @@ std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
   }
   Checker c(*store, db.get());
   WalkTables(c, [&](const std::string& where, const TableDef& def,
-                    const CatalogObject& o) {
+                    const CatalogEntry& o) {
     c.CheckTable(where, def, (o.flags & format::kObjectFlagSystem) != 0);
   });
   try {

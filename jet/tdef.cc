@@ -35,15 +35,14 @@ int TableDef::FindColumn(std::string_view name) const {
   return -1;
 }
 
-TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
-                        uint32_t first) {
+TdefChain ReadTdefChain(const PageSource& file, uint32_t first) {
   TdefChain chain;
   std::unordered_set<uint32_t> seen;
   uint32_t p = first;
   while (true) {
     if (!seen.insert(p).second)
       ThrowCorrupt("table definition pages form a cycle");
-    Bytes pg = page(p);
+    Bytes pg = file.ReadPage(p);
     if (U8(pg, 0) != format::kPageTdef)
       ThrowCorrupt("table definition page has the wrong type");
     if (chain.buffer.empty()) {
@@ -66,8 +65,7 @@ TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
 }
 
 TableDef ReadTableDef(const PageSource& file, uint32_t page) {
-  TdefChain chain =
-      ReadTdefChain([&](uint32_t n) { return file.ReadPage(n); }, page);
+  TdefChain chain = ReadTdefChain(file, page);
   TableDef def = ParseTableDef(chain.buffer);
   def.tdef_page = page;
   def.continuation_pages = std::move(chain.continuation_pages);

@@ -96,13 +96,12 @@ struct TdefChain {
   std::vector<uint8_t> buffer;
   std::vector<uint32_t> continuation_pages;
 };
-// Walks the chain from `first`, reading pages through `page`. The walk stops
+// Walks the chain from `first`. The walk stops
 // at a next pointer of 0 or as soon as the buffer holds the definition's
 // length: some writers leave a stale next pointer on the last page, and the
 // page it names belongs to something else. A loop, a page of another type
 // or an absurd length is damage (3049).
-TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
-                        uint32_t first);
+TdefChain ReadTdefChain(const PageSource& file, uint32_t first);
 
 // Reads the TDEF chain starting at `page` and decodes it. Every count,
 // offset and length is checked against the buffer; a chain that loops or

@@ -149,8 +149,7 @@ std::vector<uint8_t> SerializeTdef(const TableDef& t) {
 
 std::vector<uint8_t> ReadTdefBuffer(const PageStore& store, uint32_t page,
                                     std::vector<uint32_t>* chain) {
-  TdefChain c =
-      ReadTdefChain([&](uint32_t n) { return Bytes(store.Page(n)); }, page);
+  TdefChain c = ReadTdefChain(store, page);
   if (chain) *chain = std::move(c.continuation_pages);
   return std::move(c.buffer);
 }

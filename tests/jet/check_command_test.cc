@@ -67,9 +67,8 @@ TEST_F(CheckCommandTest, AcceptsWhatTheWriterMakesAndCatchesDamage) {
   // A data page of the table marked free in the global usage map.
   PageStore store(bytes_);
   uint32_t data_page = 0;
-  ForEachLiveRow(
-      store, LoadTableDef(store, table_page_),
-      [&](RowId id, std::span<const uint8_t>) { data_page = id.page; });
+  ScanTable(store, LoadTableDef(store, table_page_),
+            [&](RowId id, std::span<const uint8_t>) { data_page = id.page; });
   store.SetGlobalBit(data_page, true);
   EXPECT_EQ(Check(store.bytes()), 1);
 

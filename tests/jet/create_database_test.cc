@@ -89,7 +89,7 @@ TEST(CreateDatabaseTest, MatchesTheAccessReferenceRegionByRegion) {
   // Catalog rows: the reference's objects except Access's own documents.
   auto names = [](const PageStore& s) {
     std::vector<std::string> out;
-    for (const CatalogObject& o : ReadCatalogObjects(s)) out.push_back(o.name);
+    for (const CatalogEntry& o : ReadCatalogEntries(s)) out.push_back(o.name);
     std::sort(out.begin(), out.end());
     return out;
   };

@@ -120,12 +120,11 @@ TEST(DatabaseWriterTest, TextIsCompressedLikeAccessAndLimited) {
   w->Flush();
   // The stored bytes of both columns, row by row ("-" for Null).
   std::vector<std::string> raw;
-  ForEachLiveRow(
-      w->store(), w->Def("T"), [&](RowId, std::span<const uint8_t> row) {
-        RowLayout layout(row, true);
-        for (uint16_t c = 0; c < 2; ++c)
-          raw.push_back(layout.MaskBit(c) ? Hex(layout.Var(c)) : "-");
-      });
+  ScanTable(w->store(), w->Def("T"), [&](RowId, std::span<const uint8_t> row) {
+    RowLayout layout(row, true);
+    for (uint16_t c = 0; c < 2; ++c)
+      raw.push_back(layout.MaskBit(c) ? Hex(layout.Var(c)) : "-");
+  });
   EXPECT_EQ(raw, (std::vector<std::string>{
                      "ff fe 61 62 63 64 65", "61 00 62 00",  // two characters
                      "ff fe e9 74 e9", "16 04 16 04 16 04",  // Cyrillic: UTF-16
@@ -208,7 +207,7 @@ TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
     free_pages += w->store().IsFree(n);
   }
   EXPECT_GT(free_pages, 40u);  // TDEF, maps, data and LVAL pages
-  for (const CatalogObject& o : ReadCatalogObjects(w->store())) {
+  for (const CatalogEntry& o : ReadCatalogEntries(w->store())) {
     EXPECT_NE(o.name, "Gone");
   }
   // No ACE row and no index entry of the dropped table is left.

@@ -35,7 +35,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 
 uint32_t FindTable(const PageStore& store, const std::string& name) {
-  for (const CatalogObject& o : ReadCatalogObjects(store)) {
+  for (const CatalogEntry& o : ReadCatalogEntries(store)) {
     if (o.type == f::kObjectTypeTable && o.name == name) {
       return static_cast<uint32_t>(o.id) & f::kObjectIdPageMask;
     }
@@ -114,9 +114,8 @@ TEST_F(WrittenDatabase, ReportsLeakedLongValuesAndPagesOwnedTwice) {
   ASSERT_EQ(Joined(FindDamage(w_->bytes())), "");
   const TableDef def = w_->Def("T");
   std::vector<RowId> rows;
-  ForEachLiveRow(w_->store(), def, [&](RowId id, std::span<const uint8_t>) {
-    rows.push_back(id);
-  });
+  ScanTable(w_->store(), def,
+            [&](RowId id, std::span<const uint8_t>) { rows.push_back(id); });
   ASSERT_FALSE(rows.empty());
 
   // A row deleted without its long value.
