@@ -46,18 +46,20 @@ std::vector<CatalogEntry> ReadCatalogEntries(const PageSource& file) {
   return entries;
 }
 
+int32_t TablesContainerId(const std::vector<CatalogEntry>& entries) {
+  for (const CatalogEntry& e : entries) {
+    if (e.parent_id == format::kCatalogRootId && e.name == "Tables")
+      return e.id;
+  }
+  return 0;
+}
+
 Catalog Catalog::Read(const PageSource& file) {
   Catalog cat;
   cat.entries_ = ReadCatalogEntries(file);
-  bool found = false;
-  for (const CatalogEntry& e : cat.entries_) {
-    if (e.parent_id == format::kCatalogRootId && e.name == "Tables") {
-      cat.tables_container_id_ = e.id;
-      found = true;
-      break;
-    }
-  }
-  if (!found) ThrowCorrupt("system catalog has no Tables container");
+  cat.tables_container_id_ = TablesContainerId(cat.entries_);
+  if (cat.tables_container_id_ == 0)
+    ThrowCorrupt("system catalog has no Tables container");
   for (const CatalogEntry& e : cat.entries_) {
     if (e.parent_id != cat.tables_container_id_ ||
         e.type != format::kObjectTypeTable) {

@@ -17,7 +17,6 @@ namespace jet {
 namespace {
 
 constexpr int32_t kInvalidName = 3125;
-constexpr uint32_t kTablesContainerParent = 0x0F000000;
 
 // Raw bytes of one column of a row image, nullopt for NULL. Booleans give
 // one byte 0/1.
@@ -31,13 +30,6 @@ std::optional<std::vector<uint8_t>> ColumnBytes(const RowLayout& layout,
       c.IsFixed() ? layout.Fixed(c) : layout.Var(c.var_index);
   if (!b) return std::nullopt;
   return std::vector<uint8_t>(b->begin(), b->end());
-}
-
-bool HasVarColumns(const TableDef& def) {
-  for (const ColumnDef& c : def.columns) {
-    if (!c.IsFixed()) return true;
-  }
-  return false;
 }
 
 const ColumnDef* ColumnByNumber(const TableDef& def, uint16_t n) {
@@ -74,14 +66,15 @@ void WriteIndexPage(std::span<uint8_t> page, uint8_t type, uint32_t tdef,
   PutU32(page, format::kIndexTailPage, tail);
   size_t pos = 0;
   for (const std::vector<uint8_t>* e : entries) {
-    if (pos + e->size() > kIndexRoom) ThrowCorrupt("index page overfull");
-    std::copy(e->begin(), e->end(), page.begin() + kIndexEntryStart + pos);
+    if (pos + e->size() > format::kIndexRoom)
+      ThrowCorrupt("index page overfull");
+    std::copy(e->begin(), e->end(), page.begin() + format::kIndexEntries + pos);
     pos += e->size();
     uint8_t& bits = page[format::kIndexBitmap + pos / 8];
     bits = static_cast<uint8_t>(bits | (1 << (pos % 8)));
   }
   PutU16(page, format::kIndexFreeSpace,
-         static_cast<uint16_t>(kIndexRoom - pos));
+         static_cast<uint16_t>(format::kIndexRoom - pos));
 }
 
 // Groups of consecutive items whose stored bytes fit one page. For node
@@ -92,12 +85,13 @@ std::vector<std::vector<size_t>> Pack(
   std::vector<std::vector<size_t>> groups;
   size_t used = 0;
   for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i].size() > kIndexRoom) ThrowCorrupt("index entry too long");
+    if (items[i].size() > format::kIndexRoom)
+      ThrowCorrupt("index entry too long");
     if (!groups.empty()) {
       const auto& g = groups.back();
       // Bytes the page needs if item i joins it.
       const size_t add = tail_free ? items[g.back()].size() : items[i].size();
-      if (used + add <= kIndexRoom) {
+      if (used + add <= format::kIndexRoom) {
         groups.back().push_back(i);
         used += add;
         continue;
@@ -352,7 +346,7 @@ void RebuildIndexes(PageStore& store, TableDef& def) {
 
 RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint) {
-  if (row.size() > kMaxRowBytes) ThrowCorrupt("row too long");
+  if (row.size() > format::kMaxRowSize) ThrowCorrupt("row too long");
   uint32_t page = hint ? *hint : 0;
   if (page == 0) {
     std::vector<uint32_t> owned = MapPages(store, def.owned_map.Packed());
@@ -467,13 +461,7 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
     }
   }
   const std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
-  int32_t tables_id = 0;
-  for (const CatalogEntry& o : objects) {
-    if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
-        o.name == "Tables") {
-      tables_id = o.id;
-    }
-  }
+  const int32_t tables_id = TablesContainerId(objects);
   if (tables_id == 0) ThrowCorrupt("the catalog has no Tables container");
   for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && base::EqualsIgnoreCase(o.name, name)) {

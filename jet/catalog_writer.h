@@ -1,6 +1,13 @@
 #ifndef JET_CATALOG_WRITER_H_
 #define JET_CATALOG_WRITER_H_
 
+// Changes to tables as a whole: definitions loaded with the reader and
+// stored back, rows appended, index B-trees (pages 0x03/0x04, layout in
+// format.h) rebuilt from the live rows, catalog rows inserted and new
+// tables created. These change pages in place; a caller wraps them in a unit
+// of change (PageStore::BeginChange) so a failure leaves the store as
+// before.
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,10 +24,6 @@
 #include "jet/tdef_writer.h"
 
 namespace jet {
-
-// Index pages: the entry area starts at 480 and holds 3616 bytes.
-inline constexpr size_t kIndexEntryStart = format::kIndexEntries;
-inline constexpr size_t kIndexRoom = format::kIndexRoom;
 
 struct IndexEntry {
   IndexKey key;

@@ -1,6 +1,20 @@
 #ifndef JET_DATA_PAGE_H_
 #define JET_DATA_PAGE_H_
 
+// Data pages (type 0x01): table rows, long-value rows (owner "LVAL") and
+// usage-map rows.
+//
+//   0: type 0x01   1: 0x01   2: u16 free bytes   4: u32 owner (TDEF page)
+//   12: u16 row count   14: u16 offset per row, row 0 first
+//   ... free space ...   rows packed from the page's end downwards
+//
+// Row n spans [offset n, offset n-1) (row 0 ends at the page end); the top
+// bits of an offset flag the row deleted (0x8000) or an overflow pointer
+// (0x4000) whose 4 bytes name the row's real place. Live extents lie behind
+// the offset table; a deleted row's extent may be garbage. These readers
+// raise 3049 on anything else; the writer's editing half is in
+// page_allocator.h.
+
 #include <cstdint>
 
 #include "jet/bytes.h"

@@ -23,14 +23,6 @@ namespace jet {
 namespace {
 
 constexpr int32_t kDuplicateField = 3191;
-constexpr uint32_t kTablesContainerParent = 0x0F000000;
-
-bool HasVarColumns(const TableDef& def) {
-  for (const ColumnDef& c : def.columns) {
-    if (!c.IsFixed()) return true;
-  }
-  return false;
-}
 
 // Pads a row image to `target` bytes: zeros between the variable data and
 // the EOD field (before the null mask when the table has no variable
@@ -150,8 +142,8 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
                              "Could not find file '" + path + "'.");
   }
   std::vector<uint8_t> bytes = std::move(*read);
-  if (bytes.size() < PageStore::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
+  if (bytes.size() < format::kPageSize ||
+      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
     ThrowUnrecognizedFormat(path);
   }
   return FromBytes(std::move(bytes));
@@ -159,11 +151,11 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
     std::vector<uint8_t> bytes) {
-  if (bytes.size() < 3 * PageStore::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
+  if (bytes.size() < 3 * format::kPageSize ||
+      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
     ThrowUnrecognizedFormat("(database)");
   }
-  const Header h = ParseHeader(Bytes(bytes.data(), PageStore::kPageSize));
+  const Header h = ParseHeader(Bytes(bytes.data(), format::kPageSize));
   if (h.db_key != 0 || h.sort_lcid != format::kSortGeneralLcid ||
       h.sort_version != 0) {
     throw base::RuntimeError(
@@ -187,13 +179,7 @@ void DatabaseWriter::Save(const std::string& path) {
 
 std::vector<std::pair<std::string, uint32_t>> DatabaseWriter::Tables() const {
   const std::vector<CatalogEntry> objects = ReadCatalogEntries(store_);
-  int32_t tables_id = 0;
-  for (const CatalogEntry& o : objects) {
-    if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
-        o.name == "Tables") {
-      tables_id = o.id;
-    }
-  }
+  const int32_t tables_id = TablesContainerId(objects);
   std::vector<std::pair<std::string, uint32_t>> out;
   for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && o.type == format::kObjectTypeTable &&
@@ -286,7 +272,8 @@ std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
 
 void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
   ReleaseLongValues(def, RowImage(def, id));
-  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+  DataPageFlagRow(store_.Page(id.page), id.row,
+                  format::kRowDeleted | format::kRowOverflow);
 }
 
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
@@ -426,14 +413,15 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
       const uint32_t before = s.def.row_count;
       const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
       s.def.row_count = before;
-      DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
+      DataPageFlagRow(store_.Page(target.page), target.row,
+                      format::kRowDeleted);
       auto head = store_.Page(id.page);
       RowSlot hs = GetRowSlot(head, id.row);
       if (hs.end - hs.start < 4)
         ThrowCorrupt("row slot too small for a pointer");
       std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
       PutU32(head, hs.start, target.Packed());
-      DataPageFlagRow(head, id.row, 0x4000);
+      DataPageFlagRow(head, id.row, format::kRowOverflow);
     }
     s.counters_dirty = true;
     if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
@@ -487,7 +475,7 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     // everything else (descriptor order, fields this engine does not model)
     // stays byte for byte.
     const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
-    std::vector<uint8_t> buf = ReadTdefBuffer(store_, s.def.tdef_page);
+    std::vector<uint8_t> buf = ReadTdefChain(store_, s.def.tdef_page).buffer;
     const size_t real = U32(buf, format::kTdefRealIndexCount);
     const size_t count = U16(buf, format::kTdefColumnCount);
     const size_t descriptors = format::kTdefHeaderSize + 12 * real;
@@ -533,6 +521,117 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
   });
 }
 
+namespace {
+
+// Adds the pages a map lists that carry the marks of `owner` (one of the
+// page `types`): only those are freed, whatever a damaged map may list.
+void AddMarkedPages(const PageStore& store, RowId map,
+                    std::initializer_list<uint8_t> types, uint32_t owner,
+                    std::set<uint32_t>& pages) {
+  static_assert(format::kIndexOwner == format::kDataOwner);
+  for (uint32_t p : MapPages(store, map.Packed())) {
+    Bytes page = store.ReadPage(p);
+    if (std::find(types.begin(), types.end(), page[0]) != types.end() &&
+        U32(page, format::kDataOwner) == owner) {
+      pages.insert(p);
+    }
+  }
+}
+
+// The pages that belong to a table alone: its definition, its data, index
+// and long-value pages.
+std::set<uint32_t> TablePages(const PageStore& store, const TableDef& def) {
+  std::set<uint32_t> pages{def.tdef_page};
+  pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
+  AddMarkedPages(store, def.owned_map, {format::kPageData}, def.tdef_page,
+                 pages);
+  for (const RealIndexDef& ix : def.real_indexes) {
+    AddMarkedPages(store, ix.usage_map,
+                   {format::kPageIndexNode, format::kPageIndexLeaf},
+                   def.tdef_page, pages);
+  }
+  for (const ColumnMaps& m : def.column_maps) {
+    AddMarkedPages(store, m.owned, {format::kPageData}, format::kLvalOwner,
+                   pages);
+  }
+  return pages;
+}
+
+}  // namespace
+
+void DatabaseWriter::ReleaseMapRows(const TableDef& def,
+                                    std::set<uint32_t>& pages) {
+  std::set<uint32_t> map_pages;
+  for (RowId r : MapRows(def)) {
+    map_pages.insert(r.page);
+    Bytes page = store_.ReadPage(r.page);
+    const RowSlot slot = GetRowSlot(page, r.row);
+    if (slot.length() < format::kMapInlineBits ||
+        page[slot.start] != format::kMapReference) {
+      continue;
+    }
+    for (size_t at = slot.start + format::kMapReferencePages;
+         at + 4 <= slot.end; at += 4) {
+      const uint32_t bitmap = U32(page, at);
+      if (bitmap >= format::kFirstAllocatablePage &&
+          bitmap < store_.page_count() &&
+          store_.ReadPage(bitmap)[0] == format::kPageUsageMap) {
+        pages.insert(bitmap);
+      }
+    }
+  }
+  // Map pages shared with another table (or the system tables on pages
+  // 2-5) only lose this table's rows.
+  std::set<uint32_t> shared;
+  for (const auto& [n, other] : Tables()) {
+    if (other == def.tdef_page) continue;
+    for (RowId r : MapRows(LoadTableDef(store_, other))) shared.insert(r.page);
+  }
+  for (uint32_t sys : {2u, 3u, 4u, 5u}) {
+    for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
+  }
+  for (RowId r : MapRows(def)) {
+    if (shared.count(r.page)) {
+      DataPageFlagRow(store_.Page(r.page), r.row,
+                      format::kRowDeleted | format::kRowOverflow);
+    }
+  }
+  for (uint32_t p : map_pages) {
+    if (!shared.count(p)) pages.insert(p);
+  }
+}
+
+void DatabaseWriter::DeleteCatalogRows(uint32_t tdef) {
+  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
+    if (o.type == format::kObjectTypeTable &&
+        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
+      DeleteRow(catalog, o.row);
+      --catalog.row_count;
+    }
+  }
+  RebuildIndexes(store_, catalog);
+  StoreTableCounters(store_, catalog);
+  // Permissions on the table.
+  TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
+  const int object_col = aces.FindColumn("ObjectId");
+  if (object_col < 0) return;
+  const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
+  std::vector<RowId> doomed;
+  ScanTable(store_, aces, [&](RowId id, Bytes row) {
+    RowLayout layout(row, HasVarColumns(aces));
+    if (!layout.MaskBit(oc.number)) return;
+    auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
+    if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
+  });
+  for (RowId id : doomed) {
+    DeleteRow(aces, id);
+    if (aces.row_count > 0) --aces.row_count;
+  }
+  RebuildIndexes(store_, aces);
+  StoreTableCounters(store_, aces);
+}
+
 void DatabaseWriter::DropTable(std::string_view name) {
   AllOrNothing([&] {
     Flush();
@@ -541,103 +640,11 @@ void DatabaseWriter::DropTable(std::string_view name) {
     tables_.erase(tdef);
     lval_.Reset();
     names_valid_ = false;
-
-    // Pages that belong to the table alone.
-    std::set<uint32_t> pages{tdef};
-    pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
-    for (uint32_t p : MapPages(store_, def.owned_map.Packed())) {
-      if (p < store_.page_count() && store_.Page(p)[0] == format::kPageData &&
-          U32(store_.Page(p), 4) == tdef) {
-        pages.insert(p);
-      }
-    }
-    // Only pages that carry this table's marks are freed, whatever a damaged
-    // map may list.
-    for (const RealIndexDef& ix : def.real_indexes) {
-      for (uint32_t p : MapPages(store_, ix.usage_map.Packed())) {
-        if (p >= store_.page_count()) continue;
-        auto page = store_.Page(p);
-        if ((page[0] == format::kPageIndexNode ||
-             page[0] == format::kPageIndexLeaf) &&
-            U32(page, 4) == tdef) {
-          pages.insert(p);
-        }
-      }
-    }
-    for (const ColumnMaps& m : def.column_maps) {
-      for (uint32_t p : MapPages(store_, m.owned.Packed())) {
-        if (p >= store_.page_count()) continue;
-        auto page = store_.Page(p);
-        if (page[0] == format::kPageData &&
-            U32(page, 4) == format::kLvalOwner) {
-          pages.insert(p);
-        }
-      }
-    }
-    std::set<uint32_t> map_pages;
-    for (RowId r : MapRows(def)) {
-      map_pages.insert(r.page);
-      auto page = store_.Page(r.page);
-      RowSlot slot = GetRowSlot(page, r.row);
-      if (slot.end - slot.start >= 5 && page[slot.start] == 0x01) {
-        for (size_t o = slot.start + 1; o + 4 <= slot.end; o += 4) {
-          const uint32_t bitmap = U32(page, o);
-          if (bitmap > 2 && bitmap < store_.page_count() &&
-              store_.Page(bitmap)[0] == format::kPageUsageMap) {
-            pages.insert(bitmap);
-          }
-        }
-      }
-    }
-    // Usage-map pages shared with another table only lose this table's rows.
-    std::set<uint32_t> shared;
-    for (const auto& [n, other] : Tables()) {
-      if (other == tdef) continue;
-      for (RowId r : MapRows(LoadTableDef(store_, other)))
-        shared.insert(r.page);
-    }
-    for (uint32_t sys : {2u, 3u, 4u, 5u}) {
-      for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
-    }
-    for (RowId r : MapRows(def)) {
-      if (shared.count(r.page))
-        DataPageFlagRow(store_.Page(r.page), r.row, 0xC000);
-    }
-    for (uint32_t p : map_pages) {
-      if (!shared.count(p)) pages.insert(p);
-    }
-
-    // Catalog row and permissions, with their index entries.
-    TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
-    for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-      if (o.type == format::kObjectTypeTable &&
-          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
-        DeleteRow(catalog, o.row);
-        --catalog.row_count;
-      }
-    }
-    RebuildIndexes(store_, catalog);
-    StoreTableCounters(store_, catalog);
-    TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
-    const int object_col = aces.FindColumn("ObjectId");
-    if (object_col >= 0) {
-      const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
-      std::vector<RowId> doomed;
-      ScanTable(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
-        RowLayout layout(Bytes(row), HasVarColumns(aces));
-        if (!layout.MaskBit(oc.number)) return;
-        auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
-        if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
-      });
-      for (RowId id : doomed) {
-        DeleteRow(aces, id);
-        if (aces.row_count > 0) --aces.row_count;
-      }
-      RebuildIndexes(store_, aces);
-      StoreTableCounters(store_, aces);
-    }
+    std::set<uint32_t> pages = TablePages(store_, def);
+    ReleaseMapRows(def, pages);
+    DeleteCatalogRows(tdef);
     for (uint32_t p : pages) {
-      if (p > 2) store_.Free(p);
+      if (p >= format::kFirstAllocatablePage) store_.Free(p);
     }
   });
 }

@@ -20,6 +20,7 @@
 #include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/format.h"
+#include "jet/lval.h"
 #include "jet/row_reader.h"
 #include "jet/usage_map.h"
 
@@ -185,10 +186,10 @@ struct Checker {
     const uint16_t prefix = U16(p, format::kIndexPrefixLength);
     std::vector<std::vector<uint8_t>> entries;
     size_t prev = 0;
-    for (size_t bit = 0; bit < (kIndexEntryStart - format::kIndexBitmap) * 8;
-         ++bit) {
+    for (size_t bit = 0;
+         bit < (format::kIndexEntries - format::kIndexBitmap) * 8; ++bit) {
       if (!(p[format::kIndexBitmap + bit / 8] >> (bit % 8) & 1)) continue;
-      if (bit > kIndexRoom) {
+      if (bit > format::kIndexRoom) {
         Problem(where, "entry bitmap past the page");
         break;
       }
@@ -200,13 +201,14 @@ struct Checker {
         }
         e.assign(entries.front().begin(), entries.front().begin() + prefix);
       }
-      e.insert(e.end(),
-               p.begin() + static_cast<std::ptrdiff_t>(kIndexEntryStart + prev),
-               p.begin() + static_cast<std::ptrdiff_t>(kIndexEntryStart + bit));
+      e.insert(
+          e.end(),
+          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + prev),
+          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + bit));
       entries.push_back(std::move(e));
       prev = bit;
     }
-    if (U16(p, format::kIndexFreeSpace) != kIndexRoom - prev) {
+    if (U16(p, format::kIndexFreeSpace) != format::kIndexRoom - prev) {
       Problem(where,
               "index page " + std::to_string(page) + " free-space field");
     }
@@ -315,21 +317,7 @@ struct Checker {
 
   // Remembers the LVAL rows a stored long value refers to.
   void NoteLongValue(std::span<const uint8_t> header) {
-    if (header.size() < format::kLvalHeaderSize) return;
-    const uint8_t kind = header[3] & 0xC0;
-    if (kind == format::kLvalInline) return;
-    uint32_t ptr = U32(header, 4);
-    // Each hop lands on a new row, so the walk ends.
-    while (ptr != 0 && lval_refs.insert(ptr).second) {
-      auto page = store.Page(ptr >> 8);
-      if (page[0] != format::kPageData ||
-          U32(page, format::kDataOwner) != format::kLvalOwner) {
-        ThrowCorrupt("long value pointer does not lead to an LVAL page");
-      }
-      RowSlot s = GetRowSlot(page, ptr & 0xFF);
-      if (kind != format::kLvalChain) break;
-      ptr = s.end - s.start >= 4 ? U32(page, s.start) : 0;
-    }
+    for (RowId id : LongValueRows(store, header)) lval_refs.insert(id.Packed());
   }
 
   // Live LVAL rows that no row refers to.

@@ -10,12 +10,6 @@
 #include "jet/usage_map.h"
 
 namespace jet {
-namespace {
-
-constexpr uint32_t kGlobalMapPage = format::kGlobalMapPage;
-constexpr uint32_t kPagesPerBitmapPage = format::kPagesPerMapPage;
-
-}  // namespace
 
 PageStore::PageStore(std::vector<uint8_t> file) : data_(std::move(file)) {
   if (data_.empty() || data_.size() % kPageSize != 0) {
@@ -110,7 +104,7 @@ struct MapBit {
 
 // The bit of page `n`, or nullopt when the map does not cover the page.
 std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
-  auto page = store.Page(kGlobalMapPage);
+  auto page = store.Page(format::kGlobalMapPage);
   if (RowCount(page) < 1) ThrowCorrupt("global usage map missing");
   RowSlot s = GetRowSlot(page, 0);
   if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
@@ -118,20 +112,20 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
     const uint32_t start = U32(page, s.start + format::kMapInlineStart);
     const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
     if (n < start || n - start >= bits) return std::nullopt;
-    return MapBit{kGlobalMapPage,
+    return MapBit{format::kGlobalMapPage,
                   s.start + format::kMapInlineBits + (n - start) / 8,
                   static_cast<int>((n - start) % 8)};
   }
   if (page[s.start] != format::kMapReference)
     ThrowCorrupt("unknown usage map type");
-  const uint32_t j = n / kPagesPerBitmapPage;
+  const uint32_t j = n / format::kPagesPerMapPage;
   const size_t slot = 1 + 4 * size_t{j};
   if (slot + 4 > static_cast<size_t>(s.end - s.start)) return std::nullopt;
   const uint32_t map_page = U32(page, s.start + slot);
   if (map_page == 0) return std::nullopt;
   if (store.Page(map_page)[0] != format::kPageUsageMap)
     ThrowCorrupt("usage map bitmap page has the wrong type");
-  const uint32_t k = n % kPagesPerBitmapPage;
+  const uint32_t k = n % format::kPagesPerMapPage;
   return MapBit{map_page, format::kMapPageBits + k / 8,
                 static_cast<int>(k % 8)};
 }
@@ -141,7 +135,7 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
 // down. New bits: free beyond the file, in use inside. False when the map is
 // a reference map or starts above `n`.
 bool GrowGlobalMap(PageStore& store, uint32_t n) {
-  auto page = store.Page(kGlobalMapPage);
+  auto page = store.Page(format::kGlobalMapPage);
   RowSlot s = GetRowSlot(page, 0);
   if (page[s.start] != format::kMapInline) return false;
   const uint32_t start = U32(page, s.start + format::kMapInlineStart);
@@ -164,7 +158,7 @@ bool GrowGlobalMap(PageStore& store, uint32_t n) {
   }
   size_t total = 14;
   for (auto& img : images) total += img.size() + 2;
-  if (total > PageStore::kPageSize) {
+  if (total > format::kPageSize) {
     throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
                              "The database has reached its maximum size.");
   }
@@ -198,7 +192,8 @@ void PageStore::SetGlobalBit(uint32_t n, bool free) {
 
 uint32_t PageStore::Allocate() {
   // Reuse a page the map lists as free; the hint keeps this linear overall.
-  for (uint32_t n = std::max<uint32_t>(free_hint_, 3); n < page_count(); ++n) {
+  for (uint32_t n = std::max(free_hint_, format::kFirstAllocatablePage);
+       n < page_count(); ++n) {
     if (IsFree(n)) {
       free_hint_ = n + 1;
       SetGlobalBit(n, false);
@@ -214,7 +209,8 @@ uint32_t PageStore::Allocate() {
 }
 
 void PageStore::Free(uint32_t n) {
-  if (n < 3) ThrowCorrupt("attempt to free a fixed page");
+  if (n < format::kFirstAllocatablePage)
+    ThrowCorrupt("attempt to free a fixed page");
   auto p = Page(n);
   std::fill(p.begin(), p.begin() + 4, 0);
   SetGlobalBit(n, true);
@@ -332,22 +328,33 @@ void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags) {
 
 // --- usage maps ---
 
+namespace {
+
+void SetBit(std::span<uint8_t> bits, size_t n, bool on) {
+  uint8_t& b = bits[n / 8];
+  const auto mask = static_cast<uint8_t>(1 << (n % 8));
+  b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+}
+
+}  // namespace
+
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages) {
-  std::vector<uint8_t> row(kMapRowSize, 0);
-  PutU32(row, 1, start);
+  std::vector<uint8_t> row(format::kMapRowLength, 0);
+  PutU32(row, format::kMapInlineStart, start);
+  const auto bits = std::span<uint8_t>(row).subspan(format::kMapInlineBits);
   for (uint32_t p : pages) {
-    if (p < start || p - start >= (kMapRowSize - 5) * 8) {
+    if (p < start || p - start >= bits.size() * 8) {
       ThrowCorrupt("page outside an inline usage map");
     }
-    row[5 + (p - start) / 8] |= static_cast<uint8_t>(1 << ((p - start) % 8));
+    SetBit(bits, p - start, true);
   }
   return row;
 }
 
 std::vector<uint8_t> ReferenceMapRow() {
-  std::vector<uint8_t> row(kMapRowSize, 0);
-  row[0] = 0x01;
+  std::vector<uint8_t> row(format::kMapRowLength, 0);
+  row[0] = format::kMapReference;
   return row;
 }
 
@@ -368,8 +375,8 @@ auto MapRow(Store& store, uint32_t map_ptr) {
 
 void ReferenceSet(PageStore& store, uint32_t map_ptr, uint32_t page,
                   bool present) {
-  const uint32_t j = page / kPagesPerBitmapPage;
-  size_t slot = 1 + 4 * size_t{j};
+  const size_t slot =
+      format::kMapReferencePages + 4 * size_t{page / format::kPagesPerMapPage};
   if (slot + 4 > MapRow(store, map_ptr).size()) {
     if (!present) return;
     ThrowCorrupt("usage map cannot hold the page");
@@ -379,16 +386,15 @@ void ReferenceSet(PageStore& store, uint32_t map_ptr, uint32_t page,
     if (!present) return;
     map_page = store.Allocate();
     auto mp = store.Page(map_page);
-    mp[0] = 0x05;
+    mp[0] = format::kPageUsageMap;
     mp[1] = 0x01;
     PutU32(MapRow(store, map_ptr), slot, map_page);
   }
   auto mp = store.Page(map_page);
-  if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
-  const uint32_t k = page % kPagesPerBitmapPage;
-  uint8_t& b = mp[4 + k / 8];
-  b = present ? static_cast<uint8_t>(b | (1 << (k % 8)))
-              : static_cast<uint8_t>(b & ~(1 << (k % 8)));
+  if (mp[0] != format::kPageUsageMap)
+    ThrowCorrupt("usage map bitmap page has the wrong type");
+  SetBit(mp.subspan(format::kMapPageBits), page % format::kPagesPerMapPage,
+         present);
 }
 
 }  // namespace
@@ -402,33 +408,30 @@ std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
 void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
                 bool present) {
   auto row = MapRow(store, map_ptr);
-  if (row[0] == 1) {
+  if (row[0] == format::kMapReference) {
     ReferenceSet(store, map_ptr, page, present);
     return;
   }
-  if (row[0] != 0) ThrowCorrupt("unknown usage map type");
-  const uint32_t start = U32(row, 1);
-  const uint32_t bits = static_cast<uint32_t>(row.size() - 5) * 8;
-  if (page >= start && page - start < bits) {
-    uint8_t& b = row[5 + (page - start) / 8];
-    b = present ? static_cast<uint8_t>(b | (1 << ((page - start) % 8)))
-                : static_cast<uint8_t>(b & ~(1 << ((page - start) % 8)));
+  if (row[0] != format::kMapInline) ThrowCorrupt("unknown usage map type");
+  const uint32_t start = U32(row, format::kMapInlineStart);
+  const auto bits = row.subspan(format::kMapInlineBits);
+  if (page >= start && page - start < bits.size() * 8) {
+    SetBit(bits, page - start, present);
     return;
   }
   if (!present) return;
+  // Out of the map's range: move the range, or turn it into a reference map.
   std::vector<uint32_t> pages = MapPages(store, map_ptr);
   pages.push_back(page);
   const uint32_t first = *std::min_element(pages.begin(), pages.end()) / 8 * 8;
   const uint32_t last = *std::max_element(pages.begin(), pages.end());
   std::fill(row.begin() + 1, row.end(), 0);
-  if (last - first < bits) {
-    PutU32(row, 1, first);
-    for (uint32_t p : pages) {
-      row[5 + (p - first) / 8] |= static_cast<uint8_t>(1 << ((p - first) % 8));
-    }
+  if (last - first < bits.size() * 8) {
+    PutU32(row, format::kMapInlineStart, first);
+    for (uint32_t p : pages) SetBit(bits, p - first, true);
     return;
   }
-  row[0] = 0x01;
+  row[0] = format::kMapReference;
   for (uint32_t p : pages) ReferenceSet(store, map_ptr, p, true);
 }
 

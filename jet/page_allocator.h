@@ -1,6 +1,17 @@
 #ifndef JET_PAGE_ALLOCATOR_H_
 #define JET_PAGE_ALLOCATOR_H_
 
+// PageStore: the database image in memory while it is changed, and the
+// editing half of the data-page and usage-map layouts (data_page.h and
+// usage_map.h decode them; this file only changes them).
+//
+// Invariants: the image is a whole number of pages; the global usage map
+// (page 1, row 0) marks a page free (bit set) exactly when nothing owns it;
+// pages 0-2 are never allocated or freed. Within a unit of change
+// (BeginChange ... EndChange) the first change of a page keeps its old
+// content, so RollBack restores the store exactly. A failure (3049 damage, 57
+// beyond 2 GB) leaves pages of the unit changed until the caller rolls back.
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -63,7 +74,7 @@ class PageStore : public PageSource {
   void EndChange();
   void RollBack();
 
-  static constexpr uint32_t kPageSize = 4096;
+  static constexpr uint32_t kPageSize = format::kPageSize;
 
  private:
   std::vector<uint8_t> data_;
@@ -100,7 +111,6 @@ void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags);
 
 // --- usage maps ---
 
-inline constexpr size_t kMapRowSize = 69;
 // An inline usage map row (type 0) starting at `start` with the given pages.
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages);

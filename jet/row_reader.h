@@ -1,6 +1,11 @@
 #ifndef JET_ROW_READER_H_
 #define JET_ROW_READER_H_
 
+// Row images of a table: u16 column count, the fixed columns at their
+// offsets, variable-length data, the variable offset table (u16 each,
+// reversed, with an end entry), u16 variable count, then the null mask
+// (one bit per column). Every offset is checked against the row (3049).
+
 #include <cstdint>
 #include <optional>
 #include <vector>

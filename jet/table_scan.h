@@ -1,6 +1,10 @@
 #ifndef JET_TABLE_SCAN_H_
 #define JET_TABLE_SCAN_H_
 
+// Table scans: the data pages a table's owned map lists that carry its
+// mark, their live rows in page and slot order, overflow rows read at their
+// target. Read-only; damage raises 3049.
+
 #include <functional>
 #include <vector>
 

@@ -1,6 +1,13 @@
 #ifndef JET_TDEF_H_
 #define JET_TDEF_H_
 
+// Table definitions (TDEF, page type 0x02): a header, column descriptors,
+// column names, index definitions and the Memo/OLE usage-map list, stored as
+// one logical buffer over a chain of pages (continuation pages repeat an
+// 8-byte header). The definition's own length ends the chain, not only a
+// next pointer of 0. Every count and offset is checked against the buffer;
+// damage raises 3049 and leaves nothing half decoded.
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -89,6 +96,14 @@ struct TableDef {
   // or -1.
   int FindColumn(std::string_view name) const;
 };
+
+// Whether rows of the table carry a variable-offset table.
+inline bool HasVarColumns(const TableDef& def) {
+  for (const ColumnDef& c : def.columns) {
+    if (!c.IsFixed()) return true;
+  }
+  return false;
+}
 
 // The pages of a table definition joined into one buffer: the first page
 // whole, each continuation page without its header.

@@ -1,6 +1,11 @@
 #ifndef JET_USAGE_MAP_H_
 #define JET_USAGE_MAP_H_
 
+// Usage maps: a set of page numbers stored as a row. Inline (type 0): u32
+// first page, then a bitmap. Reference (type 1): u32 numbers of bitmap pages
+// (type 0x05, bits from byte 4), each covering kPagesPerMapPage pages in
+// turn; 0 for none. Decoding reads, never changes; damage raises 3049.
+
 #include <cstdint>
 #include <vector>
 
