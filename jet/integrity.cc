@@ -71,6 +71,15 @@ struct Checker {
     }
   }
 
+  // The bitmap pages of a reference map (the row in `slot`) belong to `who`.
+  void OwnBitmapPages(const std::string& who, Bytes page, const RowSlot& slot) {
+    if (slot.length() == 0 || page[slot.start] != format::kMapReference) return;
+    for (size_t at = slot.start + format::kMapReferencePages;
+         at + 4 <= slot.end; at += 4) {
+      if (const uint32_t bitmap = U32(page, at)) Own(who, bitmap);
+    }
+  }
+
   // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
   // reference map are owned by `who`; the pages it lists are returned.
   std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
@@ -81,13 +90,7 @@ struct Checker {
     if (slot.length() < format::kMapInlineBits)
       ThrowCorrupt("usage map row too short");
     map_row_pages.insert(map.page);
-    if (page[slot.start] == format::kMapReference) {
-      for (size_t at = slot.start + format::kMapReferencePages;
-           at + 4 <= slot.end; at += 4) {
-        if (const uint32_t bitmap = U32(page, at))
-          Own(who + " usage map", bitmap);
-      }
-    }
+    OwnBitmapPages(who + " usage map", page, slot);
     const UsageMap usage = ParseUsageMap(store, SlotBytes(page, slot), map);
     if (usage.past_end) Problem(who, "lists pages past the end of the file");
     return usage.pages;
@@ -130,14 +133,8 @@ struct Checker {
   // Owned pages the global map marks free, and pages in use that nothing
   // owns (when `unowned` is asked for).
   void CheckGlobalMap(bool unowned) {
-    auto global = store.Page(format::kGlobalMapPage);
-    RowSlot s = GetRowSlot(global, 0);
-    if (global[s.start] == format::kMapReference) {
-      for (size_t at = s.start + format::kMapReferencePages; at + 4 <= s.end;
-           at += 4) {
-        if (uint32_t bitmap = U32(global, at)) Own("global usage map", bitmap);
-      }
-    }
+    Bytes global = store.ReadPage(format::kGlobalMapPage);
+    OwnBitmapPages("global usage map", global, GetRowSlot(global, 0));
     for (const auto& [page, who] : owners) {
       if (store.IsFree(page)) {
         Problem(who, PageName(page) +
