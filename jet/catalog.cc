@@ -7,7 +7,7 @@
 
 namespace jet {
 
-Catalog Catalog::Read(PageFile& file) {
+std::vector<CatalogEntry> ReadCatalogEntries(const PageSource& file) {
   TableDef def = ReadTableDef(file, format::kCatalogTdefPage);
   int id_col = def.FindColumn("Id");
   int parent_col = def.FindColumn("ParentId");
@@ -25,7 +25,7 @@ Catalog Catalog::Read(PageFile& file) {
                   def.columns[name_col], def.columns[type_col],
                   def.columns[flags_col]};
   RowReader reader(file, slim);
-  Catalog cat;
+  std::vector<CatalogEntry> entries;
   std::vector<base::Value> v;
   auto as_long = [](const base::Value& x) -> int32_t {
     if (x.type() == base::ValueType::kLong) return x.AsLong();
@@ -41,17 +41,25 @@ Catalog Catalog::Read(PageFile& file) {
     if (v[2].type() == base::ValueType::kText) e.name = v[2].AsText();
     e.type = static_cast<int16_t>(as_long(v[3]));
     e.flags = static_cast<uint32_t>(as_long(v[4]));
-    cat.entries_.push_back(std::move(e));
+    entries.push_back(std::move(e));
   });
-  bool found = false;
-  for (const CatalogEntry& e : cat.entries_) {
-    if (e.parent_id == format::kCatalogRootId && e.name == "Tables") {
-      cat.tables_container_id_ = e.id;
-      found = true;
-      break;
-    }
+  return entries;
+}
+
+int32_t TablesContainerId(const std::vector<CatalogEntry>& entries) {
+  for (const CatalogEntry& e : entries) {
+    if (e.parent_id == format::kCatalogRootId && e.name == "Tables")
+      return e.id;
   }
-  if (!found) ThrowCorrupt("system catalog has no Tables container");
+  return 0;
+}
+
+Catalog Catalog::Read(const PageSource& file) {
+  Catalog cat;
+  cat.entries_ = ReadCatalogEntries(file);
+  cat.tables_container_id_ = TablesContainerId(cat.entries_);
+  if (cat.tables_container_id_ == 0)
+    ThrowCorrupt("system catalog has no Tables container");
   for (const CatalogEntry& e : cat.entries_) {
     if (e.parent_id != cat.tables_container_id_ ||
         e.type != format::kObjectTypeTable) {

@@ -1,6 +1,9 @@
 #ifndef JET_CATALOG_H_
 #define JET_CATALOG_H_
 
+// The system catalog MSysObjects (TDEF on page 2): one row per object; a
+// local table's Id holds its TDEF page. Read-only; damage raises 3049.
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,10 +29,17 @@ struct TableEntry {
   bool system = false;  // MSys… tables and objects flagged as system
 };
 
+// Every row of MSysObjects (TDEF on page 2), in stored order.
+std::vector<CatalogEntry> ReadCatalogEntries(const PageSource& file);
+
+// The Id of the "Tables" container (a child of the catalog root), 0 when
+// the catalog has none.
+int32_t TablesContainerId(const std::vector<CatalogEntry>& entries);
+
 class Catalog {
  public:
   // Reads MSysObjects (TDEF on page 2).
-  static Catalog Read(PageFile& file);
+  static Catalog Read(const PageSource& file);
 
   const std::vector<CatalogEntry>& entries() const { return entries_; }
   // Local tables in the "Tables" container, in catalog order.

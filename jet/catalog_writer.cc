@@ -17,7 +17,6 @@ namespace jet {
 namespace {
 
 constexpr int32_t kInvalidName = 3125;
-constexpr uint32_t kTablesContainerParent = 0x0F000000;
 
 // Raw bytes of one column of a row image, nullopt for NULL. Booleans give
 // one byte 0/1.
@@ -31,13 +30,6 @@ std::optional<std::vector<uint8_t>> ColumnBytes(const RowLayout& layout,
       c.IsFixed() ? layout.Fixed(c) : layout.Var(c.var_index);
   if (!b) return std::nullopt;
   return std::vector<uint8_t>(b->begin(), b->end());
-}
-
-bool HasVarColumns(const TableDef& def) {
-  for (const ColumnDef& c : def.columns) {
-    if (!c.IsFixed()) return true;
-  }
-  return false;
 }
 
 const ColumnDef* ColumnByNumber(const TableDef& def, uint16_t n) {
@@ -74,14 +66,15 @@ void WriteIndexPage(std::span<uint8_t> page, uint8_t type, uint32_t tdef,
   PutU32(page, format::kIndexTailPage, tail);
   size_t pos = 0;
   for (const std::vector<uint8_t>* e : entries) {
-    if (pos + e->size() > kIndexRoom) ThrowCorrupt("index page overfull");
-    std::copy(e->begin(), e->end(), page.begin() + kIndexEntryStart + pos);
+    if (pos + e->size() > format::kIndexRoom)
+      ThrowCorrupt("index page overfull");
+    std::copy(e->begin(), e->end(), page.begin() + format::kIndexEntries + pos);
     pos += e->size();
     uint8_t& bits = page[format::kIndexBitmap + pos / 8];
     bits = static_cast<uint8_t>(bits | (1 << (pos % 8)));
   }
   PutU16(page, format::kIndexFreeSpace,
-         static_cast<uint16_t>(kIndexRoom - pos));
+         static_cast<uint16_t>(format::kIndexRoom - pos));
 }
 
 // Groups of consecutive items whose stored bytes fit one page. For node
@@ -92,12 +85,13 @@ std::vector<std::vector<size_t>> Pack(
   std::vector<std::vector<size_t>> groups;
   size_t used = 0;
   for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i].size() > kIndexRoom) ThrowCorrupt("index entry too long");
+    if (items[i].size() > format::kIndexRoom)
+      ThrowCorrupt("index entry too long");
     if (!groups.empty()) {
       const auto& g = groups.back();
       // Bytes the page needs if item i joins it.
       const size_t add = tail_free ? items[g.back()].size() : items[i].size();
-      if (used + add <= kIndexRoom) {
+      if (used + add <= format::kIndexRoom) {
         groups.back().push_back(i);
         used += add;
         continue;
@@ -117,15 +111,11 @@ uint32_t Be32(std::span<const uint8_t> b) {
 }  // namespace
 
 TableDef LoadTableDef(const PageStore& store, uint32_t tdef_page) {
-  std::vector<uint32_t> chain;
-  std::vector<uint8_t> buf = ReadTdefBuffer(store, tdef_page, &chain);
-  TableDef def = ParseTableDef(Bytes(buf));
+  TableDef def = ReadTableDef(store, tdef_page);
   // Rows are built in vectors of max_cols values indexed by column number.
   for (const ColumnDef& c : def.columns) {
     if (c.number >= def.max_cols) ThrowCorrupt("column number out of range");
   }
-  def.tdef_page = tdef_page;
-  def.continuation_pages = std::move(chain);
   return def;
 }
 
@@ -259,7 +249,7 @@ void WriteIndexTree(PageStore& store, uint32_t tdef_page,
     // Only pages that really are this index's are reused.
     if (p == index.root_page || p < 3 || p >= store.page_count()) continue;
     auto page = store.Page(p);
-    if ((page[0] == 0x03 || page[0] == 0x04) && GetU32(page, 4) == tdef_page) {
+    if ((page[0] == 0x03 || page[0] == 0x04) && U32(page, 4) == tdef_page) {
       pool.push_back(p);
     }
   }
@@ -326,43 +316,10 @@ void WriteIndexTree(PageStore& store, uint32_t tdef_page,
   }
 }
 
-void ForEachLiveRow(
-    const PageStore& store, const TableDef& def,
-    const std::function<void(RowId, std::span<const uint8_t>)>& f) {
-  for (uint32_t pg : MapPages(store, def.owned_map.Packed())) {
-    if (pg >= store.page_count()) continue;
-    auto page = store.Page(pg);
-    if (page[0] != format::kPageData || GetU32(page, 4) != def.tdef_page)
-      continue;
-    // The reader's rules: a deleted row's extent may be garbage.
-    const uint16_t rows = RowCount(page);
-    for (uint16_t r = 0; r < rows; ++r) {
-      const RowSlot s = GetRowSlot(page, r);
-      if (s.deleted) continue;
-      std::span<const uint8_t> bytes = SlotBytes(page, s);
-      if (s.overflow) {
-        int hops = 0;
-        while (true) {
-          if (bytes.size() < 4 || ++hops > 8)
-            ThrowCorrupt("overflow row pointer");
-          const RowId to = ReadRowId(bytes, 0);
-          auto target = store.Page(to.page);
-          if (target[0] != format::kPageData)
-            ThrowCorrupt("overflow row pointer");
-          const RowSlot ts = GetRowSlot(target, to.row);
-          bytes = SlotBytes(target, ts);
-          if (!ts.overflow) break;
-        }
-      }
-      f(RowId{pg, static_cast<uint8_t>(r)}, bytes);
-    }
-  }
-}
-
 void RebuildIndexes(PageStore& store, TableDef& def) {
   if (def.real_indexes.empty()) return;
   std::vector<std::vector<IndexEntry>> all(def.real_indexes.size());
-  ForEachLiveRow(store, def, [&](RowId id, std::span<const uint8_t> row) {
+  ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
     for (size_t i = 0; i < def.real_indexes.size(); ++i) {
       auto key = RowIndexKey(def, def.real_indexes[i], row);
       if (key) all[i].push_back(IndexEntry{std::move(*key), id});
@@ -389,7 +346,7 @@ void RebuildIndexes(PageStore& store, TableDef& def) {
 
 RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint) {
-  if (row.size() > kMaxRowBytes) ThrowCorrupt("row too long");
+  if (row.size() > format::kMaxRowSize) ThrowCorrupt("row too long");
   uint32_t page = hint ? *hint : 0;
   if (page == 0) {
     std::vector<uint32_t> owned = MapPages(store, def.owned_map.Packed());
@@ -398,7 +355,7 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   bool fits = false;
   if (page != 0 && page < store.page_count()) {
     auto p = store.Page(page);
-    if (p[0] == format::kPageData && GetU32(p, 4) == def.tdef_page) {
+    if (p[0] == format::kPageData && U32(p, 4) == def.tdef_page) {
       fits = DataPageFits(p, row.size());
       if (!fits) MapSetPage(store, def.free_map.Packed(), page, false);
     }
@@ -415,35 +372,6 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   return RowId{page, static_cast<uint8_t>(r)};
 }
 
-std::vector<CatalogObject> ReadCatalogObjects(const PageStore& store) {
-  const TableDef def = LoadTableDef(store, format::kCatalogTdefPage);
-  const ColumnDef& id = ColumnByName(def, "Id");
-  const ColumnDef& parent = ColumnByName(def, "ParentId");
-  const ColumnDef& name = ColumnByName(def, "Name");
-  const ColumnDef& type = ColumnByName(def, "Type");
-  const ColumnDef& flags = ColumnByName(def, "Flags");
-  const bool var = HasVarColumns(def);
-  std::vector<CatalogObject> out;
-  ForEachLiveRow(store, def, [&](RowId rid, std::span<const uint8_t> row) {
-    RowLayout layout(Bytes(row), var);
-    CatalogObject o;
-    o.row = rid;
-    auto get32 = [&](const ColumnDef& c) -> int32_t {
-      auto b = ColumnBytes(layout, c);
-      return b && b->size() >= 4 ? static_cast<int32_t>(GetU32(*b, 0)) : 0;
-    };
-    o.id = get32(id);
-    o.parent_id = get32(parent);
-    o.flags = static_cast<uint32_t>(get32(flags));
-    if (auto b = ColumnBytes(layout, name)) o.name = DecodeText(Bytes(*b));
-    if (auto b = ColumnBytes(layout, type); b && b->size() >= 2) {
-      o.type = static_cast<int16_t>(GetU16(*b, 0));
-    }
-    out.push_back(std::move(o));
-  });
-  return out;
-}
-
 namespace {
 
 RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
@@ -457,7 +385,7 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
     auto key = RowIndexKey(def, ix, row);
     if (!key) continue;
     bool dup = false;
-    ForEachLiveRow(store, def, [&](RowId, std::span<const uint8_t> other) {
+    ScanTable(store, def, [&](RowId, std::span<const uint8_t> other) {
       if (!dup && RowIndexKey(def, ix, other) == key) dup = true;
     });
     if (dup) {
@@ -532,16 +460,10 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
                                "Cannot define field more than once.");
     }
   }
-  const std::vector<CatalogObject> objects = ReadCatalogObjects(store);
-  int32_t tables_id = 0;
-  for (const CatalogObject& o : objects) {
-    if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
-        o.name == "Tables") {
-      tables_id = o.id;
-    }
-  }
+  const std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
+  const int32_t tables_id = TablesContainerId(objects);
   if (tables_id == 0) ThrowCorrupt("the catalog has no Tables container");
-  for (const CatalogObject& o : objects) {
+  for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && base::EqualsIgnoreCase(o.name, name)) {
       throw base::RuntimeError(base::err::kTableExists, kErrorSource,
                                "Table '" + name + "' already exists.");
@@ -593,16 +515,15 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   {
     const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
     const bool var = HasVarColumns(catalog);
-    for (const CatalogObject& o : objects) {
+    for (const CatalogEntry& o : objects) {
       if (o.name != "MSysDb" || o.type != 2) continue;
-      ForEachLiveRow(
-          store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
-            if (!(rid == o.row)) return;
-            RowLayout layout(Bytes(row), var);
-            if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
-              owner = base::Value::Binary(*b);
-            }
-          });
+      ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
+        if (!(rid == o.row)) return;
+        RowLayout layout(Bytes(row), var);
+        if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
+          owner = base::Value::Binary(*b);
+        }
+      });
     }
   }
   InsertCatalogRow(
@@ -624,12 +545,12 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   std::vector<std::vector<uint8_t>> sids;
   {
     const bool var = HasVarColumns(aces);
-    ForEachLiveRow(store, aces, [&](RowId, std::span<const uint8_t> row) {
+    ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
       RowLayout layout(Bytes(row), var);
       auto obj = ColumnBytes(layout, ace_object);
       auto sid = ColumnBytes(layout, ace_sid);
       if (obj && obj->size() >= 4 &&
-          static_cast<int32_t>(GetU32(*obj, 0)) == tables_id && sid &&
+          static_cast<int32_t>(U32(*obj, 0)) == tables_id && sid &&
           std::find(sids.begin(), sids.end(), *sid) == sids.end()) {
         sids.push_back(*sid);
       }

@@ -1,6 +1,13 @@
 #ifndef JET_CATALOG_WRITER_H_
 #define JET_CATALOG_WRITER_H_
 
+// Changes to tables as a whole: definitions loaded with the reader and
+// stored back, rows appended, index B-trees (pages 0x03/0x04, layout in
+// format.h) rebuilt from the live rows, catalog rows inserted and new
+// tables created. These change pages in place; a caller wraps them in a unit
+// of change (PageStore::BeginChange) so a failure leaves the store as
+// before.
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -8,17 +15,15 @@
 #include <vector>
 
 #include "base/value.h"
+#include "jet/catalog.h"
 #include "jet/format.h"
 #include "jet/index_key.h"
 #include "jet/page_allocator.h"
+#include "jet/table_scan.h"
 #include "jet/tdef.h"
 #include "jet/tdef_writer.h"
 
 namespace jet {
-
-// Index pages: the entry area starts at 480 and holds 3616 bytes.
-inline constexpr size_t kIndexEntryStart = format::kIndexEntries;
-inline constexpr size_t kIndexRoom = format::kIndexRoom;
 
 struct IndexEntry {
   IndexKey key;
@@ -49,12 +54,6 @@ void WriteIndexTree(PageStore& store, uint32_t tdef_page,
 // unique-entry counters where needed (the caller stores the definition).
 void RebuildIndexes(PageStore& store, TableDef& def);
 
-// Calls `f(row_id, row bytes)` for every live row of a table (overflow rows
-// are read at their target; pointer slots count as the row).
-void ForEachLiveRow(
-    const PageStore& store, const TableDef& def,
-    const std::function<void(RowId, std::span<const uint8_t>)>& f);
-
 // Adds a row image to a table: on the page given by `hint` (the page last
 // written) when it has room, else on a new data page that joins the table's
 // owned and free-space maps. Updates `def.row_count` (not stored).
@@ -62,18 +61,6 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint);
 
 // --- the system catalog ---
-
-struct CatalogObject {
-  RowId row;
-  int32_t id = 0;
-  int32_t parent_id = 0;
-  std::string name;
-  int16_t type = 0;
-  uint32_t flags = 0;
-};
-
-// Catalog rows (MSysObjects) as stored.
-std::vector<CatalogObject> ReadCatalogObjects(const PageStore& store);
 
 // Inserts one MSysObjects row (values by column number of MSysObjects) and
 // brings the catalog's indexes and row count up to date.

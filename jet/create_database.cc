@@ -257,7 +257,7 @@ void WriteEmptyLeaf(PageStore& store, uint32_t page, uint32_t tdef) {
   std::fill(p.begin(), p.end(), 0);
   p[0] = format::kPageIndexLeaf;
   p[1] = 0x01;
-  PutU16(p, 2, static_cast<uint16_t>(kIndexRoom));
+  PutU16(p, 2, static_cast<uint16_t>(format::kIndexRoom));
   PutU32(p, 4, tdef);
 }
 
@@ -353,12 +353,12 @@ PageStore CreateEmptyDatabase(double creation_date) {
     // Bits set = free; pages 0 and 1 are in use.
     auto p = store.Page(store.AppendPage());
     InitDataPage(p, 1);
-    std::vector<uint8_t> global(kMapRowSize, 0xFF);
+    std::vector<uint8_t> global(format::kMapRowLength, 0xFF);
     PutU32(global, 1, 0);
     global[0] = 0x00;
     global[5] = 0xFC;
     DataPageAddRow(p, global);
-    DataPageAddRow(p, std::vector<uint8_t>(kMapRowSize, 0));
+    DataPageAddRow(p, std::vector<uint8_t>(format::kMapRowLength, 0));
   }
   // Pages 2..13: the four core TDEFs, their usage-map page, index roots.
   for (uint32_t n = 2; n <= 13; ++n) {

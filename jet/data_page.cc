@@ -34,17 +34,23 @@ RowSlot GetRowSlot(Bytes page, uint16_t row) {
   return s;
 }
 
-Bytes LocateRow(PageFile& file, RowId id) {
+RowId FollowOverflow(const PageSource& file, RowId id) {
   // Jet writes at most one hop; allow a few more and stop any cycle.
   for (int hop = 0; hop < 8; ++hop) {
     Bytes page = file.ReadPage(id.page);
     if (page[0] != format::kPageData)
       ThrowCorrupt("row pointer to a non-data page");
     RowSlot s = GetRowSlot(page, id.row);
-    if (!s.overflow) return SlotBytes(page, s);
+    if (!s.overflow) return id;
     id = ReadRowId(SlotBytes(page, s), 0, "overflow pointer");
   }
   ThrowCorrupt("overflow row pointers form a cycle");
+}
+
+Bytes LocateRow(const PageSource& file, RowId id) {
+  id = FollowOverflow(file, id);
+  Bytes page = file.ReadPage(id.page);
+  return SlotBytes(page, GetRowSlot(page, id.row));
 }
 
 }  // namespace jet

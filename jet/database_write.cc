@@ -9,6 +9,7 @@
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "jet/create_database.h"
+#include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/file_io.h"
@@ -22,14 +23,6 @@ namespace jet {
 namespace {
 
 constexpr int32_t kDuplicateField = 3191;
-constexpr uint32_t kTablesContainerParent = 0x0F000000;
-
-bool HasVarColumns(const TableDef& def) {
-  for (const ColumnDef& c : def.columns) {
-    if (!c.IsFixed()) return true;
-  }
-  return false;
-}
 
 // Pads a row image to `target` bytes: zeros between the variable data and
 // the EOD field (before the null mask when the table has no variable
@@ -39,7 +32,7 @@ void PadRow(const TableDef& def, std::vector<uint8_t>& row, size_t target) {
   const size_t mask_len = (def.max_cols + 7) / 8;
   size_t at = row.size() - mask_len;
   if (HasVarColumns(def)) {
-    const uint16_t v = GetU16(row, at - 2);
+    const uint16_t v = U16(row, at - 2);
     at = at - 2 - 2 * size_t{v} - 2;
   }
   row.insert(row.begin() + static_cast<std::ptrdiff_t>(at), target - row.size(),
@@ -149,8 +142,8 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
                              "Could not find file '" + path + "'.");
   }
   std::vector<uint8_t> bytes = std::move(*read);
-  if (bytes.size() < PageStore::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
+  if (bytes.size() < format::kPageSize ||
+      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
     ThrowUnrecognizedFormat(path);
   }
   return FromBytes(std::move(bytes));
@@ -158,11 +151,11 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
     std::vector<uint8_t> bytes) {
-  if (bytes.size() < 3 * PageStore::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), PageStore::kPageSize))) {
+  if (bytes.size() < 3 * format::kPageSize ||
+      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
     ThrowUnrecognizedFormat("(database)");
   }
-  const Header h = ParseHeader(Bytes(bytes.data(), PageStore::kPageSize));
+  const Header h = ParseHeader(Bytes(bytes.data(), format::kPageSize));
   if (h.db_key != 0 || h.sort_lcid != format::kSortGeneralLcid ||
       h.sort_version != 0) {
     throw base::RuntimeError(
@@ -185,16 +178,10 @@ void DatabaseWriter::Save(const std::string& path) {
 }
 
 std::vector<std::pair<std::string, uint32_t>> DatabaseWriter::Tables() const {
-  const std::vector<CatalogObject> objects = ReadCatalogObjects(store_);
-  int32_t tables_id = 0;
-  for (const CatalogObject& o : objects) {
-    if (static_cast<uint32_t>(o.parent_id) == kTablesContainerParent &&
-        o.name == "Tables") {
-      tables_id = o.id;
-    }
-  }
+  const std::vector<CatalogEntry> objects = ReadCatalogEntries(store_);
+  const int32_t tables_id = TablesContainerId(objects);
   std::vector<std::pair<std::string, uint32_t>> out;
-  for (const CatalogObject& o : objects) {
+  for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && o.type == format::kObjectTypeTable &&
         !(o.flags & format::kObjectFlagSystem)) {
       out.emplace_back(o.name,
@@ -251,27 +238,16 @@ void DatabaseWriter::Flush() {
   for (auto& [page, s] : tables_) s.indexes_dirty = s.counters_dirty = false;
 }
 
-DatabaseWriter::Located DatabaseWriter::Locate(const TableDef& def,
-                                               RowId id) const {
-  auto page = store_.Page(id.page);
-  if (page[0] != format::kPageData || GetU32(page, 4) != def.tdef_page ||
-      id.row >= DataPageRows(page)) {
+RowId DatabaseWriter::Locate(const TableDef& def, RowId id) const {
+  Bytes page = store_.ReadPage(id.page);
+  if (page[0] != format::kPageData ||
+      U32(page, format::kDataOwner) != def.tdef_page ||
+      id.row >= RowCount(page) || GetRowSlot(page, id.row).deleted) {
     ThrowNoCurrentRecord();
   }
-  SlotInfo s = DataPageSlot(page, id.row);
-  if (s.flags & 0x8000) ThrowNoCurrentRecord();
-  Located at{id.page, id.row};
-  int hops = 0;
-  while (s.flags & 0x4000) {
-    if (++hops > 8 || s.end - s.start < 4) ThrowCorrupt("overflow row pointer");
-    const uint32_t ptr = GetU32(store_.Page(at.page), s.start);
-    at = Located{ptr >> 8, static_cast<uint16_t>(ptr & 0xFF)};
-    auto target = store_.Page(at.page);
-    if (target[0] != format::kPageData || GetU32(target, 4) != def.tdef_page) {
-      ThrowCorrupt("overflow row pointer leaves the table");
-    }
-    s = DataPageSlot(target, at.row);
-  }
+  const RowId at = FollowOverflow(store_, id);
+  if (U32(store_.ReadPage(at.page), format::kDataOwner) != def.tdef_page)
+    ThrowCorrupt("overflow row pointer leaves the table");
   return at;
 }
 
@@ -287,16 +263,17 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
 
 std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
                                               RowId id) const {
-  const Located at = Locate(def, id);
+  const RowId at = Locate(def, id);
   auto page = store_.Page(at.page);
-  const SlotInfo slot = DataPageSlot(page, at.row);
+  const RowSlot slot = GetRowSlot(page, at.row);
   return std::vector<uint8_t>(page.begin() + slot.start,
                               page.begin() + slot.end);
 }
 
 void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
   ReleaseLongValues(def, RowImage(def, id));
-  DataPageFlagRow(store_.Page(id.page), id.row, 0xC000);
+  DataPageFlagRow(store_.Page(id.page), id.row,
+                  format::kRowDeleted | format::kRowOverflow);
 }
 
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
@@ -313,7 +290,7 @@ void DatabaseWriter::LoadKeys(TableState& s) {
   const size_t n = s.def.real_indexes.size();
   if (s.keys_loaded || n == 0) return;
   std::vector<std::set<std::string>> keys(n);
-  ForEachLiveRow(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
+  ScanTable(store_, s.def, [&](RowId, std::span<const uint8_t> r) {
     for (size_t i = 0; i < n; ++i) {
       const RealIndexDef& ix = s.def.real_indexes[i];
       if (!(ix.flags & 0x01)) {
@@ -410,11 +387,11 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
                             const std::vector<base::Value>& values) {
   AllOrNothing([&] {
     TableState& s = State(table);
-    const Located at = Locate(s.def, id);
+    const RowId at = Locate(s.def, id);
     std::vector<uint8_t> old;
     {
       auto page = store_.Page(at.page);
-      SlotInfo slot = DataPageSlot(page, at.row);
+      RowSlot slot = GetRowSlot(page, at.row);
       old.assign(page.begin() + slot.start, page.begin() + slot.end);
     }
     // The new image first: if it fails (text too long...), the row and its
@@ -423,7 +400,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
     CheckKeys(s, row, old);
     ReleaseLongValues(s.def, old);
     auto page = store_.Page(at.page);
-    SlotInfo slot = DataPageSlot(page, at.row);
+    RowSlot slot = GetRowSlot(page, at.row);
     const size_t room = slot.end - slot.start;
     if (row.size() <= room) {
       PadRow(s.def, row, room);
@@ -436,14 +413,15 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
       const uint32_t before = s.def.row_count;
       const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
       s.def.row_count = before;
-      DataPageFlagRow(store_.Page(target.page), target.row, 0x8000);
+      DataPageFlagRow(store_.Page(target.page), target.row,
+                      format::kRowDeleted);
       auto head = store_.Page(id.page);
-      SlotInfo hs = DataPageSlot(head, id.row);
+      RowSlot hs = GetRowSlot(head, id.row);
       if (hs.end - hs.start < 4)
         ThrowCorrupt("row slot too small for a pointer");
       std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
       PutU32(head, hs.start, target.Packed());
-      DataPageFlagRow(head, id.row, 0x4000);
+      DataPageFlagRow(head, id.row, format::kRowOverflow);
     }
     s.counters_dirty = true;
     if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
@@ -469,7 +447,7 @@ std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
   auto db = Database::FromBytes(store_.bytes(), "(database)");
   RowReader reader(db->file(), def);
   std::vector<std::pair<RowId, std::vector<base::Value>>> out;
-  ForEachLiveRow(store_, def, [&](RowId id, std::span<const uint8_t> row) {
+  ScanTable(store_, def, [&](RowId id, std::span<const uint8_t> row) {
     std::vector<base::Value> by_column = reader.Decode(Bytes(row));
     std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
     for (size_t i = 0; i < def.columns.size() && i < by_column.size(); ++i) {
@@ -497,9 +475,9 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     // everything else (descriptor order, fields this engine does not model)
     // stays byte for byte.
     const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
-    std::vector<uint8_t> buf = ReadTdefBuffer(store_, s.def.tdef_page);
-    const size_t real = GetU32(buf, format::kTdefRealIndexCount);
-    const size_t count = GetU16(buf, format::kTdefColumnCount);
+    std::vector<uint8_t> buf = ReadTdefChain(store_, s.def.tdef_page).buffer;
+    const size_t real = U32(buf, format::kTdefRealIndexCount);
+    const size_t count = U16(buf, format::kTdefColumnCount);
     const size_t descriptors = format::kTdefHeaderSize + 12 * real;
     if (real > 1000 ||
         descriptors + format::kColumnDescriptor * count > buf.size()) {
@@ -510,10 +488,10 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     bool found = false;
     for (size_t k = 0; k < count && !found; ++k) {
       if (at + 2 > buf.size()) ThrowCorrupt("column names");
-      const size_t len = GetU16(buf, at);
+      const size_t len = U16(buf, at);
       if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
-      if (GetU16(buf, descriptors + format::kColumnDescriptor * k +
-                          format::kColNumber) != number) {
+      if (U16(buf, descriptors + format::kColumnDescriptor * k +
+                       format::kColNumber) != number) {
         at += 2 + len;
         continue;
       }
@@ -531,7 +509,7 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     }
     if (!found) ThrowItemNotFound();
     const std::ptrdiff_t new_len =
-        static_cast<std::ptrdiff_t>(GetU32(buf, format::kTdefLength)) + delta;
+        static_cast<std::ptrdiff_t>(U32(buf, format::kTdefLength)) + delta;
     if (new_len < static_cast<std::ptrdiff_t>(at) ||
         new_len > static_cast<std::ptrdiff_t>(buf.size())) {
       ThrowCorrupt("table definition length");
@@ -543,6 +521,117 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
   });
 }
 
+namespace {
+
+// Adds the pages a map lists that carry the marks of `owner` (one of the
+// page `types`): only those are freed, whatever a damaged map may list.
+void AddMarkedPages(const PageStore& store, RowId map,
+                    std::initializer_list<uint8_t> types, uint32_t owner,
+                    std::set<uint32_t>& pages) {
+  static_assert(format::kIndexOwner == format::kDataOwner);
+  for (uint32_t p : MapPages(store, map.Packed())) {
+    Bytes page = store.ReadPage(p);
+    if (std::find(types.begin(), types.end(), page[0]) != types.end() &&
+        U32(page, format::kDataOwner) == owner) {
+      pages.insert(p);
+    }
+  }
+}
+
+// The pages that belong to a table alone: its definition, its data, index
+// and long-value pages.
+std::set<uint32_t> TablePages(const PageStore& store, const TableDef& def) {
+  std::set<uint32_t> pages{def.tdef_page};
+  pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
+  AddMarkedPages(store, def.owned_map, {format::kPageData}, def.tdef_page,
+                 pages);
+  for (const RealIndexDef& ix : def.real_indexes) {
+    AddMarkedPages(store, ix.usage_map,
+                   {format::kPageIndexNode, format::kPageIndexLeaf},
+                   def.tdef_page, pages);
+  }
+  for (const ColumnMaps& m : def.column_maps) {
+    AddMarkedPages(store, m.owned, {format::kPageData}, format::kLvalOwner,
+                   pages);
+  }
+  return pages;
+}
+
+}  // namespace
+
+void DatabaseWriter::ReleaseMapRows(const TableDef& def,
+                                    std::set<uint32_t>& pages) {
+  std::set<uint32_t> map_pages;
+  for (RowId r : MapRows(def)) {
+    map_pages.insert(r.page);
+    Bytes page = store_.ReadPage(r.page);
+    const RowSlot slot = GetRowSlot(page, r.row);
+    if (slot.length() < format::kMapInlineBits ||
+        page[slot.start] != format::kMapReference) {
+      continue;
+    }
+    for (size_t at = slot.start + format::kMapReferencePages;
+         at + 4 <= slot.end; at += 4) {
+      const uint32_t bitmap = U32(page, at);
+      if (bitmap >= format::kFirstAllocatablePage &&
+          bitmap < store_.page_count() &&
+          store_.ReadPage(bitmap)[0] == format::kPageUsageMap) {
+        pages.insert(bitmap);
+      }
+    }
+  }
+  // Map pages shared with another table (or the system tables on pages
+  // 2-5) only lose this table's rows.
+  std::set<uint32_t> shared;
+  for (const auto& [n, other] : Tables()) {
+    if (other == def.tdef_page) continue;
+    for (RowId r : MapRows(LoadTableDef(store_, other))) shared.insert(r.page);
+  }
+  for (uint32_t sys : {2u, 3u, 4u, 5u}) {
+    for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
+  }
+  for (RowId r : MapRows(def)) {
+    if (shared.count(r.page)) {
+      DataPageFlagRow(store_.Page(r.page), r.row,
+                      format::kRowDeleted | format::kRowOverflow);
+    }
+  }
+  for (uint32_t p : map_pages) {
+    if (!shared.count(p)) pages.insert(p);
+  }
+}
+
+void DatabaseWriter::DeleteCatalogRows(uint32_t tdef) {
+  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
+    if (o.type == format::kObjectTypeTable &&
+        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
+      DeleteRow(catalog, o.row);
+      --catalog.row_count;
+    }
+  }
+  RebuildIndexes(store_, catalog);
+  StoreTableCounters(store_, catalog);
+  // Permissions on the table.
+  TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
+  const int object_col = aces.FindColumn("ObjectId");
+  if (object_col < 0) return;
+  const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
+  std::vector<RowId> doomed;
+  ScanTable(store_, aces, [&](RowId id, Bytes row) {
+    RowLayout layout(row, HasVarColumns(aces));
+    if (!layout.MaskBit(oc.number)) return;
+    auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
+    if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
+  });
+  for (RowId id : doomed) {
+    DeleteRow(aces, id);
+    if (aces.row_count > 0) --aces.row_count;
+  }
+  RebuildIndexes(store_, aces);
+  StoreTableCounters(store_, aces);
+}
+
 void DatabaseWriter::DropTable(std::string_view name) {
   AllOrNothing([&] {
     Flush();
@@ -551,103 +640,11 @@ void DatabaseWriter::DropTable(std::string_view name) {
     tables_.erase(tdef);
     lval_.Reset();
     names_valid_ = false;
-
-    // Pages that belong to the table alone.
-    std::set<uint32_t> pages{tdef};
-    pages.insert(def.continuation_pages.begin(), def.continuation_pages.end());
-    for (uint32_t p : MapPages(store_, def.owned_map.Packed())) {
-      if (p < store_.page_count() && store_.Page(p)[0] == format::kPageData &&
-          GetU32(store_.Page(p), 4) == tdef) {
-        pages.insert(p);
-      }
-    }
-    // Only pages that carry this table's marks are freed, whatever a damaged
-    // map may list.
-    for (const RealIndexDef& ix : def.real_indexes) {
-      for (uint32_t p : MapPages(store_, ix.usage_map.Packed())) {
-        if (p >= store_.page_count()) continue;
-        auto page = store_.Page(p);
-        if ((page[0] == format::kPageIndexNode ||
-             page[0] == format::kPageIndexLeaf) &&
-            GetU32(page, 4) == tdef) {
-          pages.insert(p);
-        }
-      }
-    }
-    for (const ColumnMaps& m : def.column_maps) {
-      for (uint32_t p : MapPages(store_, m.owned.Packed())) {
-        if (p >= store_.page_count()) continue;
-        auto page = store_.Page(p);
-        if (page[0] == format::kPageData &&
-            GetU32(page, 4) == format::kLvalOwner) {
-          pages.insert(p);
-        }
-      }
-    }
-    std::set<uint32_t> map_pages;
-    for (RowId r : MapRows(def)) {
-      map_pages.insert(r.page);
-      auto page = store_.Page(r.page);
-      SlotInfo slot = DataPageSlot(page, r.row);
-      if (slot.end - slot.start >= 5 && page[slot.start] == 0x01) {
-        for (size_t o = slot.start + 1; o + 4 <= slot.end; o += 4) {
-          const uint32_t bitmap = GetU32(page, o);
-          if (bitmap > 2 && bitmap < store_.page_count() &&
-              store_.Page(bitmap)[0] == format::kPageUsageMap) {
-            pages.insert(bitmap);
-          }
-        }
-      }
-    }
-    // Usage-map pages shared with another table only lose this table's rows.
-    std::set<uint32_t> shared;
-    for (const auto& [n, other] : Tables()) {
-      if (other == tdef) continue;
-      for (RowId r : MapRows(LoadTableDef(store_, other)))
-        shared.insert(r.page);
-    }
-    for (uint32_t sys : {2u, 3u, 4u, 5u}) {
-      for (RowId r : MapRows(LoadTableDef(store_, sys))) shared.insert(r.page);
-    }
-    for (RowId r : MapRows(def)) {
-      if (shared.count(r.page))
-        DataPageFlagRow(store_.Page(r.page), r.row, 0xC000);
-    }
-    for (uint32_t p : map_pages) {
-      if (!shared.count(p)) pages.insert(p);
-    }
-
-    // Catalog row and permissions, with their index entries.
-    TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
-    for (const CatalogObject& o : ReadCatalogObjects(store_)) {
-      if (o.type == format::kObjectTypeTable &&
-          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
-        DeleteRow(catalog, o.row);
-        --catalog.row_count;
-      }
-    }
-    RebuildIndexes(store_, catalog);
-    StoreTableCounters(store_, catalog);
-    TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
-    const int object_col = aces.FindColumn("ObjectId");
-    if (object_col >= 0) {
-      const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
-      std::vector<RowId> doomed;
-      ForEachLiveRow(store_, aces, [&](RowId id, std::span<const uint8_t> row) {
-        RowLayout layout(Bytes(row), HasVarColumns(aces));
-        if (!layout.MaskBit(oc.number)) return;
-        auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
-        if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
-      });
-      for (RowId id : doomed) {
-        DeleteRow(aces, id);
-        if (aces.row_count > 0) --aces.row_count;
-      }
-      RebuildIndexes(store_, aces);
-      StoreTableCounters(store_, aces);
-    }
+    std::set<uint32_t> pages = TablePages(store_, def);
+    ReleaseMapRows(def, pages);
+    DeleteCatalogRows(tdef);
     for (uint32_t p : pages) {
-      if (p > 2) store_.Free(p);
+      if (p >= format::kFirstAllocatablePage) store_.Free(p);
     }
   });
 }

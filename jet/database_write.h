@@ -1,6 +1,11 @@
 #ifndef JET_DATABASE_WRITE_H_
 #define JET_DATABASE_WRITE_H_
 
+// The writing side of the engine, on top of PageStore: every public change
+// is one unit of change (see PageStore::BeginChange) and reads go through
+// the reader's walkers over the same page source. Save replaces the file
+// whole; after any failure the file on disk is untouched.
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -107,11 +112,12 @@ class DatabaseWriter {
   void DeleteRow(const TableDef& def, RowId id);
   // Where the data of a row lives: the header slot, or the target of its
   // overflow pointer.
-  struct Located {
-    uint32_t page;
-    uint16_t row;
-  };
-  Located Locate(const TableDef& def, RowId id) const;
+  RowId Locate(const TableDef& def, RowId id) const;
+  // Steps of DropTable: gives up the table's usage-map rows (adding to
+  // `pages` the map pages it alone used), then its catalog and permission
+  // rows.
+  void ReleaseMapRows(const TableDef& def, std::set<uint32_t>& pages);
+  void DeleteCatalogRows(uint32_t tdef);
 
   PageStore store_;
   LvalWriter lval_;

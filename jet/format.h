@@ -58,6 +58,8 @@ inline constexpr uint32_t kLvalOwner = 0x4C41564C;
 inline constexpr uint32_t kGlobalMapPage = 1;
 inline constexpr uint32_t kCatalogTdefPage = 2;  // MSysObjects
 inline constexpr uint32_t kAcesTdefPage = 3;     // MSysACEs
+// Pages 0-2 (header, global map, catalog TDEF) are never allocated or freed.
+inline constexpr uint32_t kFirstAllocatablePage = 3;
 
 // Usage maps (stored as rows).
 inline constexpr uint8_t kMapInline = 0x00;
@@ -105,16 +107,38 @@ inline constexpr uint32_t kTdefHeaderSize = 63;
 inline constexpr uint32_t kTdefMagicValue = 1625;
 inline constexpr uint8_t kTableTypeUser = 0x4E;
 inline constexpr uint8_t kTableTypeSystem = 0x53;
-inline constexpr uint32_t kRealIndexCountBlock = 12;
+inline constexpr uint32_t kRealIndexCountBlock = 12;  // u32 unique count at 4
+inline constexpr uint32_t kRealIndexUniqueCount = 4;
+inline constexpr uint32_t kColumnUsageEntry = 10;  // u16 column, two maps
+
+// Real index definition (52 bytes): up to ten (u16 column, u8 order) pairs.
 inline constexpr uint32_t kRealIndexDefinition = 52;
 inline constexpr uint32_t kRealIndexMagicValue = 1923;
+inline constexpr uint32_t kRealIndexColumnList = 4;
 inline constexpr uint32_t kRealIndexColumns = 10;
+inline constexpr uint32_t kRealIndexUsageMap = 34;
+inline constexpr uint32_t kRealIndexRootPage = 38;
+inline constexpr uint32_t kRealIndexFlags = 46;
+static_assert(kRealIndexColumnList + 3 * kRealIndexColumns ==
+              kRealIndexUsageMap);
+static_assert(kRealIndexFlags + 6 == kRealIndexDefinition);
+
+// Logical index definition (28 bytes).
 inline constexpr uint32_t kLogicalIndexDefinition = 28;
-inline constexpr uint32_t kColumnUsageEntry = 10;
+inline constexpr uint32_t kLogicalIndexNumber = 4;
+inline constexpr uint32_t kLogicalIndexReal = 8;
+inline constexpr uint32_t kLogicalRelatedType = 12;
+inline constexpr uint32_t kLogicalRelatedIndex = 13;
+inline constexpr uint32_t kLogicalRelatedTable = 17;
+inline constexpr uint32_t kLogicalCascadeUpdates = 21;
+inline constexpr uint32_t kLogicalCascadeDeletes = 22;
+inline constexpr uint32_t kLogicalIndexType = 23;
+static_assert(kLogicalIndexType + 5 == kLogicalIndexDefinition);
 
 // Column descriptor (25 bytes).
 inline constexpr uint32_t kColumnDescriptor = 25;
 inline constexpr uint32_t kColType = 0;
+inline constexpr uint32_t kColMagic = 1;  // u32 kTdefMagicValue
 inline constexpr uint32_t kColNumber = 5;
 inline constexpr uint32_t kColVarIndex = 7;
 inline constexpr uint32_t kColRowNumber = 9;
@@ -124,6 +148,7 @@ inline constexpr uint32_t kColFlags = 15;
 inline constexpr uint32_t kColExtraFlags = 16;
 inline constexpr uint32_t kColFixedOffset = 21;
 inline constexpr uint32_t kColLength = 23;
+static_assert(kColLength + 2 == kColumnDescriptor);
 
 // Column flags.
 inline constexpr uint8_t kColFlagFixed = 0x01;

@@ -20,7 +20,9 @@
 #include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/format.h"
+#include "jet/lval.h"
 #include "jet/row_reader.h"
+#include "jet/usage_map.h"
 
 namespace jet {
 namespace {
@@ -69,41 +71,29 @@ struct Checker {
     }
   }
 
-  // The bytes of a usage-map row, checked to lie inside its page.
-  std::span<const uint8_t> MapRowBytes(RowId map) {
-    auto page = store.Page(map.page);
-    if (page[0] != format::kPageData)
-      ThrowCorrupt("usage map row is not on a data page");
-    SlotInfo s = DataPageSlot(page, map.row);
-    if (s.end - s.start < static_cast<int>(format::kMapInlineBits))
-      ThrowCorrupt("usage map row too short");
-    return page.subspan(s.start, s.end - s.start);
+  // The bitmap pages of a reference map (the row in `slot`) belong to `who`.
+  void OwnBitmapPages(const std::string& who, Bytes page, const RowSlot& slot) {
+    if (slot.length() == 0 || page[slot.start] != format::kMapReference) return;
+    for (size_t at = slot.start + format::kMapReferencePages;
+         at + 4 <= slot.end; at += 4) {
+      if (const uint32_t bitmap = U32(page, at)) Own(who, bitmap);
+    }
   }
 
   // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
   // reference map are owned by `who`; the pages it lists are returned.
   std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
-    std::span<const uint8_t> row = MapRowBytes(map);
+    Bytes page = store.ReadPage(map.page);
+    if (page[0] != format::kPageData)
+      ThrowCorrupt("usage map row is not on a data page");
+    const RowSlot slot = GetRowSlot(page, map.row);
+    if (slot.length() < format::kMapInlineBits)
+      ThrowCorrupt("usage map row too short");
     map_row_pages.insert(map.page);
-    if (row[0] == format::kMapReference) {
-      for (size_t at = format::kMapReferencePages; at + 4 <= row.size();
-           at += 4) {
-        const uint32_t bitmap = GetU32(row, at);
-        if (bitmap == 0) continue;
-        Own(who + " usage map", bitmap);
-        // MapPages leaves out what lies past the end of the file.
-        const uint64_t first = (at - format::kMapReferencePages) / 4 *
-                               uint64_t{format::kPagesPerMapPage};
-        if (first >= store.page_count() && bitmap < store.page_count()) {
-          auto bits = store.Page(bitmap).subspan(format::kMapPageBits);
-          if (std::any_of(bits.begin(), bits.end(),
-                          [](uint8_t b) { return b != 0; })) {
-            Problem(who, "lists pages past the end of the file");
-          }
-        }
-      }
-    }
-    return MapPages(store, map.Packed());
+    OwnBitmapPages(who + " usage map", page, slot);
+    const UsageMap usage = ParseUsageMap(store, SlotBytes(page, slot), map);
+    if (usage.past_end) Problem(who, "lists pages past the end of the file");
+    return usage.pages;
   }
 
   // A free-space map lists pages its owner owns already; some writers leave
@@ -143,15 +133,8 @@ struct Checker {
   // Owned pages the global map marks free, and pages in use that nothing
   // owns (when `unowned` is asked for).
   void CheckGlobalMap(bool unowned) {
-    auto global = store.Page(format::kGlobalMapPage);
-    SlotInfo s = DataPageSlot(global, 0);
-    if (global[s.start] == format::kMapReference) {
-      for (size_t at = s.start + format::kMapReferencePages; at + 4 <= s.end;
-           at += 4) {
-        if (uint32_t bitmap = GetU32(global, at))
-          Own("global usage map", bitmap);
-      }
-    }
+    Bytes global = store.ReadPage(format::kGlobalMapPage);
+    OwnBitmapPages("global usage map", global, GetRowSlot(global, 0));
     for (const auto& [page, who] : owners) {
       if (store.IsFree(page)) {
         Problem(who, PageName(page) +
@@ -170,7 +153,7 @@ struct Checker {
           page[0] != format::kPageIndexLeaf) {
         continue;
       }
-      auto table = tables.find(GetU32(page, format::kDataOwner));
+      auto table = tables.find(U32(page, format::kDataOwner));
       if (table != tables.end()) {
         Problem(table->second,
                 PageName(p) + " in use but no usage map owns it");
@@ -193,17 +176,17 @@ struct Checker {
       Problem(where, "page " + std::to_string(page) + " is no index page");
       return;
     }
-    if (GetU32(p, format::kIndexOwner) != tdef) {
+    if (U32(p, format::kIndexOwner) != tdef) {
       Problem(where,
               "index page " + std::to_string(page) + " names another table");
     }
-    const uint16_t prefix = GetU16(p, format::kIndexPrefixLength);
+    const uint16_t prefix = U16(p, format::kIndexPrefixLength);
     std::vector<std::vector<uint8_t>> entries;
     size_t prev = 0;
-    for (size_t bit = 0; bit < (kIndexEntryStart - format::kIndexBitmap) * 8;
-         ++bit) {
+    for (size_t bit = 0;
+         bit < (format::kIndexEntries - format::kIndexBitmap) * 8; ++bit) {
       if (!(p[format::kIndexBitmap + bit / 8] >> (bit % 8) & 1)) continue;
-      if (bit > kIndexRoom) {
+      if (bit > format::kIndexRoom) {
         Problem(where, "entry bitmap past the page");
         break;
       }
@@ -215,13 +198,14 @@ struct Checker {
         }
         e.assign(entries.front().begin(), entries.front().begin() + prefix);
       }
-      e.insert(e.end(),
-               p.begin() + static_cast<std::ptrdiff_t>(kIndexEntryStart + prev),
-               p.begin() + static_cast<std::ptrdiff_t>(kIndexEntryStart + bit));
+      e.insert(
+          e.end(),
+          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + prev),
+          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + bit));
       entries.push_back(std::move(e));
       prev = bit;
     }
-    if (GetU16(p, format::kIndexFreeSpace) != kIndexRoom - prev) {
+    if (U16(p, format::kIndexFreeSpace) != format::kIndexRoom - prev) {
       Problem(where,
               "index page " + std::to_string(page) + " free-space field");
     }
@@ -246,7 +230,7 @@ struct Checker {
                             e[n - 2] << 8 | e[n - 1],
                         &e);
     }
-    if (const uint32_t tail = GetU32(p, format::kIndexTailPage)) {
+    if (const uint32_t tail = U32(p, format::kIndexTailPage)) {
       kids.emplace_back(tail, nullptr);
     }
     for (const auto& [child, entry] : kids) {
@@ -330,21 +314,7 @@ struct Checker {
 
   // Remembers the LVAL rows a stored long value refers to.
   void NoteLongValue(std::span<const uint8_t> header) {
-    if (header.size() < format::kLvalHeaderSize) return;
-    const uint8_t kind = header[3] & 0xC0;
-    if (kind == format::kLvalInline) return;
-    uint32_t ptr = GetU32(header, 4);
-    // Each hop lands on a new row, so the walk ends.
-    while (ptr != 0 && lval_refs.insert(ptr).second) {
-      auto page = store.Page(ptr >> 8);
-      if (page[0] != format::kPageData ||
-          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
-        ThrowCorrupt("long value pointer does not lead to an LVAL page");
-      }
-      SlotInfo s = DataPageSlot(page, ptr & 0xFF);
-      if (kind != format::kLvalChain) break;
-      ptr = s.end - s.start >= 4 ? GetU32(page, s.start) : 0;
-    }
+    for (RowId id : LongValueRows(store, header)) lval_refs.insert(id.Packed());
   }
 
   // Live LVAL rows that no row refers to.
@@ -352,13 +322,13 @@ struct Checker {
     for (const auto& [p, who] : owners) {
       auto page = store.Page(p);
       if (page[0] != format::kPageData ||
-          GetU32(page, format::kDataOwner) != format::kLvalOwner) {
+          U32(page, format::kDataOwner) != format::kLvalOwner) {
         continue;
       }
       try {
-        const uint16_t rows = DataPageRows(page);
+        const uint16_t rows = RowCount(page);
         for (uint16_t r = 0; r < rows; ++r) {
-          if (GetU16(page, format::kDataRowTable + 2 * size_t{r}) &
+          if (U16(page, format::kDataRowTable + 2 * size_t{r}) &
               format::kRowDeleted) {
             continue;
           }
@@ -392,7 +362,7 @@ struct Checker {
       if (!c.IsFixed()) has_var = true;
     }
     std::vector<std::pair<RowId, std::vector<uint8_t>>> rows;
-    ForEachLiveRow(store, def, [&](RowId id, std::span<const uint8_t> row) {
+    ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
         if (decodable) reader.Decode(Bytes(row));
@@ -429,12 +399,12 @@ struct Checker {
 // each table after its structure (FindDamage checks the rows there).
 void WalkTables(Checker& c,
                 const std::function<void(const std::string&, const TableDef&,
-                                         const CatalogObject&)>& then) {
+                                         const CatalogEntry&)>& then) {
   try {
     // The catalog first: with a broken map it may list no table at all.
     c.CheckTableStructure("table MSysObjects",
                           LoadTableDef(c.store, format::kCatalogTdefPage));
-    for (const CatalogObject& o : ReadCatalogObjects(c.store)) {
+    for (const CatalogEntry& o : ReadCatalogEntries(c.store)) {
       if (o.type != format::kObjectTypeTable) continue;
       const uint32_t page =
           static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
@@ -479,7 +449,7 @@ std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
   }
   Checker c(*store, db.get());
   WalkTables(c, [&](const std::string& where, const TableDef& def,
-                    const CatalogObject& o) {
+                    const CatalogEntry& o) {
     c.CheckTable(where, def, (o.flags & format::kObjectFlagSystem) != 0);
   });
   try {

@@ -8,7 +8,7 @@ namespace jet {
 namespace {
 
 // The slot of a long-value row; long-value rows are never overflow rows.
-Bytes LvalRow(PageFile& file, RowId id) {
+Bytes LvalRow(const PageSource& file, RowId id) {
   Bytes page = file.ReadPage(id.page);
   if (page[0] != format::kPageData)
     ThrowCorrupt("long value on a non-data page");
@@ -27,7 +27,7 @@ LvalHeader ParseLvalHeader(Bytes field) {
   return h;
 }
 
-std::vector<uint8_t> ReadLongValue(PageFile& file, Bytes field) {
+std::vector<uint8_t> ReadLongValue(const PageSource& file, Bytes field) {
   LvalHeader h = ParseLvalHeader(field);
   CheckRange(field, 0, format::kLvalHeaderSize, "long value header");
   // No value can be longer than the file that holds it; checking first keeps
@@ -64,6 +64,27 @@ std::vector<uint8_t> ReadLongValue(PageFile& file, Bytes field) {
     }
   }
   return out;
+}
+
+std::vector<RowId> LongValueRows(const PageSource& file, Bytes field) {
+  std::vector<RowId> rows;
+  if (field.size() < format::kLvalHeaderSize) return rows;
+  const LvalHeader h = ParseLvalHeader(field);
+  if (h.kind == format::kLvalInline) return rows;
+  std::unordered_set<uint32_t> seen;
+  for (RowId id = h.first;
+       id.Packed() != 0 && seen.insert(id.Packed()).second;) {
+    Bytes page = file.ReadPage(id.page);
+    if (page[0] != format::kPageData ||
+        U32(page, format::kDataOwner) != format::kLvalOwner) {
+      ThrowCorrupt("long value pointer does not lead to an LVAL page");
+    }
+    const RowSlot s = GetRowSlot(page, id.row);
+    rows.push_back(id);
+    if (h.kind != format::kLvalChain || s.length() < 4) break;
+    id = ReadRowId(page, s.start);
+  }
+  return rows;
 }
 
 }  // namespace jet

@@ -4,6 +4,7 @@
 
 #include "jet/errors.h"
 #include "jet/format.h"
+#include "jet/lval.h"
 
 namespace jet {
 namespace {
@@ -32,7 +33,7 @@ uint32_t LvalWriter::PageWithRoom(const ColumnMaps& maps, size_t length) {
   }
   if (it->second != 0) {
     auto p = store_.Page(it->second);
-    if (p[0] == format::kPageData && GetU32(p, 4) == format::kLvalOwner &&
+    if (p[0] == format::kPageData && U32(p, 4) == format::kLvalOwner &&
         DataPageFits(p, length)) {
       return it->second;
     }
@@ -85,24 +86,9 @@ std::vector<uint8_t> LvalWriter::Write(const ColumnMaps& maps,
 }
 
 void LvalWriter::Release(std::span<const uint8_t> header) {
-  if (header.size() < format::kLvalHeaderSize) return;
-  const uint8_t kind = header[3] & 0xC0;
-  if (kind == format::kLvalInline) return;
-  uint32_t ptr = GetU32(header, 4);
-  size_t hops = 0;
-  while (ptr != 0 && hops++ < 1u << 20) {
-    auto page = store_.Page(ptr >> 8);
-    if (page[0] != format::kPageData || GetU32(page, 4) != format::kLvalOwner) {
-      ThrowCorrupt("long value pointer does not lead to an LVAL page");
-    }
-    const uint16_t row = ptr & 0xFF;
-    SlotInfo s = DataPageSlot(page, row);
-    uint32_t next = 0;
-    if (kind == format::kLvalChain && s.end - s.start >= 4) {
-      next = GetU32(page, s.start);
-    }
-    DataPageFlagRow(page, row, 0xC000);
-    ptr = next;
+  for (RowId id : LongValueRows(store_, header)) {
+    DataPageFlagRow(store_.Page(id.page), id.row,
+                    format::kRowDeleted | format::kRowOverflow);
   }
 }
 

@@ -1,6 +1,10 @@
 #ifndef JET_LVAL_WRITER_H_
 #define JET_LVAL_WRITER_H_
 
+// Writing long values (layout in lval.h) into LVAL data pages listed by the
+// column's owned and free-space maps. The rows a value occupies are found
+// with the reader's LongValueRows, so reader and writer agree on a chain.
+
 #include <cstdint>
 #include <map>
 #include <span>

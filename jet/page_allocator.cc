@@ -7,24 +7,9 @@
 #include "jet/errors.h"
 #include "jet/file_io.h"
 #include "jet/format.h"
+#include "jet/usage_map.h"
 
 namespace jet {
-namespace {
-
-constexpr uint32_t kGlobalMapPage = format::kGlobalMapPage;
-constexpr uint32_t kPagesPerBitmapPage = format::kPagesPerMapPage;
-
-// Location of a row given by a map pointer, checked against the page.
-struct RowRef {
-  uint32_t page;
-  uint16_t row;
-};
-
-RowRef SplitPtr(uint32_t ptr) {
-  return RowRef{ptr >> 8, static_cast<uint16_t>(ptr & 0xFF)};
-}
-
-}  // namespace
 
 PageStore::PageStore(std::vector<uint8_t> file) : data_(std::move(file)) {
   if (data_.empty() || data_.size() % kPageSize != 0) {
@@ -119,28 +104,28 @@ struct MapBit {
 
 // The bit of page `n`, or nullopt when the map does not cover the page.
 std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
-  auto page = store.Page(kGlobalMapPage);
-  if (DataPageRows(page) < 1) ThrowCorrupt("global usage map missing");
-  SlotInfo s = DataPageSlot(page, 0);
+  auto page = store.Page(format::kGlobalMapPage);
+  if (RowCount(page) < 1) ThrowCorrupt("global usage map missing");
+  RowSlot s = GetRowSlot(page, 0);
   if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
   if (page[s.start] == format::kMapInline) {
-    const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
+    const uint32_t start = U32(page, s.start + format::kMapInlineStart);
     const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
     if (n < start || n - start >= bits) return std::nullopt;
-    return MapBit{kGlobalMapPage,
+    return MapBit{format::kGlobalMapPage,
                   s.start + format::kMapInlineBits + (n - start) / 8,
                   static_cast<int>((n - start) % 8)};
   }
   if (page[s.start] != format::kMapReference)
     ThrowCorrupt("unknown usage map type");
-  const uint32_t j = n / kPagesPerBitmapPage;
+  const uint32_t j = n / format::kPagesPerMapPage;
   const size_t slot = 1 + 4 * size_t{j};
   if (slot + 4 > static_cast<size_t>(s.end - s.start)) return std::nullopt;
-  const uint32_t map_page = GetU32(page, s.start + slot);
+  const uint32_t map_page = U32(page, s.start + slot);
   if (map_page == 0) return std::nullopt;
   if (store.Page(map_page)[0] != format::kPageUsageMap)
     ThrowCorrupt("usage map bitmap page has the wrong type");
-  const uint32_t k = n % kPagesPerBitmapPage;
+  const uint32_t k = n % format::kPagesPerMapPage;
   return MapBit{map_page, format::kMapPageBits + k / 8,
                 static_cast<int>(k % 8)};
 }
@@ -150,15 +135,15 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
 // down. New bits: free beyond the file, in use inside. False when the map is
 // a reference map or starts above `n`.
 bool GrowGlobalMap(PageStore& store, uint32_t n) {
-  auto page = store.Page(kGlobalMapPage);
-  SlotInfo s = DataPageSlot(page, 0);
+  auto page = store.Page(format::kGlobalMapPage);
+  RowSlot s = GetRowSlot(page, 0);
   if (page[s.start] != format::kMapInline) return false;
-  const uint32_t start = GetU32(page, s.start + format::kMapInlineStart);
+  const uint32_t start = U32(page, s.start + format::kMapInlineStart);
   if (n < start) return false;
-  const uint16_t rows = DataPageRows(page);
+  const uint16_t rows = RowCount(page);
   std::vector<std::vector<uint8_t>> images;
   for (uint16_t r = 0; r < rows; ++r) {
-    SlotInfo rs = DataPageSlot(page, r);
+    RowSlot rs = GetRowSlot(page, r);
     images.emplace_back(page.begin() + rs.start, page.begin() + rs.end);
   }
   size_t need = 5 + ((n - start) / 8 + 1);
@@ -173,11 +158,11 @@ bool GrowGlobalMap(PageStore& store, uint32_t n) {
   }
   size_t total = 14;
   for (auto& img : images) total += img.size() + 2;
-  if (total > PageStore::kPageSize) {
+  if (total > format::kPageSize) {
     throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
                              "The database has reached its maximum size.");
   }
-  const uint32_t owner = GetU32(page, 4);
+  const uint32_t owner = U32(page, 4);
   InitDataPage(page, owner);
   for (auto& img : images) DataPageAddRow(page, img);
   return true;
@@ -207,7 +192,8 @@ void PageStore::SetGlobalBit(uint32_t n, bool free) {
 
 uint32_t PageStore::Allocate() {
   // Reuse a page the map lists as free; the hint keeps this linear overall.
-  for (uint32_t n = std::max<uint32_t>(free_hint_, 3); n < page_count(); ++n) {
+  for (uint32_t n = std::max(free_hint_, format::kFirstAllocatablePage);
+       n < page_count(); ++n) {
     if (IsFree(n)) {
       free_hint_ = n + 1;
       SetGlobalBit(n, false);
@@ -223,7 +209,8 @@ uint32_t PageStore::Allocate() {
 }
 
 void PageStore::Free(uint32_t n) {
-  if (n < 3) ThrowCorrupt("attempt to free a fixed page");
+  if (n < format::kFirstAllocatablePage)
+    ThrowCorrupt("attempt to free a fixed page");
   auto p = Page(n);
   std::fill(p.begin(), p.begin() + 4, 0);
   SetGlobalBit(n, true);
@@ -258,71 +245,55 @@ void PageStore::Save(const std::string& path) const {
 
 void InitDataPage(std::span<uint8_t> page, uint32_t owner) {
   std::fill(page.begin(), page.end(), 0);
-  page[0] = 0x01;
+  page[0] = format::kPageData;
   page[1] = 0x01;
-  PutU16(page, 2, 4082);
-  PutU32(page, 4, owner);
-}
-
-uint16_t DataPageRows(std::span<const uint8_t> page) {
-  const uint16_t n = GetU16(page, 12);
-  if (14 + 2 * size_t{n} > page.size())
-    ThrowCorrupt("row count of a data page");
-  return n;
-}
-
-SlotInfo DataPageSlot(std::span<const uint8_t> page, uint16_t row) {
-  const uint16_t n = DataPageRows(page);
-  if (row >= n) ThrowCorrupt("row number beyond the page's row table");
-  const uint16_t e = GetU16(page, 14 + 2 * size_t{row});
-  SlotInfo s;
-  s.start = e & 0x1FFF;
-  s.flags = e & 0xC000;
-  s.end = row == 0 ? PageStore::kPageSize
-                   : (GetU16(page, 14 + 2 * size_t{row} - 2) & 0x1FFF);
-  if (s.start < 14 + 2 * n || s.start > s.end || s.end > page.size()) {
-    ThrowCorrupt("row extent");
-  }
-  return s;
+  PutU16(page, format::kDataFreeSpace, format::kDataInitialFreeSpace);
+  PutU32(page, format::kDataOwner, owner);
 }
 
 namespace {
-uint16_t LowestRowStart(std::span<const uint8_t> page) {
-  const uint16_t n = DataPageRows(page);
-  return n == 0 ? PageStore::kPageSize : DataPageSlot(page, n - 1).start;
+
+size_t SlotEntry(uint16_t row) { return format::kDataRowTable + 2u * row; }
+
+// The first byte in use by rows: rows are packed from the page's end down.
+size_t LowestRowStart(Bytes page) {
+  const uint16_t n = RowCount(page);
+  if (n == 0) return format::kPageSize;
+  const RowSlot s = GetRowSlot(page, n - 1);
+  if (s.start == 0) ThrowCorrupt("row extent");  // a stale deleted extent
+  return s.start;
 }
+
 }  // namespace
 
-bool DataPageFits(std::span<const uint8_t> page, size_t length) {
-  const uint16_t n = DataPageRows(page);
-  if (n >= 255) return false;
-  const size_t table_end = 14 + 2 * (size_t{n} + 1);
+bool DataPageFits(Bytes page, size_t length) {
+  const uint16_t n = RowCount(page);
+  if (n >= format::kMaxRowsPerPage) return false;
+  const size_t table_end = SlotEntry(n + 1);
   const size_t low = LowestRowStart(page);
   return low >= table_end && low - table_end >= length;
 }
 
-uint16_t DataPageAddRow(std::span<uint8_t> page, std::span<const uint8_t> row,
-                        uint16_t flags) {
+uint16_t DataPageAddRow(std::span<uint8_t> page, Bytes row, uint16_t flags) {
   if (!DataPageFits(page, row.size()))
     ThrowCorrupt("row does not fit the page");
-  const uint16_t n = DataPageRows(page);
-  const uint16_t start =
-      static_cast<uint16_t>(LowestRowStart(page) - row.size());
+  const uint16_t n = RowCount(page);
+  const auto start = static_cast<uint16_t>(LowestRowStart(page) - row.size());
   std::copy(row.begin(), row.end(), page.begin() + start);
-  PutU16(page, 14 + 2 * size_t{n}, static_cast<uint16_t>(start | flags));
-  PutU16(page, 12, static_cast<uint16_t>(n + 1));
-  PutU16(page, 2, static_cast<uint16_t>(start - (14 + 2 * (n + 1))));
+  PutU16(page, SlotEntry(n), static_cast<uint16_t>(start | flags));
+  PutU16(page, format::kDataRowCount, static_cast<uint16_t>(n + 1));
+  PutU16(page, format::kDataFreeSpace,
+         static_cast<uint16_t>(start - SlotEntry(n + 1)));
   return n;
 }
 
-bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row,
-                        std::span<const uint8_t> image) {
-  const uint16_t n = DataPageRows(page);
-  SlotInfo target = DataPageSlot(page, row);
+bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row, Bytes image) {
+  const uint16_t n = RowCount(page);
+  const RowSlot target = GetRowSlot(page, row);
+  if (target.start == 0) ThrowCorrupt("row extent");
   const size_t old_len = target.end - target.start;
-  const size_t table_end = 14 + 2 * size_t{n};
-  const size_t low =
-      n == 0 ? PageStore::kPageSize : DataPageSlot(page, n - 1).start;
+  const size_t table_end = SlotEntry(n);
+  const size_t low = LowestRowStart(page);
   if (image.size() > old_len && image.size() - old_len > low - table_end) {
     return false;
   }
@@ -332,10 +303,10 @@ bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row,
                                static_cast<std::ptrdiff_t>(image.size());
   std::vector<uint8_t> below(page.begin() + low, page.begin() + target.start);
   for (uint16_t r = row; r < n; ++r) {
-    const size_t at = 14 + 2 * size_t{r};
-    const uint16_t e = GetU16(page, at);
-    PutU16(page, at,
-           static_cast<uint16_t>(((e & 0x1FFF) + delta) | (e & 0xE000)));
+    const uint16_t e = U16(page, SlotEntry(r));
+    PutU16(page, SlotEntry(r),
+           static_cast<uint16_t>(((e & format::kRowOffsetMask) + delta) |
+                                 (e & ~format::kRowOffsetMask)));
   }
   const size_t new_start = target.end - image.size();
   std::copy(image.begin(), image.end(), page.begin() + new_start);
@@ -344,38 +315,46 @@ bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row,
       page.begin() + static_cast<std::ptrdiff_t>(new_start - below.size()));
   const size_t new_low = new_start - below.size();
   if (new_low > low) std::fill(page.begin() + low, page.begin() + new_low, 0);
-  PutU16(page, 2, static_cast<uint16_t>(new_low - table_end));
+  PutU16(page, format::kDataFreeSpace,
+         static_cast<uint16_t>(new_low - table_end));
   return true;
 }
 
-uint16_t DataPageFreeSpace(std::span<const uint8_t> page) {
-  return GetU16(page, 2);
-}
-
 void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags) {
-  DataPageSlot(page, row);  // checks the row exists
-  const size_t at = 14 + 2 * size_t{row};
-  PutU16(page, at, static_cast<uint16_t>(GetU16(page, at) | flags));
+  GetRowSlot(page, row);  // checks the row exists
+  PutU16(page, SlotEntry(row),
+         static_cast<uint16_t>(U16(page, SlotEntry(row)) | flags));
 }
 
 // --- usage maps ---
 
+namespace {
+
+void SetBit(std::span<uint8_t> bits, size_t n, bool on) {
+  uint8_t& b = bits[n / 8];
+  const auto mask = static_cast<uint8_t>(1 << (n % 8));
+  b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+}
+
+}  // namespace
+
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages) {
-  std::vector<uint8_t> row(kMapRowSize, 0);
-  PutU32(row, 1, start);
+  std::vector<uint8_t> row(format::kMapRowLength, 0);
+  PutU32(row, format::kMapInlineStart, start);
+  const auto bits = std::span<uint8_t>(row).subspan(format::kMapInlineBits);
   for (uint32_t p : pages) {
-    if (p < start || p - start >= (kMapRowSize - 5) * 8) {
+    if (p < start || p - start >= bits.size() * 8) {
       ThrowCorrupt("page outside an inline usage map");
     }
-    row[5 + (p - start) / 8] |= static_cast<uint8_t>(1 << ((p - start) % 8));
+    SetBit(bits, p - start, true);
   }
   return row;
 }
 
 std::vector<uint8_t> ReferenceMapRow() {
-  std::vector<uint8_t> row(kMapRowSize, 0);
-  row[0] = 0x01;
+  std::vector<uint8_t> row(format::kMapRowLength, 0);
+  row[0] = format::kMapReference;
   return row;
 }
 
@@ -384,106 +363,75 @@ namespace {
 // The bytes of a usage-map row; read-only for a const store.
 template <typename Store>
 auto MapRow(Store& store, uint32_t map_ptr) {
-  RowRef ref = SplitPtr(map_ptr);
+  const RowId ref = RowId::FromPacked(map_ptr);
   auto page = store.Page(ref.page);
-  if (page[0] != 0x01) ThrowCorrupt("usage map row is not on a data page");
-  SlotInfo s = DataPageSlot(page, ref.row);
-  if (s.end - s.start < 5) ThrowCorrupt("usage map row too short");
+  if (page[0] != format::kPageData)
+    ThrowCorrupt("usage map row is not on a data page");
+  const RowSlot s = GetRowSlot(page, ref.row);
+  if (s.length() < format::kMapInlineBits)
+    ThrowCorrupt("usage map row too short");
   return page.subspan(s.start, s.end - s.start);
 }
 
 void ReferenceSet(PageStore& store, uint32_t map_ptr, uint32_t page,
                   bool present) {
-  const uint32_t j = page / kPagesPerBitmapPage;
-  size_t slot = 1 + 4 * size_t{j};
+  const size_t slot =
+      format::kMapReferencePages + 4 * size_t{page / format::kPagesPerMapPage};
   if (slot + 4 > MapRow(store, map_ptr).size()) {
     if (!present) return;
     ThrowCorrupt("usage map cannot hold the page");
   }
-  uint32_t map_page = GetU32(MapRow(store, map_ptr), slot);
+  uint32_t map_page = U32(MapRow(store, map_ptr), slot);
   if (map_page == 0) {
     if (!present) return;
     map_page = store.Allocate();
     auto mp = store.Page(map_page);
-    mp[0] = 0x05;
+    mp[0] = format::kPageUsageMap;
     mp[1] = 0x01;
     PutU32(MapRow(store, map_ptr), slot, map_page);
   }
   auto mp = store.Page(map_page);
-  if (mp[0] != 0x05) ThrowCorrupt("usage map bitmap page has the wrong type");
-  const uint32_t k = page % kPagesPerBitmapPage;
-  uint8_t& b = mp[4 + k / 8];
-  b = present ? static_cast<uint8_t>(b | (1 << (k % 8)))
-              : static_cast<uint8_t>(b & ~(1 << (k % 8)));
+  if (mp[0] != format::kPageUsageMap)
+    ThrowCorrupt("usage map bitmap page has the wrong type");
+  SetBit(mp.subspan(format::kMapPageBits), page % format::kPagesPerMapPage,
+         present);
 }
 
 }  // namespace
 
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
-  auto row = MapRow(store, map_ptr);
-  std::vector<uint32_t> out;
-  if (row[0] == 0) {
-    const uint32_t start = GetU32(row, 1);
-    for (size_t i = 5; i < row.size(); ++i) {
-      for (int b = 0; b < 8; ++b) {
-        if (row[i] >> b & 1)
-          out.push_back(start + static_cast<uint32_t>((i - 5) * 8 + b));
-      }
-    }
-    return out;
-  }
-  if (row[0] != 1) ThrowCorrupt("unknown usage map type");
-  // Only pages inside the file: a reference map can name up to 1023 bitmap
-  // pages of 32,736 bits each, far beyond any file.
-  for (size_t slot = 1; slot + 4 <= row.size(); slot += 4) {
-    const uint32_t map_page = GetU32(row, slot);
-    const uint64_t base = (slot - 1) / 4 * uint64_t{kPagesPerBitmapPage};
-    if (map_page == 0 || base >= store.page_count()) continue;
-    auto mp = store.Page(map_page);
-    if (mp[0] != format::kPageUsageMap)
-      ThrowCorrupt("usage map bitmap page has the wrong type");
-    for (size_t i = format::kMapPageBits; i < mp.size(); ++i) {
-      if (mp[i] == 0) continue;
-      for (int b = 0; b < 8; ++b) {
-        const uint64_t p = base + (i - format::kMapPageBits) * 8 + b;
-        if ((mp[i] >> b & 1) && p < store.page_count())
-          out.push_back(static_cast<uint32_t>(p));
-      }
-    }
-  }
-  return out;
+  return ParseUsageMap(store, MapRow(store, map_ptr),
+                       RowId::FromPacked(map_ptr))
+      .pages;
 }
 
 void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
                 bool present) {
   auto row = MapRow(store, map_ptr);
-  if (row[0] == 1) {
+  if (row[0] == format::kMapReference) {
     ReferenceSet(store, map_ptr, page, present);
     return;
   }
-  if (row[0] != 0) ThrowCorrupt("unknown usage map type");
-  const uint32_t start = GetU32(row, 1);
-  const uint32_t bits = static_cast<uint32_t>(row.size() - 5) * 8;
-  if (page >= start && page - start < bits) {
-    uint8_t& b = row[5 + (page - start) / 8];
-    b = present ? static_cast<uint8_t>(b | (1 << ((page - start) % 8)))
-                : static_cast<uint8_t>(b & ~(1 << ((page - start) % 8)));
+  if (row[0] != format::kMapInline) ThrowCorrupt("unknown usage map type");
+  const uint32_t start = U32(row, format::kMapInlineStart);
+  const auto bits = row.subspan(format::kMapInlineBits);
+  if (page >= start && page - start < bits.size() * 8) {
+    SetBit(bits, page - start, present);
     return;
   }
   if (!present) return;
+  // Out of the map's range: move the range, or turn it into a reference map.
   std::vector<uint32_t> pages = MapPages(store, map_ptr);
   pages.push_back(page);
   const uint32_t first = *std::min_element(pages.begin(), pages.end()) / 8 * 8;
   const uint32_t last = *std::max_element(pages.begin(), pages.end());
   std::fill(row.begin() + 1, row.end(), 0);
-  if (last - first < bits) {
-    PutU32(row, 1, first);
-    for (uint32_t p : pages) {
-      row[5 + (p - first) / 8] |= static_cast<uint8_t>(1 << ((p - first) % 8));
-    }
+  if (last - first < bits.size() * 8) {
+    PutU32(row, format::kMapInlineStart, first);
+    for (uint32_t p : pages) SetBit(bits, p - first, true);
     return;
   }
-  row[0] = 0x01;
+  row[0] = format::kMapReference;
   for (uint32_t p : pages) ReferenceSet(store, map_ptr, p, true);
 }
 

@@ -1,10 +1,24 @@
 #ifndef JET_PAGE_ALLOCATOR_H_
 #define JET_PAGE_ALLOCATOR_H_
 
+// PageStore: the database image in memory while it is changed, and the
+// editing half of the data-page and usage-map layouts (data_page.h and
+// usage_map.h decode them; this file only changes them).
+//
+// Invariants: the image is a whole number of pages; the global usage map
+// (page 1, row 0) marks a page free (bit set) exactly when nothing owns it;
+// pages 0-2 are never allocated or freed. Within a unit of change
+// (BeginChange ... EndChange) the first change of a page keeps its old
+// content, so RollBack restores the store exactly. A failure (3049 damage, 57
+// beyond 2 GB) leaves pages of the unit changed until the caller rolls back.
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "jet/data_page.h"
+#include "jet/page_file.h"
 
 namespace jet {
 
@@ -13,15 +27,16 @@ namespace jet {
 // (page 1, row 0): a set bit there means "free", a clear bit "in use".
 // Everything taken from the file is bounds-checked; damage raises the
 // "damaged database" error (3049).
-class PageStore {
+class PageStore : public PageSource {
  public:
   PageStore() = default;
   // Takes a file's bytes; their length must be a multiple of the page size.
   explicit PageStore(std::vector<uint8_t> file);
 
-  uint32_t page_count() const {
+  uint32_t page_count() const override {
     return static_cast<uint32_t>(data_.size() / kPageSize);
   }
+  Bytes ReadPage(uint32_t n) const override { return Page(n); }
   // A page to change; it counts as dirty from here on.
   std::span<uint8_t> Page(uint32_t n);
   std::span<const uint8_t> Page(uint32_t n) const;
@@ -59,7 +74,7 @@ class PageStore {
   void EndChange();
   void RollBack();
 
-  static constexpr uint32_t kPageSize = 4096;
+  static constexpr uint32_t kPageSize = format::kPageSize;
 
  private:
   std::vector<uint8_t> data_;
@@ -77,35 +92,25 @@ class PageStore {
 
 // --- data pages (type 0x01) ---
 
-struct SlotInfo {
-  uint16_t start = 0;
-  uint16_t end = 0;
-  uint16_t flags = 0;  // 0x8000 deleted, 0x4000 overflow
-};
+// Slots and rows are read with jet/data_page.h; these edit them.
 
 // Starts an empty data page owned by `owner` (a TDEF page, the LVAL tag, or 0
 // for usage-map pages).
 void InitDataPage(std::span<uint8_t> page, uint32_t owner);
-uint16_t DataPageRows(std::span<const uint8_t> page);
-uint16_t DataPageFreeSpace(std::span<const uint8_t> page);
-SlotInfo DataPageSlot(std::span<const uint8_t> page, uint16_t row);
 // Whether a row of `length` bytes fits on the page.
-bool DataPageFits(std::span<const uint8_t> page, size_t length);
+bool DataPageFits(Bytes page, size_t length);
 // Appends a row below the lowest one; returns its row number. The caller
 // checks DataPageFits first (a row that does not fit is an internal error).
-uint16_t DataPageAddRow(std::span<uint8_t> page, std::span<const uint8_t> row,
-                        uint16_t flags = 0);
+uint16_t DataPageAddRow(std::span<uint8_t> page, Bytes row, uint16_t flags = 0);
 // Replaces the bytes of row `row` with `image` of another length, moving the
 // rows stored below it (row numbers and flags stay). False when the page lacks
 // the room.
-bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row,
-                        std::span<const uint8_t> image);
+bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row, Bytes image);
 // ORs flag bits into a row's offset entry.
 void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags);
 
 // --- usage maps ---
 
-inline constexpr size_t kMapRowSize = 69;
 // An inline usage map row (type 0) starting at `start` with the given pages.
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages);
@@ -121,22 +126,13 @@ void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
 // file.
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr);
 
-// --- little-endian helpers for building page images ---
+// --- little-endian writes for building page images (reads: jet/bytes.h) ---
 inline void PutU16(std::span<uint8_t> b, size_t at, uint16_t v) {
   b[at] = static_cast<uint8_t>(v);
   b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 inline void PutU32(std::span<uint8_t> b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint16_t GetU16(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-inline uint32_t GetU32(std::span<const uint8_t> b, size_t at) {
-  return static_cast<uint32_t>(b[at]) |
-         (static_cast<uint32_t>(b[at + 1]) << 8) |
-         (static_cast<uint32_t>(b[at + 2]) << 16) |
-         (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 inline void AppendU16(std::vector<uint8_t>& b, uint16_t v) {
   b.push_back(static_cast<uint8_t>(v));

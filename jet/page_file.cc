@@ -62,7 +62,7 @@ void PageFile::Init(const std::string& name) {
   cache_.resize(page_count_);
 }
 
-void PageFile::Load(uint32_t n, Page& out) {
+void PageFile::Load(uint32_t n, Page& out) const {
   uint64_t offset = static_cast<uint64_t>(n) * format::kPageSize;
   if (file_) {
     if (!file_->ReadAt(offset, out.data(), out.size())) {
@@ -74,7 +74,7 @@ void PageFile::Load(uint32_t n, Page& out) {
   }
 }
 
-Bytes PageFile::ReadPage(uint32_t n) {
+Bytes PageFile::ReadPage(uint32_t n) const {
   if (n >= page_count_) ThrowCorrupt("page number beyond the end of the file");
   std::unique_ptr<Page>& slot = cache_[n];
   if (!slot) {

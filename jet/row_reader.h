@@ -1,6 +1,11 @@
 #ifndef JET_ROW_READER_H_
 #define JET_ROW_READER_H_
 
+// Row images of a table: u16 column count, the fixed columns at their
+// offsets, variable-length data, the variable offset table (u16 each,
+// reversed, with an end entry), u16 variable count, then the null mask
+// (one bit per column). Every offset is checked against the row (3049).
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -42,7 +47,8 @@ class RowLayout {
 // Decodes row images of one table into values (column order of the TableDef).
 class RowReader {
  public:
-  RowReader(PageFile& file, const TableDef& def) : file_(file), def_(def) {}
+  RowReader(const PageSource& file, const TableDef& def)
+      : file_(file), def_(def) {}
 
   std::vector<base::Value> Decode(Bytes row) const;
   void Decode(Bytes row, std::vector<base::Value>& out) const;
@@ -50,7 +56,7 @@ class RowReader {
  private:
   base::Value DecodeColumn(const RowLayout& layout, const ColumnDef& c) const;
 
-  PageFile& file_;
+  const PageSource& file_;
   const TableDef& def_;
 };
 

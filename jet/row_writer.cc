@@ -183,7 +183,7 @@ std::vector<uint8_t> EncodeRow(const TableDef& t,
   }
   if (var_count == 0 && var_cols.empty()) {
     row.insert(row.end(), mask.begin(), mask.end());
-    if (row.size() > kMaxRowBytes) TooSmall();
+    if (row.size() > format::kMaxRowSize) TooSmall();
     return row;
   }
   var_count = std::max(var_count, t.var_col_count);
@@ -228,7 +228,8 @@ std::vector<uint8_t> EncodeRow(const TableDef& t,
       }
       const size_t tail = 2 + 2 * size_t{var_count} + 2 + mask_len;
       const size_t used = row.size() + tail + 12 * (var_cols.size() - next_var);
-      const size_t room = used < kMaxRowBytes ? kMaxRowBytes - used : 0;
+      const size_t room =
+          used < format::kMaxRowSize ? format::kMaxRowSize - used : 0;
       bytes = lval->Write(*maps, data, room);
     } else {
       // Long, Date, ... columns flagged variable (system tables).
@@ -242,7 +243,7 @@ std::vector<uint8_t> EncodeRow(const TableDef& t,
   for (uint16_t k = var_count; k-- > 0;) AppendU16(row, offsets[k]);
   AppendU16(row, var_count);
   row.insert(row.end(), mask.begin(), mask.end());
-  if (row.size() > kMaxRowBytes) TooSmall();
+  if (row.size() > format::kMaxRowSize) TooSmall();
   return row;
 }
 

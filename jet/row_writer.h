@@ -1,6 +1,11 @@
 #ifndef JET_ROW_WRITER_H_
 #define JET_ROW_WRITER_H_
 
+// Row images: the inverse of row_reader.h (u16 column count, fixed area,
+// variable data, variable offset table, u16 variable count, null mask).
+// Values that do not fit raise 3163; the caller's unit of change puts back
+// any long-value rows stored on the way.
+
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +16,6 @@
 namespace jet {
 
 inline constexpr int32_t kFieldTooSmall = 3163;  // "The field is too small…"
-inline constexpr size_t kMaxRowBytes = 4060;
 
 // Stored bytes of a text value: compressed (FF FE + one byte per character)
 // when the column allows it and every character is in U+0001..U+00FF, the

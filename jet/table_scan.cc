@@ -5,7 +5,8 @@
 
 namespace jet {
 
-std::vector<uint32_t> TableDataPages(PageFile& file, const TableDef& def) {
+std::vector<uint32_t> TableDataPages(const PageSource& file,
+                                     const TableDef& def) {
   UsageMap map = ReadUsageMap(file, def.owned_map);
   std::vector<uint32_t> pages;
   pages.reserve(map.pages.size());
@@ -18,7 +19,7 @@ std::vector<uint32_t> TableDataPages(PageFile& file, const TableDef& def) {
   return pages;
 }
 
-void ScanTable(PageFile& file, const TableDef& def,
+void ScanTable(const PageSource& file, const TableDef& def,
                const std::function<void(RowId, Bytes)>& visit) {
   for (uint32_t p : TableDataPages(file, def)) {
     Bytes page = file.ReadPage(p);

@@ -35,15 +35,14 @@ int TableDef::FindColumn(std::string_view name) const {
   return -1;
 }
 
-TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
-                        uint32_t first) {
+TdefChain ReadTdefChain(const PageSource& file, uint32_t first) {
   TdefChain chain;
   std::unordered_set<uint32_t> seen;
   uint32_t p = first;
   while (true) {
     if (!seen.insert(p).second)
       ThrowCorrupt("table definition pages form a cycle");
-    Bytes pg = page(p);
+    Bytes pg = file.ReadPage(p);
     if (U8(pg, 0) != format::kPageTdef)
       ThrowCorrupt("table definition page has the wrong type");
     if (chain.buffer.empty()) {
@@ -65,9 +64,8 @@ TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
   return chain;
 }
 
-TableDef ReadTableDef(PageFile& file, uint32_t page) {
-  TdefChain chain =
-      ReadTdefChain([&](uint32_t n) { return file.ReadPage(n); }, page);
+TableDef ReadTableDef(const PageSource& file, uint32_t page) {
+  TdefChain chain = ReadTdefChain(file, page);
   TableDef def = ParseTableDef(chain.buffer);
   def.tdef_page = page;
   def.continuation_pages = std::move(chain.continuation_pages);
@@ -101,7 +99,7 @@ TableDef ParseTableDef(Bytes buf) {
   size_t pos = format::kTdefHeaderSize;
   d.real_indexes.resize(real_count);
   for (auto& ri : d.real_indexes) {
-    ri.unique_count = U32(b, pos + 4);
+    ri.unique_count = U32(b, pos + format::kRealIndexUniqueCount);
     pos += format::kRealIndexCountBlock;
   }
   d.columns.resize(col_count);
@@ -126,26 +124,27 @@ TableDef ParseTableDef(Bytes buf) {
   for (auto& ri : d.real_indexes) {
     Bytes rd = Sub(b, pos, format::kRealIndexDefinition, "index definition");
     for (uint32_t k = 0; k < format::kRealIndexColumns; ++k) {
-      uint16_t col = U16(rd, 4 + 3 * k);
+      const size_t at = format::kRealIndexColumnList + 3 * k;
+      uint16_t col = U16(rd, at);
       if (col == 0xFFFF) continue;
-      ri.columns.push_back({col, (rd[4 + 3 * k + 2] & 0x01) != 0});
+      ri.columns.push_back({col, (rd[at + 2] & 0x01) != 0});
     }
-    ri.usage_map = ReadRowId(rd, 34);
-    ri.root_page = U32(rd, 38);
-    ri.flags = rd[46];
+    ri.usage_map = ReadRowId(rd, format::kRealIndexUsageMap);
+    ri.root_page = U32(rd, format::kRealIndexRootPage);
+    ri.flags = rd[format::kRealIndexFlags];
     pos += format::kRealIndexDefinition;
   }
   d.logical_indexes.resize(logical_count);
   for (auto& li : d.logical_indexes) {
     Bytes ld = Sub(b, pos, format::kLogicalIndexDefinition, "index definition");
-    li.number = U32(ld, 4);
-    li.real_index = U32(ld, 8);
-    li.related_table_type = ld[12];
-    li.related_index = U32(ld, 13);
-    li.related_table_page = U32(ld, 17);
-    li.cascade_updates = ld[21];
-    li.cascade_deletes = ld[22];
-    li.index_type = ld[23];
+    li.number = U32(ld, format::kLogicalIndexNumber);
+    li.real_index = U32(ld, format::kLogicalIndexReal);
+    li.related_table_type = ld[format::kLogicalRelatedType];
+    li.related_index = U32(ld, format::kLogicalRelatedIndex);
+    li.related_table_page = U32(ld, format::kLogicalRelatedTable);
+    li.cascade_updates = ld[format::kLogicalCascadeUpdates];
+    li.cascade_deletes = ld[format::kLogicalCascadeDeletes];
+    li.index_type = ld[format::kLogicalIndexType];
     pos += format::kLogicalIndexDefinition;
   }
   names = ReadNames(b, pos, logical_count);

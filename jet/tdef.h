@@ -1,6 +1,13 @@
 #ifndef JET_TDEF_H_
 #define JET_TDEF_H_
 
+// Table definitions (TDEF, page type 0x02): a header, column descriptors,
+// column names, index definitions and the Memo/OLE usage-map list, stored as
+// one logical buffer over a chain of pages (continuation pages repeat an
+// 8-byte header). The definition's own length ends the chain, not only a
+// next pointer of 0. Every count and offset is checked against the buffer;
+// damage raises 3049 and leaves nothing half decoded.
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -90,24 +97,31 @@ struct TableDef {
   int FindColumn(std::string_view name) const;
 };
 
+// Whether rows of the table carry a variable-offset table.
+inline bool HasVarColumns(const TableDef& def) {
+  for (const ColumnDef& c : def.columns) {
+    if (!c.IsFixed()) return true;
+  }
+  return false;
+}
+
 // The pages of a table definition joined into one buffer: the first page
 // whole, each continuation page without its header.
 struct TdefChain {
   std::vector<uint8_t> buffer;
   std::vector<uint32_t> continuation_pages;
 };
-// Walks the chain from `first`, reading pages through `page`. The walk stops
+// Walks the chain from `first`. The walk stops
 // at a next pointer of 0 or as soon as the buffer holds the definition's
 // length: some writers leave a stale next pointer on the last page, and the
 // page it names belongs to something else. A loop, a page of another type
 // or an absurd length is damage (3049).
-TdefChain ReadTdefChain(const std::function<Bytes(uint32_t)>& page,
-                        uint32_t first);
+TdefChain ReadTdefChain(const PageSource& file, uint32_t first);
 
 // Reads the TDEF chain starting at `page` and decodes it. Every count,
 // offset and length is checked against the buffer; a chain that loops or
 // leaves the file is damage.
-TableDef ReadTableDef(PageFile& file, uint32_t page);
+TableDef ReadTableDef(const PageSource& file, uint32_t page);
 
 // Decodes a logical TDEF buffer (first page + continuation payloads).
 TableDef ParseTableDef(Bytes buffer);

@@ -10,13 +10,71 @@
 namespace jet {
 namespace {
 
-constexpr size_t kPage = PageStore::kPageSize;
+constexpr size_t kPage = format::kPageSize;
 constexpr size_t kContinuationPayload = kPage - 8;
 
 void AppendName(std::vector<uint8_t>& b, const std::string& utf8) {
   const std::u16string name = base::Utf8ToUtf16(utf8);
   AppendU16(b, static_cast<uint16_t>(name.size() * 2));
   for (char16_t ch : name) AppendU16(b, static_cast<uint16_t>(ch));
+}
+
+// Appends a zeroed block of `size` bytes to `b` and returns it.
+std::span<uint8_t> Block(std::vector<uint8_t>& b, size_t size) {
+  b.resize(b.size() + size, 0);
+  return std::span<uint8_t>(b).last(size);
+}
+
+void PutColumnDescriptor(std::vector<uint8_t>& b, const ColumnDef& c) {
+  std::span<uint8_t> d = Block(b, format::kColumnDescriptor);
+  d[format::kColType] = c.type;
+  PutU32(d, format::kColMagic, format::kTdefMagicValue);
+  PutU16(d, format::kColNumber, c.number);
+  PutU16(d, format::kColVarIndex, c.var_index);
+  PutU16(d, format::kColRowNumber, c.row_number);
+  if (c.type == format::kTypeNumeric) {
+    d[format::kColPrecision] = c.precision;
+    d[format::kColScale] = c.scale;
+  } else {
+    PutU16(d, format::kColPrecision, c.collation);
+  }
+  d[format::kColFlags] = c.flags;
+  d[format::kColExtraFlags] = c.extra_flags;
+  PutU16(d, format::kColFixedOffset, c.fixed_offset);
+  PutU16(d, format::kColLength, c.length);
+}
+
+void PutRealIndex(std::vector<uint8_t>& b, const RealIndexDef& ix) {
+  if (ix.columns.size() > format::kRealIndexColumns) {
+    ThrowCorrupt("index with more than 10 columns");
+  }
+  std::span<uint8_t> d = Block(b, format::kRealIndexDefinition);
+  PutU32(d, 0, format::kRealIndexMagicValue);
+  for (size_t i = 0; i < format::kRealIndexColumns; ++i) {
+    const size_t at = format::kRealIndexColumnList + 3 * i;
+    if (i < ix.columns.size()) {
+      PutU16(d, at, ix.columns[i].column_number);
+      d[at + 2] = ix.columns[i].ascending ? 0x01 : 0x00;
+    } else {
+      PutU16(d, at, 0xFFFF);
+    }
+  }
+  PutU32(d, format::kRealIndexUsageMap, ix.usage_map.Packed());
+  PutU32(d, format::kRealIndexRootPage, ix.root_page);
+  d[format::kRealIndexFlags] = ix.flags;
+}
+
+void PutLogicalIndex(std::vector<uint8_t>& b, const LogicalIndexDef& li) {
+  std::span<uint8_t> d = Block(b, format::kLogicalIndexDefinition);
+  PutU32(d, 0, format::kTdefMagicValue);
+  PutU32(d, format::kLogicalIndexNumber, li.number);
+  PutU32(d, format::kLogicalIndexReal, li.real_index);
+  d[format::kLogicalRelatedType] = li.related_table_type;
+  PutU32(d, format::kLogicalRelatedIndex, li.related_index);
+  PutU32(d, format::kLogicalRelatedTable, li.related_table_page);
+  d[format::kLogicalCascadeUpdates] = li.cascade_updates;
+  d[format::kLogicalCascadeDeletes] = li.cascade_deletes;
+  d[format::kLogicalIndexType] = li.index_type;
 }
 
 }  // namespace
@@ -78,63 +136,13 @@ std::vector<uint8_t> SerializeTdef(const TableDef& t) {
   PutU32(h, format::kTdefFreeMap, t.free_map.Packed());
 
   for (const RealIndexDef& ix : t.real_indexes) {
-    AppendU32(b, 0);
-    AppendU32(b, ix.unique_count);
-    AppendU32(b, 0);
+    PutU32(Block(b, format::kRealIndexCountBlock),
+           format::kRealIndexUniqueCount, ix.unique_count);
   }
-  for (const ColumnDef& c : t.columns) {
-    b.push_back(c.type);
-    AppendU32(b, format::kTdefMagicValue);
-    AppendU16(b, c.number);
-    AppendU16(b, c.var_index);
-    AppendU16(b, c.row_number);
-    if (c.type == format::kTypeNumeric) {
-      b.push_back(c.precision);
-      b.push_back(c.scale);
-    } else {
-      AppendU16(b, c.collation);
-    }
-    b.push_back(0);
-    b.push_back(0);
-    b.push_back(c.flags);
-    b.push_back(c.extra_flags);
-    AppendU32(b, 0);
-    AppendU16(b, c.fixed_offset);
-    AppendU16(b, c.length);
-  }
+  for (const ColumnDef& c : t.columns) PutColumnDescriptor(b, c);
   for (const ColumnDef& c : t.columns) AppendName(b, c.name);
-  for (const RealIndexDef& ix : t.real_indexes) {
-    if (ix.columns.size() > format::kRealIndexColumns) {
-      ThrowCorrupt("index with more than 10 columns");
-    }
-    AppendU32(b, format::kRealIndexMagicValue);
-    for (size_t i = 0; i < format::kRealIndexColumns; ++i) {
-      if (i < ix.columns.size()) {
-        AppendU16(b, ix.columns[i].column_number);
-        b.push_back(ix.columns[i].ascending ? 0x01 : 0x00);
-      } else {
-        AppendU16(b, 0xFFFF);
-        b.push_back(0);
-      }
-    }
-    AppendU32(b, ix.usage_map.Packed());
-    AppendU32(b, ix.root_page);
-    AppendU32(b, 0);
-    b.push_back(ix.flags);
-    b.insert(b.end(), 5, 0);
-  }
-  for (const LogicalIndexDef& li : t.logical_indexes) {
-    AppendU32(b, format::kTdefMagicValue);
-    AppendU32(b, li.number);
-    AppendU32(b, li.real_index);
-    b.push_back(li.related_table_type);
-    AppendU32(b, li.related_index);
-    AppendU32(b, li.related_table_page);
-    b.push_back(li.cascade_updates);
-    b.push_back(li.cascade_deletes);
-    b.push_back(li.index_type);
-    AppendU32(b, 0);
-  }
+  for (const RealIndexDef& ix : t.real_indexes) PutRealIndex(b, ix);
+  for (const LogicalIndexDef& li : t.logical_indexes) PutLogicalIndex(b, li);
   for (const LogicalIndexDef& li : t.logical_indexes) AppendName(b, li.name);
   for (const ColumnMaps& m : t.column_maps) {
     AppendU16(b, m.column_number);
@@ -147,19 +155,11 @@ std::vector<uint8_t> SerializeTdef(const TableDef& t) {
   return b;
 }
 
-std::vector<uint8_t> ReadTdefBuffer(const PageStore& store, uint32_t page,
-                                    std::vector<uint32_t>* chain) {
-  TdefChain c =
-      ReadTdefChain([&](uint32_t n) { return Bytes(store.Page(n)); }, page);
-  if (chain) *chain = std::move(c.continuation_pages);
-  return std::move(c.buffer);
-}
-
 void WriteTdef(PageStore& store, uint32_t first_page,
                const std::vector<uint8_t>& buffer) {
   std::vector<uint32_t> old_chain;
   if (store.Page(first_page)[0] == format::kPageTdef) {
-    ReadTdefBuffer(store, first_page, &old_chain);
+    old_chain = ReadTdefChain(store, first_page).continuation_pages;
   }
   // Pages of the new chain: the first page, then old continuation pages,
   // then new ones.

@@ -1,6 +1,11 @@
 #ifndef JET_TDEF_WRITER_H_
 #define JET_TDEF_WRITER_H_
 
+// Writing table definitions: the TDEF layout (see tdef.h) serialized from a
+// TableDef, and the page chain rewritten. Decoding stays in tdef.h, so the
+// layout is read in one place. A failure part-way leaves pages changed that
+// the caller's unit of change (PageStore::BeginChange) puts back.
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,11 +20,6 @@ namespace jet {
 // tables' descriptors in name order; user tables use column-number order);
 // `t.column_maps` gives the Memo/OLE usage-map list in its order.
 std::vector<uint8_t> SerializeTdef(const TableDef& t);
-
-// Reads the TDEF chain starting at `page` into one logical buffer; the
-// continuation pages are returned through `chain` when given.
-std::vector<uint8_t> ReadTdefBuffer(const PageStore& store, uint32_t page,
-                                    std::vector<uint32_t>* chain = nullptr);
 
 // Writes `buffer` to `first_page` and as many continuation pages as needed,
 // reusing the existing chain first and freeing what is left over.

@@ -6,21 +6,25 @@ namespace jet {
 namespace {
 
 void AddBits(Bytes bits, uint64_t first_page, uint32_t page_count,
-             std::vector<uint32_t>& out) {
+             UsageMap& out) {
   for (size_t i = 0; i < bits.size(); ++i) {
     uint8_t b = bits[i];
     if (b == 0) continue;
     for (int k = 0; k < 8; ++k) {
       if (!(b & (1u << k))) continue;
       uint64_t p = first_page + i * 8 + k;
-      if (p < page_count) out.push_back(static_cast<uint32_t>(p));
+      if (p < page_count) {
+        out.pages.push_back(static_cast<uint32_t>(p));
+      } else {
+        out.past_end = true;
+      }
     }
   }
 }
 
 }  // namespace
 
-UsageMap ParseUsageMap(PageFile& file, Bytes row, RowId location) {
+UsageMap ParseUsageMap(const PageSource& file, Bytes row, RowId location) {
   UsageMap m;
   m.location = location;
   m.type = U8(row, 0, "usage map type");
@@ -28,21 +32,21 @@ UsageMap ParseUsageMap(PageFile& file, Bytes row, RowId location) {
     m.start_page = U32(row, format::kMapInlineStart, "usage map start");
     if (row.size() > format::kMapInlineBits) {
       AddBits(row.subspan(format::kMapInlineBits), m.start_page,
-              file.page_count(), m.pages);
+              file.page_count(), m);
     }
   } else if (m.type == format::kMapReference) {
     size_t k = (row.size() - 1) / 4;
     for (size_t j = 0; j < k; ++j) {
       uint32_t mp = U32(row, format::kMapReferencePages + 4 * j);
       m.map_pages.push_back(mp);
-      if (mp == 0) continue;
+      const uint64_t first = uint64_t{j} * format::kPagesPerMapPage;
+      if (mp == 0 || (first >= file.page_count() && mp >= file.page_count()))
+        continue;
       Bytes page = file.ReadPage(mp);
       if (page[0] != format::kPageUsageMap) {
         ThrowCorrupt("usage map points to a page that is no map page");
       }
-      AddBits(page.subspan(format::kMapPageBits),
-              static_cast<uint64_t>(j) * format::kPagesPerMapPage,
-              file.page_count(), m.pages);
+      AddBits(page.subspan(format::kMapPageBits), first, file.page_count(), m);
     }
   } else {
     ThrowCorrupt("unknown usage map type");
@@ -50,7 +54,7 @@ UsageMap ParseUsageMap(PageFile& file, Bytes row, RowId location) {
   return m;
 }
 
-UsageMap ReadUsageMap(PageFile& file, RowId location) {
+UsageMap ReadUsageMap(const PageSource& file, RowId location) {
   Bytes page = file.ReadPage(location.page);
   if (page[0] != format::kPageData)
     ThrowCorrupt("usage map row on a non-data page");

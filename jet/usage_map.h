@@ -1,6 +1,11 @@
 #ifndef JET_USAGE_MAP_H_
 #define JET_USAGE_MAP_H_
 
+// Usage maps: a set of page numbers stored as a row. Inline (type 0): u32
+// first page, then a bitmap. Reference (type 1): u32 numbers of bitmap pages
+// (type 0x05, bits from byte 4), each covering kPagesPerMapPage pages in
+// turn; 0 for none. Decoding reads, never changes; damage raises 3049.
+
 #include <cstdint>
 #include <vector>
 
@@ -17,15 +22,17 @@ struct UsageMap {
   uint32_t start_page = 0;          // inline maps
   std::vector<uint32_t> map_pages;  // reference maps; 0 = not allocated
   std::vector<uint32_t> pages;      // members, ascending, < page count
+  bool past_end = false;            // some member lay past the file's end
 };
 
 // Decodes the map stored in `row` (found at `location`). Pages that lie
-// beyond the end of the file are left out: maps routinely cover more than
+// beyond the end of the file are left out (and flagged in `past_end`), as
+// are bitmap pages whose range starts there: maps routinely cover more than
 // the file holds.
-UsageMap ParseUsageMap(PageFile& file, Bytes row, RowId location);
+UsageMap ParseUsageMap(const PageSource& file, Bytes row, RowId location);
 
 // Reads and decodes the map whose row is at `location`.
-UsageMap ReadUsageMap(PageFile& file, RowId location);
+UsageMap ReadUsageMap(const PageSource& file, RowId location);
 
 }  // namespace jet
 

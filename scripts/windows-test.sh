@@ -248,8 +248,8 @@ compare_build() {  # name of the run
     >"$win" || true
   "$linux_build/mdb" dump --json "$lplant/Corvane/Corvane.mdb" PRESET_DEFS \
     >"$linux" || true
-  cp "$plant/Corvane/Corvane.mdb" "$drive_c/stage/Corvane.mdb"
-  mdb_win dump --json 'C:\stage\Corvane.mdb' PRESET_DEFS >"$win_exe" || true
+  mdb_win dump --json "$win_plant\\Corvane\\Corvane.mdb" PRESET_DEFS \
+    >"$win_exe" || true
   check "$name: Windows and Linux rebuilt the same PRESET_DEFS" \
     same_json "$win" "$linux"
   check "$name: mdb.exe dump reads what mdb dump reads" \
@@ -279,14 +279,10 @@ build_in() {  # folder under C:\ (blanks, umlauts), the same with "/"
   cp "$build/Corvane_Config.exe" "$plant/Corvane/Corvane_Config.exe"
   cp -r examples/databases "$drive_c/csv"
   mkdir -p "$plant/backup/Corvane"
-  # mdb.exe takes its arguments in the ANSI code page: its files go through
-  # a folder of plain ASCII.
-  rm -rf "$drive_c/stage"
-  mkdir -p "$drive_c/stage"
-  mdb_win create 'C:\stage\Corvane_Source.mdb' 'C:\csv\Corvane_Source' >/dev/null
-  mdb_win create 'C:\stage\Corvane.mdb' 'C:\csv\machine_copy' >/dev/null
-  mv "$drive_c/stage/Corvane_Source.mdb" "$plant/Corvane/Corvane_Source.mdb"
-  mv "$drive_c/stage/Corvane.mdb" "$plant/backup/Corvane/Corvane.mdb"
+  mdb_win create "$win_plant\\Corvane\\Corvane_Source.mdb" \
+    'C:\csv\Corvane_Source' >/dev/null
+  mdb_win create "$win_plant\\backup\\Corvane\\Corvane.mdb" \
+    'C:\csv\machine_copy' >/dev/null
   template_time=$(last_write "$plant/Corvane/Corvane_Source.mdb")
 
   # The same plant on Linux, its databases made by the Linux mdb.

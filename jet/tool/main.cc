@@ -7,6 +7,14 @@
 #include "base/runtime_error.h"
 #include "jet/tool/command.h"
 
+#ifdef _WIN32
+#include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
+
+#include "base/text.h"
+#endif
+
 namespace {
 
 void PrintUsage(std::FILE* to) {
@@ -17,10 +25,29 @@ void PrintUsage(std::FILE* to) {
   std::fprintf(to, "  mdb --help | --version\n");
 }
 
+// The arguments after the program name, in UTF-8. On Windows `argv` is in
+// the ANSI code page, which cannot hold every path; the wide command line
+// can.
+std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  int count = 0;
+  if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) {
+      args.push_back(base::Utf16ToUtf8(std::u16string_view(
+          reinterpret_cast<const char16_t*>(wide[i]), wcslen(wide[i]))));
+    }
+    LocalFree(wide);
+    return args;
+  }
+#endif
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = Arguments(argc, argv);
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     PrintUsage(args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;

@@ -60,8 +60,8 @@ TEST(CreateDatabaseTest, MatchesTheAccessReferenceRegionByRegion) {
     EXPECT_EQ(ours.Page(n)[0], ref.Page(n)[0]) << "page " << n;
   }
   // Page 1: global map row and an empty second map row.
-  EXPECT_EQ(DataPageRows(ours.Page(1)), 2);
-  EXPECT_EQ(GetU32(ours.Page(1), 4), GetU32(ref.Page(1), 4));
+  EXPECT_EQ(RowCount(ours.Page(1)), 2);
+  EXPECT_EQ(U32(ours.Page(1), 4), U32(ref.Page(1), 4));
 
   // The four core system tables: same columns, indexes and maps.
   for (uint32_t tdef : {2u, 3u, 4u, 5u}) {
@@ -72,7 +72,7 @@ TEST(CreateDatabaseTest, MatchesTheAccessReferenceRegionByRegion) {
   // Catalog rows: the reference's objects except Access's own documents.
   auto names = [](const PageStore& s) {
     std::vector<std::string> out;
-    for (const CatalogObject& o : ReadCatalogObjects(s)) out.push_back(o.name);
+    for (const CatalogEntry& o : ReadCatalogEntries(s)) out.push_back(o.name);
     std::sort(out.begin(), out.end());
     return out;
   };

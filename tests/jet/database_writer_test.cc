@@ -68,14 +68,13 @@ TEST(DatabaseWriterTest, TextIsCompressedLikeAccessAndLimited) {
   w->Flush();
   // The stored bytes of both columns, row by row ("-" for Null).
   std::vector<std::string> raw;
-  ForEachLiveRow(
-      w->store(), w->Def("T"), [&](RowId, std::span<const uint8_t> row) {
-        RowLayout layout(row, true);
-        for (uint16_t c = 0; c < 2; ++c)
-          raw.push_back(layout.MaskBit(c)
-                            ? test_support::Hex(layout.Var(c).value_or(Bytes()))
-                            : "-");
-      });
+  ScanTable(w->store(), w->Def("T"), [&](RowId, std::span<const uint8_t> row) {
+    RowLayout layout(row, true);
+    for (uint16_t c = 0; c < 2; ++c)
+      raw.push_back(layout.MaskBit(c)
+                        ? test_support::Hex(layout.Var(c).value_or(Bytes()))
+                        : "-");
+  });
   EXPECT_EQ(raw, (std::vector<std::string>{
                      "ff fe 61 62 63 64 65", "61 00 62 00",  // two characters
                      "ff fe e9 74 e9", "16 04 16 04 16 04",  // Cyrillic: UTF-16
@@ -115,8 +114,7 @@ TEST(DatabaseWriterTest, UpdatesKeepRowIdsWhetherInPlaceGrownOrMoved) {
   EXPECT_EQ(w->Def("T").row_count, 100u);
   EXPECT_EQ(ReadBack(*w, "T").size(), 100u);
   // Moved rows are overflow pointers in their original slot.
-  EXPECT_TRUE(DataPageSlot(w->store().Page(ids[0].page), ids[0].row).flags &
-              0x4000);
+  EXPECT_TRUE(GetRowSlot(w->store().Page(ids[0].page), ids[0].row).overflow);
 }
 
 TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
@@ -144,7 +142,7 @@ TEST(DatabaseWriterTest, DeleteAndDropReleaseRowsPagesAndCatalogEntries) {
     free_pages += w->store().IsFree(n);
   }
   EXPECT_GT(free_pages, 40u);  // TDEF, maps, data and LVAL pages
-  for (const CatalogObject& o : ReadCatalogObjects(w->store())) {
+  for (const CatalogEntry& o : ReadCatalogEntries(w->store())) {
     EXPECT_NE(o.name, "Gone");
   }
   // No ACE row and no index entry of the dropped table is left.

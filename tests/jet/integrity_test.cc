@@ -34,7 +34,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 
 uint32_t FindTable(const PageStore& store, const std::string& name) {
-  for (const CatalogObject& o : ReadCatalogObjects(store)) {
+  for (const CatalogEntry& o : ReadCatalogEntries(store)) {
     if (o.type == f::kObjectTypeTable && o.name == name) {
       return static_cast<uint32_t>(o.id) & f::kObjectIdPageMask;
     }
@@ -64,7 +64,7 @@ TEST(IntegrityTest, FilesThatPointPastTheirEndAreRefusedForWriting) {
     PageStore store(whole);
     const TableDef def = LoadTableDef(store, FindTable(store, "MSysObjects"));
     auto page = store.Page(def.owned_map.page);
-    const SlotInfo slot = DataPageSlot(page, def.owned_map.row);
+    const RowSlot slot = GetRowSlot(page, def.owned_map.row);
     ASSERT_EQ(page[slot.start], f::kMapInline);
     PutU32(page, slot.start + f::kMapInlineStart, store.page_count());
     damaged.push_back(store.bytes());
@@ -97,9 +97,8 @@ TEST_F(WrittenDatabase, ReportsLeakedLongValuesAndPagesOwnedTwice) {
   ASSERT_EQ(Joined(FindDamage(w_->bytes())), "");
   const TableDef def = w_->Def("T");
   std::vector<RowId> rows;
-  ForEachLiveRow(w_->store(), def, [&](RowId id, std::span<const uint8_t>) {
-    rows.push_back(id);
-  });
+  ScanTable(w_->store(), def,
+            [&](RowId id, std::span<const uint8_t>) { rows.push_back(id); });
   ASSERT_FALSE(rows.empty());
 
   // A row deleted without its long value.
@@ -129,7 +128,7 @@ TEST_F(WrittenDatabase, FindsWrongCountsKeysMapsAndPointers) {
   damaged[2] = store.bytes();
   for (uint32_t p = 3; p < good.size() / f::kPageSize; ++p) {
     const size_t at = p * f::kPageSize;
-    if (good[at] == 1 && GetU32(good, at + 4) == 0x4C41564C) {
+    if (good[at] == 1 && U32(good, at + 4) == 0x4C41564C) {
       damaged[3][at + 14] = 0xFF;  // first LVAL row's offset into nowhere
       damaged[3][at + 15] = 0x0F;
       break;
@@ -185,7 +184,7 @@ TEST(IntegrityTest, StaleTdefNextPointerFreesNothingOfAnotherObject) {
   PageStore store(bytes);
   const uint32_t stale = FindTable(store, "Source_DEFS");
   const uint32_t other = FindTable(store, "PRESET_DEFS");
-  ASSERT_EQ(GetU32(store.Page(stale), f::kTdefNextPage), 0u);
+  ASSERT_EQ(U32(store.Page(stale), f::kTdefNextPage), 0u);
   PutU32(store.Page(stale), f::kTdefNextPage, other);
   auto w = DatabaseWriter::FromBytes(store.bytes());
   const auto other_rows = w->Rows("PRESET_DEFS");
