@@ -14,8 +14,7 @@ constexpr size_t kMaxKeptFiles = 16;
 // The whole file, read through the engine's file access (UTF-8 paths, wide
 // on Windows); 3024 when it cannot be read.
 std::vector<uint8_t> ReadImage(const std::string& path) {
-  auto file =
-      jet::RandomAccessFile::Open(path, jet::RandomAccessFile::Mode::kRead);
+  auto file = jet::RandomAccessFile::Open(path);
   std::optional<uint64_t> size = file ? file->RegularFileSize() : std::nullopt;
   if (!size || *size > SIZE_MAX) {
     Throw(base::err::kCannotOpenFile, kSourceWorkspace,

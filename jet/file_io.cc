@@ -4,7 +4,7 @@
 namespace jet {
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
-  auto file = RandomAccessFile::Open(path, RandomAccessFile::Mode::kRead);
+  auto file = RandomAccessFile::Open(path);
   if (!file) return std::nullopt;
   const std::optional<uint64_t> size = file->RegularFileSize();
   if (!size || *size > SIZE_MAX) return std::nullopt;

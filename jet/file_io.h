@@ -11,17 +11,14 @@
 
 namespace jet {
 
-// A file on disk opened in binary mode for reads and writes at given
-// offsets (pread/pwrite on POSIX; ReadFile/WriteFile with offsets and
-// UTF-16 paths on Windows, shared so others may read, write, rename or
-// delete it meanwhile). Never truncates or creates a file.
+// A file on disk opened in binary mode for reads at given offsets (pread on
+// POSIX; ReadFile with offsets and UTF-16 paths on Windows, shared so others
+// may read, write, rename or delete it meanwhile). Never creates a file.
+// Changes never go into a file in place: see ReplaceFileContents.
 class RandomAccessFile {
  public:
-  enum class Mode { kRead, kWrite };
-
-  // nullptr when the file cannot be opened. Paths are UTF-8.
-  static std::unique_ptr<RandomAccessFile> Open(const std::string& path,
-                                                Mode mode);
+  // nullptr when the file cannot be opened for reading. Paths are UTF-8.
+  static std::unique_ptr<RandomAccessFile> Open(const std::string& path);
 
   ~RandomAccessFile();
   RandomAccessFile(const RandomAccessFile&) = delete;
@@ -32,9 +29,7 @@ class RandomAccessFile {
   // Reads exactly `size` bytes at `offset`; false on an error or the end
   // of the file.
   bool ReadAt(uint64_t offset, uint8_t* data, size_t size);
-  // Writes all `size` bytes at `offset`; false on an error.
-  bool WriteAt(uint64_t offset, const uint8_t* data, size_t size);
-  // Closes the file; false when closing reports an error (a write lost).
+  // Closes the file; false when closing reports an error.
   bool Close();
 
  private:

@@ -20,9 +20,8 @@ int Fd(intptr_t handle) { return static_cast<int>(handle); }
 }  // namespace
 
 std::unique_ptr<RandomAccessFile> RandomAccessFile::Open(
-    const std::string& path, Mode mode) {
-  int flags = (mode == Mode::kRead ? O_RDONLY : O_WRONLY) | O_CLOEXEC;
-  int fd = ::open(path.c_str(), flags);
+    const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   return std::unique_ptr<RandomAccessFile>(new RandomAccessFile(fd));
 }
@@ -45,19 +44,6 @@ bool RandomAccessFile::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return false;
     done += static_cast<size_t>(r);
-  }
-  return true;
-}
-
-bool RandomAccessFile::WriteAt(uint64_t offset, const uint8_t* data,
-                               size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::pwrite(Fd(handle_), data + done, size - done,
-                         static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
   }
   return true;
 }

@@ -40,14 +40,11 @@ OVERLAPPED At(uint64_t offset) {
 }  // namespace
 
 std::unique_ptr<RandomAccessFile> RandomAccessFile::Open(
-    const std::string& path, Mode mode) {
-  // A folder opens for reading too (backup semantics), so that it is told
-  // apart from a missing file: RegularFileSize rejects it.
-  DWORD access = mode == Mode::kRead ? GENERIC_READ : GENERIC_WRITE;
-  DWORD flags =
-      mode == Mode::kRead ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL;
-  HANDLE h = CreateFileW(Wide(path).c_str(), access, kShareAll, nullptr,
-                         OPEN_EXISTING, flags, nullptr);
+    const std::string& path) {
+  // A folder opens too (backup semantics), so that it is told apart from a
+  // missing file: RegularFileSize rejects it.
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::unique_ptr<RandomAccessFile>(
       new RandomAccessFile(reinterpret_cast<intptr_t>(h)));
@@ -75,21 +72,6 @@ bool RandomAccessFile::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
       return false;
     }
     done += got;
-  }
-  return true;
-}
-
-bool RandomAccessFile::WriteAt(uint64_t offset, const uint8_t* data,
-                               size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    OVERLAPPED o = At(offset + done);
-    DWORD chunk = static_cast<DWORD>(std::min(size - done, kMaxChunk));
-    DWORD put = 0;
-    if (!WriteFile(Handle(handle_), data + done, chunk, &put, &o) || put == 0) {
-      return false;
-    }
-    done += put;
   }
   return true;
 }

@@ -11,7 +11,7 @@ namespace jet {
 std::unique_ptr<PageFile> PageFile::Open(const std::string& path) {
   std::unique_ptr<PageFile> f(new PageFile());
   f->path_ = path;
-  f->file_ = RandomAccessFile::Open(path, RandomAccessFile::Mode::kRead);
+  f->file_ = RandomAccessFile::Open(path);
   if (!f->file_) {
     throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
                              "Could not find file '" + path + "'.");

@@ -24,40 +24,6 @@ constexpr auto& Fixture = test_support::Sample;
 
 std::string Iso(const Value& v) { return base::DateToIso(v.AsDate()); }
 
-TEST(DatabaseTest, EveryFileHasAJet4HeaderWithGeneralSortOrder) {
-  for (const char* f :
-       {"access/types-all-testV2000.mdb",
-        "access/unicode-comp-testUnicodeCompV2003.mdb",
-        "access/empty-access2003-reference.mdb", "plant/template.mdb"}) {
-    auto db = Database::Open(Fixture(f));
-    EXPECT_EQ(db->header().version, format::kVersionJet4) << f;
-    EXPECT_EQ(db->header().code_page, 1252) << f;
-    EXPECT_EQ(db->header().sort_lcid, format::kSortGeneralLcid) << f;
-    EXPECT_EQ(db->header().db_key, 0u) << f;
-    EXPECT_GT(db->header().creation_date, 36000) << f;  // after 1998
-  }
-}
-
-TEST(DatabaseTest, EmptyReferencesHoldOnlySystemTables) {
-  for (const char* f : {"access/empty-access2000-reference.mdb",
-                        "access/empty-access2003-reference.mdb"}) {
-    auto db = Database::Open(Fixture(f));
-    EXPECT_TRUE(db->TableNames(false).empty()) << f;
-    std::vector<std::string> all = db->TableNames(true);
-    // The Access-2003 reference holds MSysNavPane* and MSysAccessStorage
-    // instead of MSysAccessObjects; these four are in both.
-    for (const char* sys :
-         {"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships"}) {
-      EXPECT_NE(std::find(all.begin(), all.end(), sys), all.end()) << sys;
-    }
-    // The catalog reads itself: one row per catalog entry.
-    EXPECT_EQ(db->ReadRows("msysobjects").size(),
-              db->catalog().entries().size());
-    EXPECT_EQ(db->GetTableDef("MSysObjects").row_count,
-              db->catalog().entries().size());
-  }
-}
-
 TEST(DatabaseTest, OverflowRowsAppearOnceAtTheirRowId) {
   auto db =
       Database::Open(Fixture("access/overflow-rows-overflowTestV2003.mdb"));

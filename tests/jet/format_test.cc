@@ -25,58 +25,6 @@ TEST(FormatTest, HeaderMaskIsTheRc4KeyStream) {
                       0xA9, 0x67, 0x72, 0x43, 0x3F, 0x00, 0x9C}));
 }
 
-TEST(FormatTest, TextDecoding) {
-  EXPECT_EQ(DecodeText(B({'a', 0, 'b', 0})), "ab");
-  EXPECT_EQ(DecodeText(B({0xFF, 0xFE, 'a', 'b', 'c'})), "abc");
-  // 00 switches to two-byte characters and back.
-  EXPECT_EQ(DecodeText(B({0xFF, 0xFE, 'a', 0, 0x1C, 0x04, 0, 'z'})), "aМz");
-  EXPECT_EQ(DecodeText(B({0xFF, 0xFE, 0xE4})), "ä");
-  EXPECT_EQ(DecodeText(B({0xFF, 0xFE})), "");
-  EXPECT_EQ(DecodeText(B({})), "");
-  // A dangling half character is dropped, not read past.
-  EXPECT_EQ(DecodeText(B({0xFF, 0xFE, 'a', 0, 0x41})), "a");
-  EXPECT_EQ(DecodeText(B({'a', 0, 'b'})), "a");
-}
-
-TEST(FormatTest, UsageMapsInlineAndByReference) {
-  std::vector<uint8_t> bytes = test_support::ReadBytes(
-      test_support::Sample("access/deleted-rows-delTestV2000.mdb"));
-  const uint32_t map_page = static_cast<uint32_t>(bytes.size() / 4096);
-  std::vector<uint8_t> bitmap(4096, 0);
-  bitmap[0] = format::kPageUsageMap;
-  bitmap[1] = 0x01;
-  auto set = [&](uint32_t p) { bitmap[4 + p / 8] |= 1 << (p % 8); };
-  set(3);
-  set(map_page);
-  set(30000);  // beyond the end of the file: left out
-  bytes.insert(bytes.end(), bitmap.begin(), bitmap.end());
-  auto file = PageFile::FromBytes(bytes, "x.mdb");
-
-  std::vector<uint8_t> ref = {1,
-                              static_cast<uint8_t>(map_page),
-                              static_cast<uint8_t>(map_page >> 8),
-                              0,
-                              0,
-                              0,
-                              0,
-                              0,
-                              0};  // second map page not allocated
-  EXPECT_EQ(ParseUsageMap(*file, ref, {}).pages,
-            (std::vector<uint32_t>{3, map_page}));
-
-  std::vector<uint8_t> inl = B({0, 8, 0, 0, 0, 0x05, 0x00, 0x80});
-  EXPECT_EQ(ParseUsageMap(*file, inl, {}).pages,
-            (std::vector<uint32_t>{8, 10, 31}));
-
-  // A reference to a page that is no bitmap page, an unknown map type and a
-  // row too short for its start page are damage.
-  EXPECT_THROW(ParseUsageMap(*file, B({1, 2, 0, 0, 0}), {}),
-               base::RuntimeError);
-  EXPECT_THROW(ParseUsageMap(*file, B({7, 0, 0, 0, 0}), {}),
-               base::RuntimeError);
-  EXPECT_THROW(ParseUsageMap(*file, B({0, 1, 0}), {}), base::RuntimeError);
-}
-
 TEST(FormatTest, EncryptedPagesAreDecrypted) {
   const std::string path = test_support::Sample("plant/template.mdb");
   std::vector<uint8_t> bytes = test_support::ReadBytes(path);

@@ -66,18 +66,6 @@ TEST(RecordsetTest, FieldsByPositionAndName) {
   EXPECT_EQ(ErrorOf([&] { rs->Fields(9); }), 3265);
 }
 
-TEST(RecordsetTest, MemoAndOleSizesAreZero) {
-  auto db = Database::Open(Fixture("access/types-msproject-test2V2000.mdb"));
-  auto rs = db->OpenRecordset("MSP_PROJECTS");
-  for (size_t i = 0; i < rs->FieldCount(); ++i) {
-    DaoType t = rs->Fields(i).Type();
-    if (t == DaoType::kMemo || t == DaoType::kLongBinary) {
-      EXPECT_EQ(rs->Fields(i).Size(), 0) << rs->Fields(i).Name();
-    }
-  }
-  EXPECT_EQ(rs->Fields("proj_name").Size(), 255);
-}
-
 TEST(RecordsetTest, TableNamesIgnoreCaseIncludingNonAscii) {
   auto db = Database::Open(Fixture("plant/template.mdb"));
   EXPECT_TRUE(db->HasTable("source_preset_defs"));
