@@ -101,12 +101,13 @@ bool Value::IsNumeric() const {
   }
 }
 
-#define VALUE_ACCESSOR(Name, Type, Tag)                             \
-  Type Value::Name() const {                                        \
-    if (type() != ValueType::Tag) TypeMismatch();                   \
-    return std::get<std::remove_cvref_t<Type>>(                     \
-        storage_); /* NOLINT(bugprone-macro-parentheses): a type */ \
+// NOLINTBEGIN(bugprone-macro-parentheses): Type is a type, not a value
+#define VALUE_ACCESSOR(Name, Type, Tag)                   \
+  Type Value::Name() const {                              \
+    if (type() != ValueType::Tag) TypeMismatch();         \
+    return std::get<std::remove_cvref_t<Type>>(storage_); \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 VALUE_ACCESSOR(AsBoolean, bool, kBoolean)
 VALUE_ACCESSOR(AsByte, uint8_t, kByte)
 VALUE_ACCESSOR(AsInteger, int16_t, kInteger)

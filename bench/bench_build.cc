@@ -190,12 +190,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::vector<int> sizes;
+  sizes.reserve(args.size());
   for (const std::string& a : args) sizes.push_back(std::atoi(a.c_str()));
   if (sizes.empty()) sizes = {1000, 4000, 16000, 32767};
   constexpr int kRuns = 5;
   std::printf("%8s %12s %12s\n", "rows", "cpu s", "us/row");
   for (int rows : sizes) {
     std::vector<double> times;
+    times.reserve(kRuns);
     for (int i = 0; i < kRuns; ++i) times.push_back(TimeOneBuild(rows));
     std::sort(times.begin(), times.end());
     const double median = times[kRuns / 2];

@@ -35,7 +35,7 @@ if [ ${#files[@]} -eq 0 ]; then
 fi
 
 # Headers of the product folders only (not GoogleTest's, not the system's).
-headers="^$root/(app|base|bench|db|env|errors|fuzz|jet|platform|settings)/"
+headers="^$root/(app|base|bench|dao|db|env|errors|fuzz|jet|platform|settings)/"
 # GCC's compile commands carry warning options clang does not know.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
