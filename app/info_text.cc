@@ -24,9 +24,8 @@ const std::string& HelpText(const errors::RunState& run,
   const int32_t id = control.whats_this_help_id.value_or(0);
   if (!control.whats_this_help_id || id < 1 ||
       id >= static_cast<int32_t>(run.help_texts.size())) {
-    throw base::RuntimeError(base::err::kSubscriptOutOfRange,
-                             errors::kApplicationTitle,
-                             "Subscript out of range");
+    throw base::Error(base::err::kSubscriptOutOfRange,
+                      errors::kApplicationTitle);
   }
   return run.help_texts[id];
 }

@@ -8,11 +8,10 @@ namespace app {
 int16_t HighestMachinePosition(const errors::RunState& run) {
   const std::string source = errors::kApplicationTitle;
   if (run.machine_list.empty()) {
-    throw base::RuntimeError(base::err::kSubscriptOutOfRange, source,
-                             "Subscript out of range");
+    throw base::Error(base::err::kSubscriptOutOfRange, source);
   }
   if (run.machine_list.size() > INT16_MAX) {
-    throw base::RuntimeError(base::err::kOverflow, source, "Overflow");
+    throw base::Error(base::err::kOverflow, source);
   }
   return static_cast<int16_t>(run.machine_list.size());
 }

@@ -10,14 +10,10 @@
 namespace base {
 namespace {
 
-[[noreturn]] void TypeMismatch() {
-  throw RuntimeError(err::kTypeMismatch, "Value", "Type mismatch");
-}
-[[noreturn]] void Overflow() {
-  throw RuntimeError(err::kOverflow, "Value", "Overflow");
-}
+[[noreturn]] void TypeMismatch() { throw Error(err::kTypeMismatch, "Value"); }
+[[noreturn]] void Overflow() { throw Error(err::kOverflow, "Value"); }
 [[noreturn]] void InvalidUseOfNull() {
-  throw RuntimeError(err::kInvalidUseOfNull, "Value", "Invalid use of Null");
+  throw Error(err::kInvalidUseOfNull, "Value");
 }
 
 // Round half to even, as CInt and CLng do.

@@ -11,13 +11,9 @@
 namespace dao_jet {
 namespace {
 
-[[noreturn]] void ConversionError() {
-  Throw(kConversionError, kSourceField, "Data type conversion error.");
-}
+[[noreturn]] void ConversionError() { Throw(kConversionError, kSourceField); }
 
-[[noreturn]] void Overflow() {
-  Throw(kNumericOverflow, kSourceField, "Numeric field overflow.");
-}
+[[noreturn]] void Overflow() { Throw(kNumericOverflow, kSourceField); }
 
 // The runtime's conversions, with their failures turned into DAO's.
 template <typename F>
@@ -25,7 +21,7 @@ auto Converted(F&& f) -> decltype(f()) {
   try {
     return f();
   } catch (const base::RuntimeError& e) {
-    if (e.number() == base::err::kOverflow) Overflow();
+    if (e.number() == kOverflow) Overflow();
     ConversionError();
   }
 }
@@ -43,9 +39,7 @@ base::Value ToText(const jet::ColumnDef& column, const base::Value& value) {
   std::string text = Converted([&] { return value.ToText(); });
   if (column.type == jet::format::kTypeText &&
       base::CharCount(text) > column.length / 2u) {
-    Throw(kFieldTooSmall, kSourceField,
-          "The field is too small to accept the amount of data you attempted "
-          "to add.  Try inserting or pasting less data.");
+    Throw(kFieldTooSmall, kSourceField);
   }
   return base::Value::Text(std::move(text));
 }

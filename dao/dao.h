@@ -147,8 +147,7 @@ std::unique_ptr<DBEngine> CreateDBEngine();
 template <typename T>
 T& Deref(const std::shared_ptr<T>& object) {
   if (!object) {
-    throw base::RuntimeError(base::err::kObjectNotSet, "Corvane_Config",
-                             "Object variable or With block variable not set");
+    throw base::Error(base::err::kObjectNotSet, "Corvane_Config");
   }
   return *object;
 }

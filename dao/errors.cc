@@ -2,31 +2,29 @@
 
 namespace dao_jet {
 
-void Throw(int32_t number, std::string_view source, std::string description) {
-  throw base::RuntimeError(number, std::string(source), std::move(description));
+void Throw(int32_t number, std::string_view source, std::string_view name,
+           std::string_view detail) {
+  throw base::Error(number, source, name, detail);
 }
 
 void ThrowItemNotFound(std::string_view source) {
-  Throw(base::err::kItemNotFound, source, "Item not found in this collection.");
+  Throw(kItemNotFound, source);
 }
 
 void ThrowNoCurrentRecord(std::string_view source) {
-  Throw(base::err::kNoCurrentRecord, source, "No current record.");
+  Throw(kNoCurrentRecord, source);
 }
 
 void ThrowObjectInvalid(std::string_view source) {
-  Throw(kObjectInvalid, source, "Object invalid or no longer set.");
+  Throw(kObjectInvalid, source);
 }
 
 void ThrowInvalidOperation(std::string_view source) {
-  Throw(kInvalidOperation, source, "Invalid operation.");
+  Throw(kInvalidOperation, source);
 }
 
 void ThrowDamaged(std::string_view path) {
-  Throw(base::err::kCorruptDatabase, kSourceDatabase,
-        "Cannot open database '" + std::string(path) +
-            "'.  It may not be a database that your application recognizes, "
-            "or the file may be corrupt.");
+  Throw(kCorruptDatabase, kSourceDatabase, path);
 }
 
 }  // namespace dao_jet

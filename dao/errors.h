@@ -6,32 +6,17 @@
 
 #include "base/runtime_error.h"
 
-// The DAO layer's own failures, with DAO's numbers, texts and sources.
+// The DAO layer's failures: numbers, texts and sources come from the one
+// catalogue in base/runtime_error.h.
 namespace dao_jet {
 
-inline constexpr char kSourceDatabase[] = "DAO.Database";
-inline constexpr char kSourceWorkspace[] = "DAO.Workspace";
-inline constexpr char kSourceRecordset[] = "DAO.Recordset";
-inline constexpr char kSourceField[] = "DAO.Field";
-inline constexpr char kSourceFields[] = "DAO.Fields";
-inline constexpr char kSourceTableDefs[] = "DAO.TableDefs";
-inline constexpr char kSourceTableDef[] = "DAO.TableDef";
-inline constexpr char kSourceDBEngine[] = "DAO.DBEngine";
+using namespace base::err;  // NOLINT(google-build-using-namespace)
 
-inline constexpr int32_t kReadOnly = 3027;
-inline constexpr int32_t kDiskReadError = 3040;
-inline constexpr int32_t kNoFieldDefined = 3264;
-inline constexpr int32_t kInvalidOperation = 3219;
-inline constexpr int32_t kPropertyNotFound = 3270;
-inline constexpr int32_t kObjectInvalid = 3420;
-inline constexpr int32_t kConversionError = 3421;
-inline constexpr int32_t kFieldTooSmall = 3163;
-inline constexpr int32_t kNumericOverflow = 3349;
-inline constexpr int32_t kRecordDeleted = 3167;
-inline constexpr int32_t kNameExists = 3367;
-
+// Raises `number` from `source` with the catalogue's text.
 [[noreturn]] void Throw(int32_t number, std::string_view source,
-                        std::string description);
+                        std::string_view name = {},
+                        std::string_view detail = {});
+
 [[noreturn]] void ThrowItemNotFound(std::string_view source);
 [[noreturn]] void ThrowNoCurrentRecord(std::string_view source);
 [[noreturn]] void ThrowObjectInvalid(std::string_view source);

@@ -17,12 +17,11 @@ std::vector<uint8_t> ReadImage(const std::string& path) {
   auto file = jet::RandomAccessFile::Open(path);
   std::optional<uint64_t> size = file ? file->RegularFileSize() : std::nullopt;
   if (!size || *size > SIZE_MAX) {
-    Throw(base::err::kCannotOpenFile, kSourceWorkspace,
-          "Could not find file '" + path + "'.");
+    Throw(kCannotOpenFile, kSourceWorkspace, path);
   }
   std::vector<uint8_t> image(static_cast<size_t>(*size));
   if (!file->ReadAt(0, image.data(), image.size())) {
-    Throw(kDiskReadError, kSourceWorkspace, "Disk I/O error during read.");
+    Throw(kDiskReadError, kSourceWorkspace);
   }
   return image;
 }
@@ -77,8 +76,7 @@ Storage& OpenFile::storage() {
   if (!storage_) {
     try {
       if (!jet::CanWrite(path_)) {
-        Throw(kReadOnly, kSourceDatabase,
-              "Cannot update. Database or object is read-only.");
+        Throw(kReadOnly, kSourceDatabase);
       }
       storage_ = OpenStorage(path_);
     } catch (const base::RuntimeError& e) {
@@ -120,8 +118,7 @@ void OpenFile::Commit() {
 std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
   std::optional<FileIdentity> identity = IdentityOf(path);
   if (!identity) {
-    Throw(base::err::kCannotOpenFile, kSourceWorkspace,
-          "Could not find file '" + path + "'.");
+    Throw(kCannotOpenFile, kSourceWorkspace, path);
   }
   // A file unchanged since it was read (same identity, ctime included, so
   // no change of its permissions either) is readable as it was then.
@@ -131,10 +128,9 @@ std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
     return it->second;
   }
   if (!jet::CanRead(path)) {
-    Throw(base::err::kCouldNotUseFile, kSourceWorkspace,
-          "The Microsoft Jet database engine cannot open the file '" + path +
-              "'.  It is already opened exclusively by another user, or you "
-              "need permission to view its data.");
+    Throw(kCouldNotUseFile, kSourceWorkspace, path,
+          "it is already opened exclusively by another user, or you need "
+          "permission to view its data");
   }
   // Watch first, then read: a change made meanwhile shows at the next open.
   int token = watch_->Watch(path);

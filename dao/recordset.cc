@@ -25,7 +25,7 @@ void Cursor::Replace(size_t i, jet::RowId id) {
 const std::vector<base::Value>& Cursor::CurrentValues() const {
   if (current >= Count()) ThrowNoCurrentRecord(kSourceField);
   const std::vector<base::Value>* values = rows->Find(At(current));
-  if (!values) Throw(kRecordDeleted, kSourceField, "Record is deleted.");
+  if (!values) Throw(kRecordDeleted, kSourceField);
   return *values;
 }
 
@@ -38,10 +38,7 @@ class RecordsetField : public dao::Field {
       : cursor_(std::move(cursor)), column_(column) {}
 
   std::string Name() const override { return Column().name; }
-  void SetName(const std::string&) override {
-    Throw(kReadOnly, kSourceField,
-          "Cannot update. Database or object is read-only.");
-  }
+  void SetName(const std::string&) override { Throw(kReadOnly, kSourceField); }
   int Type() const override {
     return static_cast<int>(jet::DaoTypeOf(Column()));
   }
@@ -52,7 +49,7 @@ class RecordsetField : public dao::Field {
       return base::Value::Integer(static_cast<int16_t>(Type()));
     }
     if (base::EqualsIgnoreCase(name, "Size")) return base::Value::Long(Size());
-    Throw(kPropertyNotFound, kSourceField, "Property not found.");
+    Throw(kPropertyNotFound, kSourceField);
   }
 
   base::Value GetValue() const override {
@@ -64,8 +61,7 @@ class RecordsetField : public dao::Field {
   void SetValue(const base::Value& value) override {
     cursor_->CheckOpen();
     if (cursor_->mode == Cursor::Mode::kNone) {
-      Throw(base::err::kUpdateWithoutEdit, kSourceField,
-            "Update or CancelUpdate without AddNew or Edit.");
+      Throw(kUpdateWithoutEdit, kSourceField);
     }
     cursor_->buffer[column_] = ConvertForColumn(Column(), value);
   }
@@ -190,8 +186,7 @@ class RecordsetImpl : public dao::Recordset {
     cursor_->CheckOpen();
     Cursor& c = *cursor_;
     if (c.mode == Cursor::Mode::kNone) {
-      Throw(base::err::kUpdateWithoutEdit, kSourceRecordset,
-            "Update or CancelUpdate without AddNew or Edit.");
+      Throw(kUpdateWithoutEdit, kSourceRecordset);
     }
     if (!c.file->IsCurrent(c.table, c.rows.get())) {
       ThrowObjectInvalid(kSourceRecordset);  // its table was dropped

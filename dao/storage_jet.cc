@@ -45,7 +45,7 @@ uint8_t StoredType(int dao_type) {
     case dao::dbDecimal:
       return f::kTypeNumeric;
   }
-  Throw(3259, kSourceTableDefs, "Invalid field data type.");
+  Throw(kInvalidFieldType, kSourceTableDefs);
 }
 
 class JetStorage : public Storage {
@@ -80,7 +80,7 @@ class JetStorage : public Storage {
     std::vector<jet::FieldDesc> fields;
     for (const NewColumn& c : columns) {
       if (c.size < 0 || c.size > 0xFFFF) {
-        Throw(3259, kSourceTableDefs, "Invalid field data type.");
+        Throw(kInvalidFieldType, kSourceTableDefs);
       }
       fields.push_back(
           {c.name, StoredType(c.type), static_cast<uint16_t>(c.size)});

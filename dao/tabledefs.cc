@@ -19,7 +19,7 @@ base::Value FieldProperty(const dao::Field& field, const std::string& name) {
   if (base::EqualsIgnoreCase(name, "Size")) {
     return base::Value::Long(field.Size());
   }
-  Throw(kPropertyNotFound, kSourceField, "Property not found.");
+  Throw(kPropertyNotFound, kSourceField);
 }
 
 // Size DAO reports for a field of a fixed type, whatever was asked for.
@@ -89,8 +89,7 @@ class StoredField : public dao::Field {
       const jet::TableDef& def = file_->reader().GetTableDef(table_);
       int other = def.FindColumn(name);
       if (other >= 0 && other != def.FindColumn(name_)) {
-        Throw(base::err::kFieldExists, kSourceField,
-              "Cannot define field more than once.");
+        Throw(kFieldExists, kSourceField);
       }
       file_->storage().RenameColumn(table_, name_, name);
       file_->ChangedStructure();
@@ -207,9 +206,7 @@ void TableDefFields::Append(const std::shared_ptr<dao::Field>& field) {
   if (owner_.stored() || !created) ThrowInvalidOperation(kSourceFields);
   for (const std::shared_ptr<NewField>& f : owner_.new_fields()) {
     if (base::EqualsIgnoreCase(f->Name(), created->Name())) {
-      Throw(kNameExists, kSourceFields,
-            "Cannot append. An object with that name already exists in the "
-            "collection.");
+      Throw(kNameExists, kSourceFields);
     }
   }
   owner_.new_fields().push_back(std::move(created));
@@ -250,17 +247,13 @@ class TableDefsImpl : public dao::TableDefs {
     auto def = std::dynamic_pointer_cast<TableDefImpl>(table);
     if (!def) ThrowInvalidOperation(kSourceTableDefs);
     if (def->stored()) {
-      Throw(kNameExists, kSourceTableDefs,
-            "Cannot append. An object with that name already exists in the "
-            "collection.");
+      Throw(kNameExists, kSourceTableDefs);
     }
     if (file_->TableName(def->Name())) {
-      Throw(base::err::kTableExists, kSourceTableDefs,
-            "Table '" + def->Name() + "' already exists.");
+      Throw(kTableExists, kSourceTableDefs, def->Name());
     }
     if (def->new_fields().empty()) {
-      Throw(kNoFieldDefined, kSourceTableDefs,
-            "No field defined--cannot append TableDef or Index.");
+      Throw(kNoFieldDefined, kSourceTableDefs);
     }
     std::vector<NewColumn> columns;
     for (const auto& f : def->new_fields()) {

@@ -45,8 +45,7 @@ void GetAddFields(errors::RunState& run) {
   on_error.Run([&] {
     // The count is a 16-bit integer.
     if (fields->size() > 32767) {
-      throw base::RuntimeError(base::err::kOverflow, errors::kApplicationTitle,
-                               "Overflow");
+      throw base::Error(base::err::kOverflow, errors::kApplicationTitle);
     }
     run.additional_fields_count = static_cast<int>(fields->size());
   });

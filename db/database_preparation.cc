@@ -20,7 +20,6 @@ namespace md_Standard_Config_Exe {
 namespace {
 
 constexpr char kPresetDefs[] = "PRESET_DEFS";
-constexpr int32_t kExclusivelyLocked = 3006;
 // How long a run waits for another one on the same component folder.
 constexpr int kLockWaitSeconds = 60;
 constexpr char kVarNamePlaceholder[] = "###Var_Name";
@@ -80,9 +79,8 @@ void ScanSourceDefs(errors::RunState& run,
       attempt([&] {
         const int32_t part = fields.Item("Part")->GetValue().ToLong();
         if (part < 1 || part > 50) {
-          throw base::RuntimeError(base::err::kSubscriptOutOfRange,
-                                   errors::kApplicationTitle,
-                                   "Subscript out of range");
+          throw base::Error(base::err::kSubscriptOutOfRange,
+                            errors::kApplicationTitle);
         }
         run.var_name_patterns[i][part] =
             fields.Item("Var_Name")->GetValue().ToText();
@@ -171,9 +169,8 @@ std::unique_ptr<platform::FolderLock> LockComponentFolder(
   std::unique_ptr<platform::FolderLock> lock =
       run.host.LockFolder(run.host.ResolvePath(folder), kLockWaitSeconds);
   if (!lock) {
-    throw base::RuntimeError(
-        kExclusivelyLocked, "DAO.Workspace",
-        "Database '" + database + "' is exclusively locked.");
+    throw base::Error(base::err::kExclusivelyLocked,
+                      base::err::kSourceWorkspace, database);
   }
   return lock;
 }

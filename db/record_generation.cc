@@ -24,20 +24,20 @@ constexpr char kTemplateQuery[] =
     "SELECT Source_PRESET_DEFS.* From Source_PRESET_DEFS ORDER BY "
     "Source_PRESET_DEFS.ID";
 
-[[noreturn]] void Raise(int32_t number, const char* description) {
-  throw base::RuntimeError(number, errors::kApplicationTitle, description);
+[[noreturn]] void Raise(int32_t number) {
+  throw base::Error(number, errors::kApplicationTitle);
 }
 
 // MachineList(number): machine numbers count from 1.
 const std::string& MachineName(const errors::RunState& run, size_t number) {
   if (number < 1 || number > run.machine_list.size()) {
-    Raise(base::err::kSubscriptOutOfRange, "Subscript out of range");
+    Raise(base::err::kSubscriptOutOfRange);
   }
   return run.machine_list[number - 1];
 }
 
 int16_t ToInteger16(int32_t v) {
-  if (v < -32768 || v > 32767) Raise(base::err::kOverflow, "Overflow");
+  if (v < -32768 || v > 32767) Raise(base::err::kOverflow);
   return static_cast<int16_t>(v);
 }
 
@@ -51,7 +51,7 @@ bool Contains(const std::string& text, const std::string& item) {
 // array read would.
 std::string CellText(const Value* cell) {
   if (cell == nullptr) {
-    Raise(base::err::kSubscriptOutOfRange, "Subscript out of range");
+    Raise(base::err::kSubscriptOutOfRange);
   }
   return cell->ToText();
 }
@@ -150,8 +150,7 @@ Value CreateRecordSets(errors::RunState& run,
                 on_error.Assign(candidate[k], [&] {
                   const int32_t p = fields.Item("part")->GetValue().ToLong();
                   if (p < 1 || p > 50) {
-                    Raise(base::err::kSubscriptOutOfRange,
-                          "Subscript out of range");
+                    Raise(base::err::kSubscriptOutOfRange);
                   }
                   return Value::Text(standard::ReplaceSearchItem(
                       run, run.var_name_patterns[k][p], "###Var_Name",

@@ -175,7 +175,7 @@ Value TakeoverMachineCopyMDBData(
   on_error.Run([&] {
     const int32_t count = machine_copy->RecordCount();
     if (count > 32767 || count < -32768) {
-      throw base::RuntimeError(base::err::kOverflow, names.e, "Overflow");
+      throw base::Error(base::err::kOverflow, names.e);
     }
     reported = static_cast<int16_t>(count);
   });

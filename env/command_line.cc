@@ -65,9 +65,8 @@ std::optional<std::string> ReadCommand(errors::RunState& run,
     long count = static_cast<long>(line.size()) - static_cast<long>(match) - 1 -
                  static_cast<long>(upper_key.size());
     if (count < 0) {
-      throw base::RuntimeError(base::err::kInvalidProcedureCall,
-                               errors::kApplicationTitle,
-                               "Invalid procedure call or argument");
+      throw base::Error(base::err::kInvalidProcedureCall,
+                        errors::kApplicationTitle);
     }
     value = line.substr(line.size() - static_cast<size_t>(count));
   });
@@ -117,8 +116,7 @@ std::string ReplaceSearchItem(errors::RunState& run, std::string text,
         base::UpperCase32(wide_text).find(base::UpperCase32(wide_item));
     if (match == std::u32string::npos) return;
     if (match + 1 > 32767) {
-      throw base::RuntimeError(base::err::kOverflow, errors::kApplicationTitle,
-                               "Overflow");
+      throw base::Error(base::err::kOverflow, errors::kApplicationTitle);
     }
     position = static_cast<int16_t>(match + 1);
   });

@@ -15,9 +15,8 @@ std::string GetOCXName(errors::RunState& run) {
   on_error.Run([&] {
     std::u32string name = base::Utf8ToUtf32(run.host.ProgramFileName());
     if (name.size() < 7) {
-      throw base::RuntimeError(base::err::kInvalidProcedureCall,
-                               errors::kApplicationTitle,
-                               "Invalid procedure call or argument");
+      throw base::Error(base::err::kInvalidProcedureCall,
+                        errors::kApplicationTitle);
     }
     result = base::Utf32ToUtf8(name.substr(0, name.size() - 7));
   });

@@ -22,9 +22,8 @@ std::string BaseDirectory(errors::RunState& run) {
   std::string dir = run.host.ProgramDirectory();
   const size_t last = dir.rfind(sep);
   if (last == std::string::npos) {
-    throw base::RuntimeError(base::err::kInvalidProcedureCall,
-                             errors::kApplicationTitle,
-                             "Invalid procedure call or argument");
+    throw base::Error(base::err::kInvalidProcedureCall,
+                      errors::kApplicationTitle);
   }
   dir.resize(last);
   return dir;

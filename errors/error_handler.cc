@@ -11,32 +11,25 @@
 namespace errors {
 namespace {
 
-constexpr int32_t kInternalError = 51;
-
 // A system error by its kind; the numbers the platform layer gives for the
 // same conditions.
 base::RuntimeError TranslateSystemError(const std::error_code& code,
                                         const std::string& source) {
   if (code == std::errc::no_such_file_or_directory) {
-    return base::RuntimeError(base::err::kFileNotFound, source,
-                              "File not found");
+    return base::Error(base::err::kFileNotFound, source);
   }
   if (code == std::errc::not_a_directory) {
-    return base::RuntimeError(base::err::kPathNotFound, source,
-                              "Path not found");
+    return base::Error(base::err::kPathNotFound, source);
   }
   if (code == std::errc::permission_denied ||
       code == std::errc::operation_not_permitted ||
       code == std::errc::read_only_file_system) {
-    return base::RuntimeError(base::err::kPermissionDenied, source,
-                              "Permission denied");
+    return base::Error(base::err::kPermissionDenied, source);
   }
   if (code == std::errc::no_space_on_device || code == std::errc::io_error) {
-    return base::RuntimeError(base::err::kDeviceIoError, source,
-                              "Device I/O error");
+    return base::Error(base::err::kDeviceIoError, source);
   }
-  return base::RuntimeError(base::err::kPathFileAccessError, source,
-                            "Path/File access error");
+  return base::Error(base::err::kPathFileAccessError, source);
 }
 
 // Runs `step` and returns the failure it raised, if any. Failures other than
@@ -60,27 +53,25 @@ base::RuntimeError TranslateFailure(const std::exception& failure,
     return *e;
   }
   if (dynamic_cast<const std::out_of_range*>(&failure)) {
-    return base::RuntimeError(base::err::kSubscriptOutOfRange, source,
-                              "Subscript out of range");
+    return base::Error(base::err::kSubscriptOutOfRange, source);
   }
   if (dynamic_cast<const std::bad_alloc*>(&failure) ||
       dynamic_cast<const std::length_error*>(&failure)) {
-    return base::RuntimeError(base::err::kOutOfMemory, source, "Out of memory");
+    return base::Error(base::err::kOutOfMemory, source);
   }
   if (dynamic_cast<const std::overflow_error*>(&failure) ||
       dynamic_cast<const std::underflow_error*>(&failure) ||
       dynamic_cast<const std::range_error*>(&failure)) {
-    return base::RuntimeError(base::err::kOverflow, source, "Overflow");
+    return base::Error(base::err::kOverflow, source);
   }
   if (dynamic_cast<const std::invalid_argument*>(&failure) ||
       dynamic_cast<const std::domain_error*>(&failure)) {
-    return base::RuntimeError(base::err::kInvalidProcedureCall, source,
-                              "Invalid procedure call or argument");
+    return base::Error(base::err::kInvalidProcedureCall, source);
   }
   if (const auto* e = dynamic_cast<const std::system_error*>(&failure)) {
     return TranslateSystemError(e->code(), source);
   }
-  return base::RuntimeError(kInternalError, source, "Internal error");
+  return base::Error(base::err::kInternalError, source);
 }
 
 void EndProgram(int exit_code) { throw EndOfRun{exit_code}; }

@@ -25,8 +25,7 @@ class ReportingScope {
 std::string AskEnvironment(RunState& run,
                            std::string (*question)(RunState& run)) {
   if (question == nullptr) {
-    throw base::RuntimeError(base::err::kObjectNotSet, kApplicationTitle,
-                             "Object variable or With block variable not set");
+    throw base::Error(base::err::kObjectNotSet, kApplicationTitle);
   }
   return question(run);
 }

@@ -15,9 +15,8 @@ std::string ParentOfProgramDirectory(const RunState& run) {
   char separator = run.host.PathSeparator();
   size_t last = dir.rfind(separator);
   if (last == std::string::npos) {
-    throw base::RuntimeError(base::err::kInvalidProcedureCall,
-                             errors::kApplicationTitle,
-                             "Invalid procedure call or argument");
+    throw base::Error(base::err::kInvalidProcedureCall,
+                      errors::kApplicationTitle);
   }
   return dir.substr(0, last);
 }

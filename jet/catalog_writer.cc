@@ -16,8 +16,6 @@
 namespace jet {
 namespace {
 
-constexpr int32_t kInvalidName = 3125;
-
 // Raw bytes of one column of a row image, nullopt for NULL. Booleans give
 // one byte 0/1.
 std::optional<std::vector<uint8_t>> ColumnBytes(const RowLayout& layout,
@@ -195,8 +193,8 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
         break;
       }
       default:
-        throw base::RuntimeError(base::err::kInvalidProcedureCall, kErrorSource,
-                                 "Index on an unsupported column type.");
+        throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
+                          "index on an unsupported column type");
     }
   }
   if (all_null && (index.flags & 0x02)) return std::nullopt;
@@ -389,11 +387,7 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
       if (!dup && RowIndexKey(def, ix, other) == key) dup = true;
     });
     if (dup) {
-      throw base::RuntimeError(
-          3022, kErrorSource,
-          "The changes you requested to the table were not "
-          "successful because they would create duplicate "
-          "values in the index.");
+      throw base::Error(base::err::kDuplicateKey, kErrorSource);
     }
   }
   uint32_t hint = 0;
@@ -430,8 +424,7 @@ void ValidateObjectName(const std::string& name) {
     }
   }
   if (!ok) {
-    throw base::RuntimeError(kInvalidName, kErrorSource,
-                             "'" + name + "' isn't a valid name.");
+    throw base::Error(base::err::kInvalidName, kErrorSource, name);
   }
 }
 
@@ -448,16 +441,14 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   // The catalog's name index needs the name's key; refuse before anything
   // is written.
   if (!TextKeySupported(base::Utf8ToUtf16(name))) {
-    throw base::RuntimeError(
-        base::err::kInvalidProcedureCall, kErrorSource,
-        "Table names with characters above U+00FF are not supported.");
+    throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
+                      "table names above U+00FF are not supported");
   }
   std::set<std::string> seen;
   for (const FieldDesc& f : fields) {
     ValidateObjectName(f.name);
     if (!seen.insert(base::UpperCase(f.name)).second) {
-      throw base::RuntimeError(3191, kErrorSource,
-                               "Cannot define field more than once.");
+      throw base::Error(base::err::kFieldExists, kErrorSource);
     }
   }
   const std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
@@ -465,8 +456,7 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   if (tables_id == 0) ThrowCorrupt("the catalog has no Tables container");
   for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && base::EqualsIgnoreCase(o.name, name)) {
-      throw base::RuntimeError(base::err::kTableExists, kErrorSource,
-                               "Table '" + name + "' already exists.");
+      throw base::Error(base::err::kTableExists, kErrorSource, name);
     }
   }
 

@@ -16,8 +16,6 @@
 namespace jet {
 namespace {
 
-constexpr int32_t kDatabaseExists = 3204;
-
 // Fixed page numbers of a new database.
 constexpr uint32_t kMapPage = 6;  // usage maps of the four core tables
 
@@ -498,8 +496,7 @@ PageStore CreateEmptyDatabase(double creation_date) {
 void CreateDatabaseFile(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) {
-    throw base::RuntimeError(kDatabaseExists, kErrorSource,
-                             "Database already exists.");
+    throw base::Error(base::err::kDatabaseExists, kErrorSource);
   }
   PageStore store = CreateEmptyDatabase(NowAsOleDate());
   store.Save(path);

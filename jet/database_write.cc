@@ -22,8 +22,6 @@
 namespace jet {
 namespace {
 
-constexpr int32_t kDuplicateField = 3191;
-
 // Pads a row image to `target` bytes: zeros between the variable data and
 // the EOD field (before the null mask when the table has no variable
 // columns). Offsets stay valid as they point below the padding.
@@ -138,8 +136,7 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::CreateNew() {
 std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
   std::optional<std::vector<uint8_t>> read = ReadWholeFile(path);
   if (!read) {
-    throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
-                             "Could not find file '" + path + "'.");
+    throw base::Error(base::err::kCannotOpenFile, kErrorSource, path);
   }
   std::vector<uint8_t> bytes = std::move(*read);
   if (bytes.size() < format::kPageSize ||
@@ -158,10 +155,9 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
   const Header h = ParseHeader(Bytes(bytes.data(), format::kPageSize));
   if (h.db_key != 0 || h.sort_lcid != format::kSortGeneralLcid ||
       h.sort_version != 0) {
-    throw base::RuntimeError(
-        base::err::kCouldNotUseFile, kErrorSource,
-        "The database is encrypted or uses a sort order this engine cannot "
-        "write.");
+    throw base::Error(base::err::kCouldNotUseFile, kErrorSource, {},
+                      "it is encrypted or uses a sort order this engine "
+                      "cannot write");
   }
   auto w = std::unique_ptr<DatabaseWriter>(
       new DatabaseWriter(PageStore(std::move(bytes))));
@@ -321,9 +317,7 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
         for (const ColumnDef& c : s.def.columns) {
           if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
               !layout.MaskBit(c.number)) {
-            throw base::RuntimeError(
-                3058, kErrorSource,
-                "Index or primary key cannot contain a Null value.");
+            throw base::Error(base::err::kNullInIndex, kErrorSource);
           }
         }
       }
@@ -332,11 +326,7 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
     keys[i] = UniqueKey(s.def, ix, row);
     if (!old_row.empty()) old_keys[i] = UniqueKey(s.def, ix, old_row);
     if (keys[i] && keys[i] != old_keys[i] && s.unique_keys[i].count(*keys[i])) {
-      throw base::RuntimeError(
-          3022, kErrorSource,
-          "The changes you requested to the table were not successful because "
-          "they would create duplicate values in the index, primary key, or "
-          "relationship.");
+      throw base::Error(base::err::kDuplicateKey, kErrorSource);
     }
   }
   for (size_t i = 0; i < n; ++i) {
@@ -468,8 +458,7 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     if (i < 0) ThrowItemNotFound();
     const int other = s.def.FindColumn(to);
     if (other >= 0 && other != i) {
-      throw base::RuntimeError(kDuplicateField, kErrorSource,
-                               "Cannot define field more than once.");
+      throw base::Error(base::err::kFieldExists, kErrorSource);
     }
     // Only the name changes: splice it into the stored definition so that
     // everything else (descriptor order, fields this engine does not model)

@@ -5,25 +5,19 @@
 namespace jet {
 
 void ThrowUnrecognizedFormat(std::string_view path) {
-  throw base::RuntimeError(
-      base::err::kUnrecognizedFormat, kErrorSource,
-      "Unrecognized database format '" + std::string(path) + "'.");
+  throw base::Error(base::err::kUnrecognizedFormat, kErrorSource, path);
 }
 
 void ThrowCorrupt(std::string_view what) {
-  throw base::RuntimeError(base::err::kCorruptDatabase, kErrorSource,
-                           "The database is damaged and cannot be read (" +
-                               std::string(what) + ").");
+  throw base::Error(base::err::kCorruptDatabase, kErrorSource, {}, what);
 }
 
 void ThrowItemNotFound() {
-  throw base::RuntimeError(base::err::kItemNotFound, kErrorSource,
-                           "Item not found in this collection.");
+  throw base::Error(base::err::kItemNotFound, kErrorSource);
 }
 
 void ThrowNoCurrentRecord() {
-  throw base::RuntimeError(base::err::kNoCurrentRecord, kErrorSource,
-                           "No current record.");
+  throw base::Error(base::err::kNoCurrentRecord, kErrorSource);
 }
 
 }  // namespace jet

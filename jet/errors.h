@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/runtime_error.h"
+
 namespace jet {
 
 // Source name of every error the engine raises.
-inline constexpr char kErrorSource[] = "DAO.Database";
+inline constexpr const char* kErrorSource = base::err::kSourceDatabase;
 
 // 3343: the file is not a Jet 4.0 database at all.
 [[noreturn]] void ThrowUnrecognizedFormat(std::string_view path);

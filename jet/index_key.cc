@@ -323,9 +323,9 @@ void TextKeyBody(std::u16string_view text, IndexKey& out) {
   bool has_extra = false;
   for (char16_t ch : text) {
     if (ch > 0xFF) {
-      throw base::RuntimeError(
-          base::err::kInvalidProcedureCall, "jet",
-          "Text with characters above U+00FF cannot be used in an index key.");
+      throw base::Error(base::err::kInvalidProcedureCall,
+                        base::err::kSourceDatabase, {},
+                        "text above U+00FF in an index key");
     }
     const CharCode& code = kCodes[ch];
     switch (code.kind) {

@@ -166,8 +166,7 @@ struct Checker {
   void Walk(const std::string& where, uint32_t tdef, uint32_t page, int depth,
             std::vector<std::vector<uint8_t>>& out, std::set<uint32_t>& seen) {
     if (depth > 12 || !seen.insert(page).second) {
-      throw base::RuntimeError(base::err::kCorruptDatabase, kErrorSource,
-                               "index tree loops or is too deep");
+      ThrowCorrupt("index tree loops or is too deep");
     }
     InUse(where, page);
     auto p = store.Page(page);

@@ -31,8 +31,8 @@ std::span<const uint8_t> PageStore::Page(uint32_t n) const {
 
 uint32_t PageStore::AppendPage() {
   if (data_.size() + kPageSize > (uint64_t{2} << 30)) {
-    throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
-                             "The database has reached its maximum size.");
+    throw base::Error(base::err::kDeviceIoError, kErrorSource, {},
+                      "the database has reached its maximum size");
   }
   data_.resize(data_.size() + kPageSize, 0);
   MarkDirty(page_count() - 1);
@@ -159,8 +159,8 @@ bool GrowGlobalMap(PageStore& store, uint32_t n) {
   size_t total = 14;
   for (auto& img : images) total += img.size() + 2;
   if (total > format::kPageSize) {
-    throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
-                             "The database has reached its maximum size.");
+    throw base::Error(base::err::kDeviceIoError, kErrorSource, {},
+                      "the database has reached its maximum size");
   }
   const uint32_t owner = U32(page, 4);
   InitDataPage(page, owner);
@@ -223,22 +223,20 @@ void PageStore::Save(const std::string& path) const {
     case ReplaceResult::kDone:
       return;
     case ReplaceResult::kWriteFailed:
-      throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
-                               "Writing '" + path +
-                                   "' failed (disk full?); the file is "
-                                   "unchanged.");
+      throw base::Error(base::err::kDeviceIoError, kErrorSource, {},
+                        "writing '" + path +
+                            "' failed, the disk may be full; it is unchanged");
     case ReplaceResult::kNotWritable:
-      throw base::RuntimeError(
-          base::err::kPathFileAccessError, kErrorSource,
-          "Cannot write '" + path + "': the file is read-only.");
+      throw base::Error(base::err::kPathFileAccessError, kErrorSource, {},
+                        "'" + path + "' is read-only");
     case ReplaceResult::kNoTempFile:
-      throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
-                               "Cannot write '" + path + "'.");
+      throw base::Error(base::err::kPathFileAccessError, kErrorSource, {},
+                        "cannot write beside '" + path + "'");
     case ReplaceResult::kRenameFailed:
       break;
   }
-  throw base::RuntimeError(base::err::kPathFileAccessError, kErrorSource,
-                           "Cannot replace '" + path + "'.");
+  throw base::Error(base::err::kPathFileAccessError, kErrorSource, {},
+                    "cannot replace '" + path + "'");
 }
 
 // --- data pages ---

@@ -13,8 +13,7 @@ std::unique_ptr<PageFile> PageFile::Open(const std::string& path) {
   f->path_ = path;
   f->file_ = RandomAccessFile::Open(path);
   if (!f->file_) {
-    throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
-                             "Could not find file '" + path + "'.");
+    throw base::Error(base::err::kCannotOpenFile, kErrorSource, path);
   }
   std::optional<uint64_t> regular_size = f->file_->RegularFileSize();
   if (!regular_size) ThrowUnrecognizedFormat(path);

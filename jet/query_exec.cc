@@ -18,8 +18,7 @@ size_t ColumnPosition(const TableDef& def, const std::string& name) {
   for (size_t i = 0; i < def.columns.size(); ++i) {
     if (SameName(def.columns[i].name, name)) return i;
   }
-  throw base::RuntimeError(base::err::kTooFewParameters, kErrorSource,
-                           "Too few parameters. Expected 1.");
+  throw base::Error(base::err::kTooFewParameters, kErrorSource);
 }
 
 KeyKind KeyKindOfColumn(const ColumnDef& c) {
@@ -45,12 +44,7 @@ bool Matches(const BoundQuery::Condition& condition,
 }  // namespace
 
 void ThrowInputTableNotFound(std::string_view name) {
-  throw base::RuntimeError(
-      base::err::kObjectNotFound, kErrorSource,
-      "The Microsoft Jet database engine cannot find the input table or "
-      "query '" +
-          std::string(name) +
-          "'. Make sure it exists and that its name is spelled correctly.");
+  throw base::Error(base::err::kObjectNotFound, kErrorSource, name);
 }
 
 BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
@@ -67,8 +61,7 @@ BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
     KeyKind column_kind = KeyKindOfColumn(def.columns[column]);
     std::optional<std::string> key = EqualityKey(condition.literal);
     if (column_kind != KeyKindOfValue(condition.literal) || !key) {
-      throw base::RuntimeError(base::err::kTypeMismatchInCriteria, kErrorSource,
-                               "Data type mismatch in criteria expression.");
+      throw base::Error(base::err::kTypeMismatchInCriteria, kErrorSource);
     }
     bound.conditions.push_back({column, std::move(*key)});
   }

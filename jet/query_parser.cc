@@ -21,14 +21,11 @@ struct Token {
 };
 
 [[noreturn]] void SyntaxError(std::string_view sql) {
-  throw base::RuntimeError(
-      base::err::kSyntaxInQuery, "DAO.Database",
-      "Syntax error in query expression '" + std::string(sql) + "'.");
+  throw base::Error(base::err::kSyntaxInQuery, base::err::kSourceDatabase, sql);
 }
 
 [[noreturn]] void UnknownName() {
-  throw base::RuntimeError(base::err::kTooFewParameters, "DAO.Database",
-                           "Too few parameters. Expected 1.");
+  throw base::Error(base::err::kTooFewParameters, base::err::kSourceDatabase);
 }
 
 // ASCII classes by hand: the C library's take the locale on every call,

@@ -15,15 +15,11 @@ namespace jet {
 namespace {
 
 [[noreturn]] void TooSmall() {
-  throw base::RuntimeError(
-      kFieldTooSmall, kErrorSource,
-      "The field is too small to accept the amount of data you attempted to "
-      "add.");
+  throw base::Error(base::err::kFieldTooSmall, kErrorSource);
 }
 
 [[noreturn]] void Mismatch() {
-  throw base::RuntimeError(base::err::kTypeMismatch, kErrorSource,
-                           "Data type conversion error.");
+  throw base::Error(base::err::kTypeMismatch, kErrorSource);
 }
 
 void PutLe(std::vector<uint8_t>& out, uint64_t v, int bytes) {
@@ -75,8 +71,7 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
     case format::kTypeByte: {
       const int32_t x = v.ToLong();
       if (x < 0 || x > 255) {
-        throw base::RuntimeError(base::err::kOverflow, kErrorSource,
-                                 "Overflow");
+        throw base::Error(base::err::kOverflow, kErrorSource);
       }
       out.push_back(static_cast<uint8_t>(x));
       break;
@@ -94,8 +89,7 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
       } else {
         const double d = std::nearbyint(v.ToDouble() * 10000.0);
         if (!(std::fabs(d) < 9.2e18)) {
-          throw base::RuntimeError(base::err::kOverflow, kErrorSource,
-                                   "Overflow");
+          throw base::Error(base::err::kOverflow, kErrorSource);
         }
         scaled = static_cast<int64_t>(d);
       }

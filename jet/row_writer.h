@@ -15,8 +15,6 @@
 
 namespace jet {
 
-inline constexpr int32_t kFieldTooSmall = 3163;  // "The field is too small…"
-
 // Stored bytes of a text value: compressed (FF FE + one byte per character)
 // when the column allows it and every character is in U+0001..U+00FF, the
 // text has more than two and at most 1024 characters; UTF-16LE otherwise.

@@ -201,8 +201,8 @@ void WriteTdef(PageStore& store, uint32_t first_page,
 
 std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields) {
   if (fields.empty() || fields.size() > 255) {
-    throw base::RuntimeError(base::err::kInvalidProcedureCall, kErrorSource,
-                             "A table needs 1 to 255 fields.");
+    throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
+                      "a table needs 1 to 255 fields");
   }
   std::vector<ColumnDef> cols;
   uint16_t fixed_offset = 0;
@@ -237,9 +237,8 @@ std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields) {
       if (f.type == format::kTypeText) {
         const uint16_t chars = f.size == 0 ? 255 : f.size;
         if (chars > 255) {
-          throw base::RuntimeError(base::err::kInvalidProcedureCall,
-                                   kErrorSource,
-                                   "Text fields hold at most 255 characters.");
+          throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
+                            "text fields hold at most 255 characters");
         }
         c.length = static_cast<uint16_t>(chars * 2);
         c.extra_flags = format::kColExtraCompressed;
@@ -251,8 +250,8 @@ std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields) {
         }
       }
     } else {
-      throw base::RuntimeError(base::err::kInvalidProcedureCall, kErrorSource,
-                               "Unsupported field type.");
+      throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
+                        "unsupported field type");
     }
     cols.push_back(std::move(c));
   }

@@ -28,24 +28,19 @@ bool Exists(const std::string& path) {
 [[noreturn]] void ThrowForErrno(int error, const std::string& source) {
   switch (error) {
     case ENOENT:
-      throw base::RuntimeError(base::err::kFileNotFound, source,
-                               "File not found");
+      throw base::Error(base::err::kFileNotFound, source);
     case ENOTDIR:
-      throw base::RuntimeError(base::err::kPathNotFound, source,
-                               "Path not found");
+      throw base::Error(base::err::kPathNotFound, source);
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
-      throw base::RuntimeError(base::err::kPermissionDenied, source,
-                               "Permission denied");
+      throw base::Error(base::err::kPermissionDenied, source);
     case ENOSPC:
     case EIO:
-      throw base::RuntimeError(base::err::kDeviceIoError, source,
-                               "Device I/O error");
+      throw base::Error(base::err::kDeviceIoError, source);
     default:
-      throw base::RuntimeError(base::err::kPathFileAccessError, source,
-                               "Path/File access error");
+      throw base::Error(base::err::kPathFileAccessError, source);
   }
 }
 
@@ -242,8 +237,7 @@ void CopyFileReplacing(const std::string& from, const std::string& to,
   std::string from_path = ResolvePath(from);
   std::string to_path = ResolvePath(to);
   if (from_path.empty() || to_path.empty()) {
-    throw base::RuntimeError(base::err::kBadFileNameOrNumber, source,
-                             "Bad file name or number");
+    throw base::Error(base::err::kBadFileNameOrNumber, source);
   }
   FileDescriptor in(open(from_path.c_str(), O_RDONLY));
   if (in.get() < 0) ThrowForErrno(errno, source);
@@ -261,8 +255,7 @@ void CopyFileReplacing(const std::string& from, const std::string& to,
 void AppendLine(const std::string& path, const std::string& text,
                 const std::string& source) {
   if (path.empty()) {
-    throw base::RuntimeError(base::err::kPathFileAccessError, source,
-                             "Path/File access error");
+    throw base::Error(base::err::kPathFileAccessError, source);
   }
   std::string resolved = ResolvePath(path);
   FileDescriptor fd(open(resolved.c_str(),

@@ -19,29 +19,24 @@ std::wstring Wide(const std::string& utf8) {
 [[noreturn]] void ThrowForError(DWORD error, const std::string& source) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-      throw base::RuntimeError(base::err::kFileNotFound, source,
-                               "File not found");
+      throw base::Error(base::err::kFileNotFound, source);
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
-      throw base::RuntimeError(base::err::kPathNotFound, source,
-                               "Path not found");
+      throw base::Error(base::err::kPathNotFound, source);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-      throw base::RuntimeError(base::err::kPermissionDenied, source,
-                               "Permission denied");
+      throw base::Error(base::err::kPermissionDenied, source);
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
     case ERROR_CRC:
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
-      throw base::RuntimeError(base::err::kDeviceIoError, source,
-                               "Device I/O error");
+      throw base::Error(base::err::kDeviceIoError, source);
     default:
-      throw base::RuntimeError(base::err::kPathFileAccessError, source,
-                               "Path/File access error");
+      throw base::Error(base::err::kPathFileAccessError, source);
   }
 }
 
@@ -151,8 +146,7 @@ bool IsOrdinaryFile(const std::string& path) {
 void CopyFileReplacing(const std::string& from, const std::string& to,
                        const std::string& source) {
   if (from.empty() || to.empty()) {
-    throw base::RuntimeError(base::err::kBadFileNameOrNumber, source,
-                             "Bad file name or number");
+    throw base::Error(base::err::kBadFileNameOrNumber, source);
   }
   DWORD attributes = GetFileAttributesW(Wide(from).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -180,8 +174,7 @@ void CopyFileReplacing(const std::string& from, const std::string& to,
 void AppendLine(const std::string& path, const std::string& text,
                 const std::string& source) {
   if (path.empty()) {
-    throw base::RuntimeError(base::err::kPathFileAccessError, source,
-                             "Path/File access error");
+    throw base::Error(base::err::kPathFileAccessError, source);
   }
   Handle h(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA,
                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,

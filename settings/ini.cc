@@ -68,8 +68,7 @@ int16_t LoadIniInteger(errors::RunState& run, std::string section,
     int32_t value = static_cast<int32_t>(
         run.host.GetPrivateProfileInt(section, key, -1, file));
     if (value < -32768 || value > 32767) {
-      throw base::RuntimeError(base::err::kOverflow, errors::kApplicationTitle,
-                               "Overflow");
+      throw base::Error(base::err::kOverflow, errors::kApplicationTitle);
     }
     result = static_cast<int16_t>(value);
   });

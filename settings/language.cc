@@ -19,13 +19,11 @@ constexpr char kDefaultLanguage[] = "1031";
 constexpr char kUntranslated[] = "0";
 
 [[noreturn]] void ThrowNoSuchProperty() {
-  throw base::RuntimeError(438, errors::kApplicationTitle,
-                           "Object doesn't support this property or method");
+  throw base::Error(base::err::kNoSuchMethod, errors::kApplicationTitle);
 }
 
 [[noreturn]] void ThrowNotAnArray() {
-  throw base::RuntimeError(343, errors::kApplicationTitle,
-                           "Object not an array");
+  throw base::Error(base::err::kNotAnArray, errors::kApplicationTitle);
 }
 
 bool IsTranslated(const std::string& text) {
@@ -81,9 +79,8 @@ void HandleHelpText(errors::RunState& run, const settings::Control& ctl,
   const int32_t id = *ctl.whats_this_help_id;
   if (id == 0) return;
   if (id < 1 || id >= static_cast<int32_t>(run.help_texts.size())) {
-    throw base::RuntimeError(base::err::kSubscriptOutOfRange,
-                             errors::kApplicationTitle,
-                             "Subscript out of range");
+    throw base::Error(base::err::kSubscriptOutOfRange,
+                      errors::kApplicationTitle);
   }
   const std::string key = "Help" + std::to_string(id);
   run.help_texts[id] = Load(run, lang, key, file);

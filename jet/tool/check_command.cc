@@ -18,8 +18,7 @@ int RunCheck(const std::vector<std::string>& args) {
   if (args.size() != 1) throw UsageError{"check: FILE expected"};
   std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(args[0]);
   if (!bytes) {
-    throw base::RuntimeError(base::err::kCannotOpenFile, kErrorSource,
-                             "Could not find file '" + args[0] + "'.");
+    throw base::Error(base::err::kCannotOpenFile, kErrorSource, args[0]);
   }
   const std::vector<std::string> problems = FindDamage(*bytes);
   for (const std::string& p : problems) std::printf("PROBLEM %s\n", p.c_str());

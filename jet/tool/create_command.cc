@@ -20,8 +20,7 @@ namespace jet::tool {
 namespace {
 
 [[noreturn]] void BadCell(const std::string& what) {
-  throw base::RuntimeError(base::err::kTypeMismatch, kErrorSource,
-                           "Type mismatch: " + what);
+  throw base::Error(base::err::kTypeMismatch, kErrorSource, {}, what);
 }
 
 int64_t ParseInteger(const std::string& s, int64_t lo, int64_t hi) {
@@ -31,7 +30,7 @@ int64_t ParseInteger(const std::string& s, int64_t lo, int64_t hi) {
   if (s.empty() || *end != '\0' || errno != 0)
     BadCell("'" + s + "' is no number");
   if (v < lo || v > hi) {
-    throw base::RuntimeError(base::err::kOverflow, kErrorSource, "Overflow");
+    throw base::Error(base::err::kOverflow, kErrorSource);
   }
   return v;
 }
@@ -63,7 +62,7 @@ unsigned __int128 ParseScaled(const std::string& s, int scale, bool* negative) {
     }
     m = m * 10 + static_cast<unsigned>(s[i] - '0');
     if (m >> 96) {
-      throw base::RuntimeError(base::err::kOverflow, kErrorSource, "Overflow");
+      throw base::Error(base::err::kOverflow, kErrorSource);
     }
     digits = true;
     if (frac >= 0) ++frac;
@@ -133,8 +132,7 @@ std::string ReadFile(const std::filesystem::path& p) {
   std::optional<std::vector<uint8_t>> bytes =
       ReadWholeFile(std::string(utf8.begin(), utf8.end()));
   if (!bytes) {
-    throw base::RuntimeError(base::err::kFileNotFound, kErrorSource,
-                             "File not found: " + p.string());
+    throw base::Error(base::err::kFileNotFound, kErrorSource, {}, p.string());
   }
   return std::string(bytes->begin(), bytes->end());
 }
@@ -251,8 +249,7 @@ base::Value ParseCell(const FieldDesc& field, const CsvField& cell) {
       bool neg = false;
       const unsigned __int128 m = ParseScaled(s, 4, &neg);
       if (m > static_cast<unsigned __int128>(INT64_MAX)) {
-        throw base::RuntimeError(base::err::kOverflow, kErrorSource,
-                                 "Overflow");
+        throw base::Error(base::err::kOverflow, kErrorSource);
       }
       const int64_t v = static_cast<int64_t>(m);
       return base::Value::FromCurrency({neg ? -v : v});
@@ -289,11 +286,10 @@ int RunCreate(const std::vector<std::string>& args) {
   const std::filesystem::path dir = args[1];
   std::error_code ec;
   if (std::filesystem::exists(file, ec)) {
-    throw base::RuntimeError(3204, kErrorSource, "Database already exists.");
+    throw base::Error(base::err::kDatabaseExists, kErrorSource);
   }
   if (!std::filesystem::is_directory(dir, ec)) {
-    throw base::RuntimeError(base::err::kPathNotFound, kErrorSource,
-                             "Path not found: " + dir.string());
+    throw base::Error(base::err::kPathNotFound, kErrorSource, {}, dir.string());
   }
   std::vector<std::filesystem::path> csvs;
   for (const auto& e : std::filesystem::directory_iterator(dir)) {

@@ -56,5 +56,17 @@ TEST(ValueTest, DatesUseTheOleEpoch) {
   EXPECT_EQ(DateToIso({2958101}), "9999-01-01T00:00:00");
 }
 
+// Messages: the name in place of '|' (or dropped with its quotes), a detail
+// in parentheses before the final period.
+TEST(ErrorCatalogTest, MessagesFillTheCataloguesTexts) {
+  EXPECT_EQ(err::Message(err::kTableExists, "T"), "Table 'T' already exists.");
+  EXPECT_EQ(err::Message(err::kCouldNotUseFile, {}, "encrypted"),
+            "The Microsoft Jet database engine cannot open the file "
+            "(encrypted).");
+  EXPECT_EQ(err::Message(err::kOverflow, {}, "x"), "Overflow (x)");
+  EXPECT_EQ(Error(1234, "S").description(),
+            "Application-defined or object-defined error");
+}
+
 }  // namespace
 }  // namespace base
