@@ -1,3 +1,10 @@
+// Index keys. Each column: flag byte 7F (80 descending; 00/FF for NULL),
+// then the value: numbers big-endian with the sign bit turned so that bytes
+// sort as numbers; Binary and GUID in 8-byte groups; Decimal by Jet 4's
+// legacy rule; text as the General sort order's codes (inline bytes, 01,
+// extra bytes, then flags and unprintable groups; general_legacy_codes.h).
+// Descending inverts the value bytes. Nothing here fails: every value of
+// these types has a key.
 #include "jet/index_key.h"
 
 #include <bit>

@@ -64,8 +64,11 @@ def parse(line):
 
 
 def codes(genleg, ext):
-    lines = iter(open(genleg).read().split("\n")[:256] +
-                 open(ext).read().split("\n"))
+    lines = [l for l in open(genleg).read().split("\n") if l]
+    lines += [l for l in open(ext).read().split("\n") if l]
+    if len(lines) != 0x10000 - 0x800:
+        raise ValueError("expected one line per code unit, got %d" % len(lines))
+    lines = iter(lines)
     for unit in range(0x10000):
         yield surrogate(unit) if 0xD800 <= unit <= 0xDFFF else parse(next(lines))
 
