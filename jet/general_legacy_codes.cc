@@ -22,7 +22,7 @@ namespace {
 struct CodeRun {
   uint32_t first = 0;  // first code unit of the run
   uint32_t count = 0;
-  TextCharCode code;   // codes of the first character
+  TextCharCode code;  // codes of the first character
 };
 
 class DataReader {

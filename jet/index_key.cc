@@ -45,12 +45,12 @@ void AppendFloatBits(uint64_t bits, int bytes, bool ascending, IndexKey& key) {
 
 // The parts of a text key besides the inline bytes.
 struct TextKeyParts {
-  IndexKey extra;            // per inline character: 02 or its extra bytes
-  size_t extra_chars = 0;    // inline characters that `extra` covers
-  size_t extra_prefix = 0;   // a modifier that came before any character
+  IndexKey extra;           // per inline character: 02 or its extra bytes
+  size_t extra_chars = 0;   // inline characters that `extra` covers
+  size_t extra_prefix = 0;  // a modifier that came before any character
   bool extra_started = false;
-  IndexKey unprintable;      // groups: position (2 bytes), 06, code
-  IndexKey flags;            // one flag per kFlagged character
+  IndexKey unprintable;  // groups: position (2 bytes), 06, code
+  IndexKey flags;        // one flag per kFlagged character
 };
 
 void AddExtra(const TextCharCode& c, size_t at, TextKeyParts& p) {
@@ -73,9 +73,9 @@ void AddExtra(const TextCharCode& c, size_t at, TextKeyParts& p) {
 // The position of an unprintable character counts the extra bytes written
 // so far instead of the characters they stand for.
 void AddUnprintable(const TextCharCode& c, size_t at, TextKeyParts& p) {
-  const size_t pos = p.extra_started ? p.extra.size() + at - p.extra_chars -
-                                           p.extra_prefix
-                                     : at;
+  const size_t pos = p.extra_started
+                         ? p.extra.size() + at - p.extra_chars - p.extra_prefix
+                         : at;
   const uint16_t mark = static_cast<uint16_t>(0x8000 | (7 + 4 * pos));
   p.unprintable.push_back(static_cast<uint8_t>(mark >> 8));
   p.unprintable.push_back(static_cast<uint8_t>(mark));
@@ -215,8 +215,8 @@ void AppendGuidKey(std::span<const uint8_t, 16> stored, bool ascending,
                    IndexKey& key) {
   // Data1..3 are stored little-endian; the key takes the textual order.
   const uint8_t text_order[16] = {
-      stored[3],  stored[2],  stored[1],  stored[0],  stored[5],  stored[4],
-      stored[7],  stored[6],  stored[8],  stored[9],  stored[10], stored[11],
+      stored[3],  stored[2],  stored[1],  stored[0], stored[5],  stored[4],
+      stored[7],  stored[6],  stored[8],  stored[9], stored[10], stored[11],
       stored[12], stored[13], stored[14], stored[15]};
   AppendGroupedBytes(text_order, ascending, key);
 }

@@ -72,24 +72,24 @@ TEST(IndexKeyTest, CharacterClasses) {
     const char16_t* text;
     const char* key;
   } cases[] = {
-      {u"\u0152", "7f 64 51 01 00"},            // ligature OE: two letters
-      {u"\ufb01", "7f 53 59 01 00"},            // ligature fi
-      {u"\u0160", "7f 6b 01 14 00"},            // S caron: letter + accent
-      {u"e\u0301", "7f 51 01 0e 00"},           // e + combining acute = é
-      {u"\u0661", "7f 39 02 01 38 00"},         // Arabic-Indic digit one
-      {u"\uff10", "7f 36 01 00"},               // fullwidth digit zero = 0
-      {u"\u201c\u20ac", "7f 2b 3b 35 a1 01 00"},  // quotation mark, euro
+      {u"\u0152", "7f 64 51 01 00"},                 // ligature OE: two letters
+      {u"\ufb01", "7f 53 59 01 00"},                 // ligature fi
+      {u"\u0160", "7f 6b 01 14 00"},                 // S caron: letter + accent
+      {u"e\u0301", "7f 51 01 0e 00"},                // e + combining acute = é
+      {u"\u0661", "7f 39 02 01 38 00"},              // Arabic-Indic digit one
+      {u"\uff10", "7f 36 01 00"},                    // fullwidth digit zero = 0
+      {u"\u201c\u20ac", "7f 2b 3b 35 a1 01 00"},     // quotation mark, euro
       {u"\u2014", "7f 01 01 01 01 80 07 06 8b 00"},  // em dash: unprintable
       {u"\u00e9-a", "7f 51 4a 01 0e 01 01 01 80 0b 06 82 00"},
       {u"\u0416\u0436", "7f 79 38 79 38 01 00"},  // Cyrillic, case ignored
-      {u"\u03a9\u1f10", "7f 79 23 01 00"},     // Greek; polytonic ignored
+      {u"\u03a9\u1f10", "7f 79 23 01 00"},        // Greek; polytonic ignored
       {u"\u05d0\u0627", "7f 79 94 79 ab 01 02 08 00"},  // Hebrew, Arabic
-      {u"\u0e01", "7f 7c 98 01 03 00"},         // Thai
-      {u"\u6f22", "7f c0 b6 01 00"},            // CJK ideograph
-      {u"\uac00\ud7a3", "7f 81 03 ad c0 01 00"},  // Hangul syllables
+      {u"\u0e01", "7f 7c 98 01 03 00"},                 // Thai
+      {u"\u6f22", "7f c0 b6 01 00"},                    // CJK ideograph
+      {u"\uac00\ud7a3", "7f 81 03 ad c0 01 00"},        // Hangul syllables
       {u"\u3041\u3042", "7f 7f 02 7f 02 01 01 01 a0 ff 02 80 ff 80 00"},
-      {u"\ue000", "7f e6 02 01 00"},            // private use
-      {u"\ufeff", "7f 01 00"},                  // ignored
+      {u"\ue000", "7f e6 02 01 00"},                  // private use
+      {u"\ufeff", "7f 01 00"},                        // ignored
       {u"\U0001F600", "7f b0 3f b6 fc 01 3f 3f 00"},  // surrogate pair
   };
   for (const auto& c : cases) {
@@ -122,8 +122,7 @@ TEST(IndexKeyTest, BinaryGuidDecimalKeys) {
   const uint8_t guid[16] = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
                             0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
   AppendGuidKey(guid, true, k);
-  EXPECT_EQ(Hex(k),
-            "7f 00 11 22 33 44 55 66 77 09 88 99 aa bb cc dd ee ff 08");
+  EXPECT_EQ(Hex(k), "7f 00 11 22 33 44 55 66 77 09 88 99 aa bb cc dd ee ff 08");
   // Decimal 1 and -1 (the least significant word is the last).
   uint8_t one[17] = {};
   one[13] = 1;
@@ -142,8 +141,7 @@ TEST(IndexKeyTest, BinaryGuidDecimalKeys) {
                   {minus_one, false, "80 00" + zeros + " 01"}};
   for (const auto& d : decimals) {
     k.clear();
-    AppendDecimalKey(std::span<const uint8_t, 17>(d.value, 17), d.ascending,
-                     k);
+    AppendDecimalKey(std::span<const uint8_t, 17>(d.value, 17), d.ascending, k);
     EXPECT_EQ(Hex(k), d.key);
   }
 }
@@ -153,8 +151,12 @@ TEST(IndexKeyTest, BinaryGuidDecimalKeys) {
 TEST(IndexKeyTest, AccessIndexTakesAnyScript) {
   auto w = DatabaseWriter::Open(
       test_support::Sample("access/unicode-comp-testUnicodeCompV2003.mdb"));
-  const char* texts[] = {"€ Œ Š “quoted”", "Привет, мир", "Ἀθῆναι",
-                         "東京都 渋谷区", "서울", "カタカナ ひらがな",
+  const char* texts[] = {"€ Œ Š “quoted”",
+                         "Привет, мир",
+                         "Ἀθῆναι",
+                         "東京都 渋谷区",
+                         "서울",
+                         "カタカナ ひらがな",
                          "e\xCC\x81 \xF0\x9F\x98\x80"};
   int32_t id = 100;
   for (const char* t : texts) {
