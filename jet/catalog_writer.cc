@@ -157,6 +157,19 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
         AppendTextKey(base::Utf8ToUtf16(DecodeText(Bytes(*bytes))),
                       ic.ascending, key);
         break;
+      case format::kTypeBinary:
+        AppendBinaryKey(*bytes, ic.ascending, key);
+        break;
+      case format::kTypeGuid:
+        if (bytes->size() != 16) ThrowCorrupt("GUID value size");
+        AppendGuidKey(std::span<const uint8_t, 16>(bytes->data(), 16),
+                      ic.ascending, key);
+        break;
+      case format::kTypeNumeric:
+        if (bytes->size() != 17) ThrowCorrupt("Decimal value size");
+        AppendDecimalKey(std::span<const uint8_t, 17>(bytes->data(), 17),
+                         ic.ascending, key);
+        break;
       case format::kTypeByte:
       case format::kTypeInteger:
       case format::kTypeLong:
@@ -438,12 +451,6 @@ double NowAsOleDate() {
 uint32_t CreateTable(PageStore& store, const std::string& name,
                      const std::vector<FieldDesc>& fields, double now) {
   ValidateObjectName(name);
-  // The catalog's name index needs the name's key; refuse before anything
-  // is written.
-  if (!TextKeySupported(base::Utf8ToUtf16(name))) {
-    throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
-                      "table names above U+00FF are not supported");
-  }
   std::set<std::string> seen;
   for (const FieldDesc& f : fields) {
     ValidateObjectName(f.name);

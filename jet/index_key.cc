@@ -1,288 +1,20 @@
+// Index keys. Each column: flag byte 7F (80 descending; 00/FF for NULL),
+// then the value: numbers big-endian with the sign bit turned so that bytes
+// sort as numbers; Binary and GUID in 8-byte groups; Decimal by Jet 4's
+// legacy rule; text as the General sort order's codes (inline bytes, 01,
+// extra bytes, then flags and unprintable groups; general_legacy_codes.h).
+// Descending inverts the value bytes. Nothing here fails: every value of
+// these types has a key.
 #include "jet/index_key.h"
 
 #include <bit>
 #include <cstring>
 #include <string>
 
-#include "base/runtime_error.h"
+#include "jet/general_legacy_codes.h"
 
 namespace jet {
 namespace {
-
-enum CodeKind : uint8_t {
-  kIgnored,        // contributes nothing (U+0000)
-  kInline,         // one byte in the inline part
-  kInline2,        // two bytes in the inline part
-  kInternational,  // inline byte plus an accent code in the extra part
-  kUnprintable,    // no inline byte; a group in the unprintable part
-};
-
-struct CharCode {
-  CodeKind kind;
-  uint8_t first;   // inline byte, or the unprintable code
-  uint8_t second;  // second inline byte (kInline2)
-  uint8_t extra;   // accent code (kInternational)
-};
-
-// General (legacy) collation codes of U+0000..U+00FF, ascending.
-constexpr CharCode kCodes[256] = {
-    {kIgnored, 0x00, 0x00, 0x00},
-    {kUnprintable, 0x03, 0x00, 0x00},  // U+0000
-    {kUnprintable, 0x04, 0x00, 0x00},
-    {kUnprintable, 0x05, 0x00, 0x00},  // U+0002
-    {kUnprintable, 0x06, 0x00, 0x00},
-    {kUnprintable, 0x07, 0x00, 0x00},  // U+0004
-    {kUnprintable, 0x08, 0x00, 0x00},
-    {kUnprintable, 0x09, 0x00, 0x00},  // U+0006
-    {kUnprintable, 0x0A, 0x00, 0x00},
-    {kInline2, 0x08, 0x03, 0x00},  // U+0008
-    {kInline2, 0x08, 0x04, 0x00},
-    {kInline2, 0x08, 0x05, 0x00},  // U+000A
-    {kInline2, 0x08, 0x06, 0x00},
-    {kInline2, 0x08, 0x07, 0x00},  // U+000C
-    {kUnprintable, 0x0B, 0x00, 0x00},
-    {kUnprintable, 0x0C, 0x00, 0x00},  // U+000E
-    {kUnprintable, 0x0D, 0x00, 0x00},
-    {kUnprintable, 0x0E, 0x00, 0x00},  // U+0010
-    {kUnprintable, 0x0F, 0x00, 0x00},
-    {kUnprintable, 0x10, 0x00, 0x00},  // U+0012
-    {kUnprintable, 0x11, 0x00, 0x00},
-    {kUnprintable, 0x12, 0x00, 0x00},  // U+0014
-    {kUnprintable, 0x13, 0x00, 0x00},
-    {kUnprintable, 0x14, 0x00, 0x00},  // U+0016
-    {kUnprintable, 0x15, 0x00, 0x00},
-    {kUnprintable, 0x16, 0x00, 0x00},  // U+0018
-    {kUnprintable, 0x17, 0x00, 0x00},
-    {kUnprintable, 0x18, 0x00, 0x00},  // U+001A
-    {kUnprintable, 0x19, 0x00, 0x00},
-    {kUnprintable, 0x1A, 0x00, 0x00},  // U+001C
-    {kUnprintable, 0x1B, 0x00, 0x00},
-    {kUnprintable, 0x1C, 0x00, 0x00},  // U+001E
-    {kInline, 0x07, 0x00, 0x00},
-    {kInline, 0x09, 0x00, 0x00},  // U+0020
-    {kInline, 0x0A, 0x00, 0x00},
-    {kInline, 0x0C, 0x00, 0x00},  // U+0022
-    {kInline, 0x0E, 0x00, 0x00},
-    {kInline, 0x10, 0x00, 0x00},  // U+0024
-    {kInline, 0x12, 0x00, 0x00},
-    {kUnprintable, 0x80, 0x00, 0x00},  // U+0026
-    {kInline, 0x14, 0x00, 0x00},
-    {kInline, 0x16, 0x00, 0x00},  // U+0028
-    {kInline, 0x18, 0x00, 0x00},
-    {kInline, 0x2C, 0x00, 0x00},  // U+002A
-    {kInline, 0x1A, 0x00, 0x00},
-    {kUnprintable, 0x82, 0x00, 0x00},  // U+002C
-    {kInline, 0x1C, 0x00, 0x00},
-    {kInline, 0x1E, 0x00, 0x00},  // U+002E
-    {kInline, 0x36, 0x00, 0x00},
-    {kInline, 0x38, 0x00, 0x00},  // U+0030
-    {kInline, 0x3A, 0x00, 0x00},
-    {kInline, 0x3C, 0x00, 0x00},  // U+0032
-    {kInline, 0x3E, 0x00, 0x00},
-    {kInline, 0x40, 0x00, 0x00},  // U+0034
-    {kInline, 0x42, 0x00, 0x00},
-    {kInline, 0x44, 0x00, 0x00},  // U+0036
-    {kInline, 0x46, 0x00, 0x00},
-    {kInline, 0x48, 0x00, 0x00},  // U+0038
-    {kInline, 0x20, 0x00, 0x00},
-    {kInline, 0x22, 0x00, 0x00},  // U+003A
-    {kInline, 0x2E, 0x00, 0x00},
-    {kInline, 0x30, 0x00, 0x00},  // U+003C
-    {kInline, 0x32, 0x00, 0x00},
-    {kInline, 0x24, 0x00, 0x00},  // U+003E
-    {kInline, 0x26, 0x00, 0x00},
-    {kInline, 0x4A, 0x00, 0x00},  // U+0040
-    {kInline, 0x4C, 0x00, 0x00},
-    {kInline, 0x4D, 0x00, 0x00},  // U+0042
-    {kInline, 0x4F, 0x00, 0x00},
-    {kInline, 0x51, 0x00, 0x00},  // U+0044
-    {kInline, 0x53, 0x00, 0x00},
-    {kInline, 0x55, 0x00, 0x00},  // U+0046
-    {kInline, 0x57, 0x00, 0x00},
-    {kInline, 0x59, 0x00, 0x00},  // U+0048
-    {kInline, 0x5B, 0x00, 0x00},
-    {kInline, 0x5C, 0x00, 0x00},  // U+004A
-    {kInline, 0x5E, 0x00, 0x00},
-    {kInline, 0x60, 0x00, 0x00},  // U+004C
-    {kInline, 0x62, 0x00, 0x00},
-    {kInline, 0x64, 0x00, 0x00},  // U+004E
-    {kInline, 0x66, 0x00, 0x00},
-    {kInline, 0x68, 0x00, 0x00},  // U+0050
-    {kInline, 0x69, 0x00, 0x00},
-    {kInline, 0x6B, 0x00, 0x00},  // U+0052
-    {kInline, 0x6D, 0x00, 0x00},
-    {kInline, 0x6F, 0x00, 0x00},  // U+0054
-    {kInline, 0x71, 0x00, 0x00},
-    {kInline, 0x73, 0x00, 0x00},  // U+0056
-    {kInline, 0x75, 0x00, 0x00},
-    {kInline, 0x76, 0x00, 0x00},  // U+0058
-    {kInline, 0x78, 0x00, 0x00},
-    {kInline, 0x27, 0x00, 0x00},  // U+005A
-    {kInline, 0x29, 0x00, 0x00},
-    {kInline, 0x2A, 0x00, 0x00},  // U+005C
-    {kInline2, 0x2B, 0x02, 0x00},
-    {kInline2, 0x2B, 0x03, 0x00},  // U+005E
-    {kInline2, 0x2B, 0x07, 0x00},
-    {kInline, 0x4A, 0x00, 0x00},  // U+0060
-    {kInline, 0x4C, 0x00, 0x00},
-    {kInline, 0x4D, 0x00, 0x00},  // U+0062
-    {kInline, 0x4F, 0x00, 0x00},
-    {kInline, 0x51, 0x00, 0x00},  // U+0064
-    {kInline, 0x53, 0x00, 0x00},
-    {kInline, 0x55, 0x00, 0x00},  // U+0066
-    {kInline, 0x57, 0x00, 0x00},
-    {kInline, 0x59, 0x00, 0x00},  // U+0068
-    {kInline, 0x5B, 0x00, 0x00},
-    {kInline, 0x5C, 0x00, 0x00},  // U+006A
-    {kInline, 0x5E, 0x00, 0x00},
-    {kInline, 0x60, 0x00, 0x00},  // U+006C
-    {kInline, 0x62, 0x00, 0x00},
-    {kInline, 0x64, 0x00, 0x00},  // U+006E
-    {kInline, 0x66, 0x00, 0x00},
-    {kInline, 0x68, 0x00, 0x00},  // U+0070
-    {kInline, 0x69, 0x00, 0x00},
-    {kInline, 0x6B, 0x00, 0x00},  // U+0072
-    {kInline, 0x6D, 0x00, 0x00},
-    {kInline, 0x6F, 0x00, 0x00},  // U+0074
-    {kInline, 0x71, 0x00, 0x00},
-    {kInline, 0x73, 0x00, 0x00},  // U+0076
-    {kInline, 0x75, 0x00, 0x00},
-    {kInline, 0x76, 0x00, 0x00},  // U+0078
-    {kInline, 0x78, 0x00, 0x00},
-    {kInline2, 0x2B, 0x09, 0x00},  // U+007A
-    {kInline2, 0x2B, 0x0B, 0x00},
-    {kInline2, 0x2B, 0x0D, 0x00},  // U+007C
-    {kInline2, 0x2B, 0x0F, 0x00},
-    {kUnprintable, 0x1D, 0x00, 0x00},  // U+007E
-    {kUnprintable, 0x1E, 0x00, 0x00},
-    {kUnprintable, 0x1F, 0x00, 0x00},  // U+0080
-    {kUnprintable, 0x20, 0x00, 0x00},
-    {kUnprintable, 0x21, 0x00, 0x00},  // U+0082
-    {kUnprintable, 0x22, 0x00, 0x00},
-    {kUnprintable, 0x23, 0x00, 0x00},  // U+0084
-    {kUnprintable, 0x24, 0x00, 0x00},
-    {kUnprintable, 0x25, 0x00, 0x00},  // U+0086
-    {kUnprintable, 0x26, 0x00, 0x00},
-    {kUnprintable, 0x27, 0x00, 0x00},  // U+0088
-    {kUnprintable, 0x28, 0x00, 0x00},
-    {kUnprintable, 0x29, 0x00, 0x00},  // U+008A
-    {kUnprintable, 0x2A, 0x00, 0x00},
-    {kUnprintable, 0x2B, 0x00, 0x00},  // U+008C
-    {kUnprintable, 0x2C, 0x00, 0x00},
-    {kUnprintable, 0x2D, 0x00, 0x00},  // U+008E
-    {kUnprintable, 0x2E, 0x00, 0x00},
-    {kUnprintable, 0x2F, 0x00, 0x00},  // U+0090
-    {kUnprintable, 0x30, 0x00, 0x00},
-    {kUnprintable, 0x31, 0x00, 0x00},  // U+0092
-    {kUnprintable, 0x32, 0x00, 0x00},
-    {kUnprintable, 0x33, 0x00, 0x00},  // U+0094
-    {kUnprintable, 0x34, 0x00, 0x00},
-    {kUnprintable, 0x35, 0x00, 0x00},  // U+0096
-    {kUnprintable, 0x36, 0x00, 0x00},
-    {kUnprintable, 0x37, 0x00, 0x00},  // U+0098
-    {kUnprintable, 0x38, 0x00, 0x00},
-    {kUnprintable, 0x39, 0x00, 0x00},  // U+009A
-    {kUnprintable, 0x3A, 0x00, 0x00},
-    {kUnprintable, 0x3B, 0x00, 0x00},  // U+009C
-    {kUnprintable, 0x3C, 0x00, 0x00},
-    {kUnprintable, 0x3D, 0x00, 0x00},  // U+009E
-    {kInline2, 0x08, 0x02, 0x00},
-    {kInline2, 0x2B, 0x10, 0x00},  // U+00A0
-    {kInline2, 0x34, 0xA6, 0x00},
-    {kInline2, 0x34, 0xA7, 0x00},  // U+00A2
-    {kInline2, 0x34, 0xA8, 0x00},
-    {kInline2, 0x34, 0xA9, 0x00},  // U+00A4
-    {kInline2, 0x2B, 0x11, 0x00},
-    {kInline2, 0x34, 0xAA, 0x00},  // U+00A6
-    {kInline2, 0x2B, 0x12, 0x00},
-    {kInline2, 0x34, 0xAB, 0x00},  // U+00A8
-    {kInternational, 0x4A, 0x00, 0x03},
-    {kInline2, 0x33, 0x05, 0x00},  // U+00AA
-    {kInline2, 0x34, 0xAC, 0x00},
-    {kUnprintable, 0x83, 0x00, 0x00},  // U+00AC
-    {kInline2, 0x34, 0xAD, 0x00},
-    {kInline2, 0x2B, 0x13, 0x00},  // U+00AE
-    {kInline2, 0x34, 0xAE, 0x00},
-    {kInline2, 0x33, 0x04, 0x00},  // U+00B0
-    {kInline, 0x3A, 0x00, 0x00},
-    {kInline, 0x3C, 0x00, 0x00},  // U+00B2
-    {kInline2, 0x2B, 0x14, 0x00},
-    {kInline2, 0x34, 0xAF, 0x00},  // U+00B4
-    {kInline2, 0x34, 0xB0, 0x00},
-    {kInline2, 0x34, 0xB1, 0x00},  // U+00B6
-    {kInline2, 0x2B, 0x15, 0x00},
-    {kInline, 0x38, 0x00, 0x00},  // U+00B8
-    {kInternational, 0x64, 0x00, 0x03},
-    {kInline2, 0x33, 0x07, 0x00},  // U+00BA
-    {kInline2, 0x37, 0x12, 0x00},
-    {kInline2, 0x37, 0x16, 0x00},  // U+00BC
-    {kInline2, 0x37, 0x1A, 0x00},
-    {kInline2, 0x2B, 0x16, 0x00},  // U+00BE
-    {kInternational, 0x4A, 0x00, 0x0F},
-    {kInternational, 0x4A, 0x00, 0x0E},  // U+00C0
-    {kInternational, 0x4A, 0x00, 0x12},
-    {kInternational, 0x4A, 0x00, 0x19},  // U+00C2
-    {kInternational, 0x4A, 0x00, 0x13},
-    {kInternational, 0x4A, 0x00, 0x1A},  // U+00C4
-    {kInline2, 0x4A, 0x51, 0x00},
-    {kInternational, 0x4D, 0x00, 0x1C},  // U+00C6
-    {kInternational, 0x51, 0x00, 0x0F},
-    {kInternational, 0x51, 0x00, 0x0E},  // U+00C8
-    {kInternational, 0x51, 0x00, 0x12},
-    {kInternational, 0x51, 0x00, 0x13},  // U+00CA
-    {kInternational, 0x59, 0x00, 0x0F},
-    {kInternational, 0x59, 0x00, 0x0E},  // U+00CC
-    {kInternational, 0x59, 0x00, 0x12},
-    {kInternational, 0x59, 0x00, 0x13},  // U+00CE
-    {kInternational, 0x4F, 0x00, 0x68},
-    {kInternational, 0x62, 0x00, 0x19},  // U+00D0
-    {kInternational, 0x64, 0x00, 0x0F},
-    {kInternational, 0x64, 0x00, 0x0E},  // U+00D2
-    {kInternational, 0x64, 0x00, 0x12},
-    {kInternational, 0x64, 0x00, 0x19},  // U+00D4
-    {kInternational, 0x64, 0x00, 0x13},
-    {kInline2, 0x33, 0x09, 0x00},  // U+00D6
-    {kInternational, 0x64, 0x00, 0x21},
-    {kInternational, 0x6F, 0x00, 0x0F},  // U+00D8
-    {kInternational, 0x6F, 0x00, 0x0E},
-    {kInternational, 0x6F, 0x00, 0x12},  // U+00DA
-    {kInternational, 0x6F, 0x00, 0x13},
-    {kInternational, 0x76, 0x00, 0x0E},  // U+00DC
-    {kInline2, 0x6D, 0x57, 0x00},
-    {kInline2, 0x6B, 0x6B, 0x00},  // U+00DE
-    {kInternational, 0x4A, 0x00, 0x0F},
-    {kInternational, 0x4A, 0x00, 0x0E},  // U+00E0
-    {kInternational, 0x4A, 0x00, 0x12},
-    {kInternational, 0x4A, 0x00, 0x19},  // U+00E2
-    {kInternational, 0x4A, 0x00, 0x13},
-    {kInternational, 0x4A, 0x00, 0x1A},  // U+00E4
-    {kInline2, 0x4A, 0x51, 0x00},
-    {kInternational, 0x4D, 0x00, 0x1C},  // U+00E6
-    {kInternational, 0x51, 0x00, 0x0F},
-    {kInternational, 0x51, 0x00, 0x0E},  // U+00E8
-    {kInternational, 0x51, 0x00, 0x12},
-    {kInternational, 0x51, 0x00, 0x13},  // U+00EA
-    {kInternational, 0x59, 0x00, 0x0F},
-    {kInternational, 0x59, 0x00, 0x0E},  // U+00EC
-    {kInternational, 0x59, 0x00, 0x12},
-    {kInternational, 0x59, 0x00, 0x13},  // U+00EE
-    {kInternational, 0x4F, 0x00, 0x68},
-    {kInternational, 0x62, 0x00, 0x19},  // U+00F0
-    {kInternational, 0x64, 0x00, 0x0F},
-    {kInternational, 0x64, 0x00, 0x0E},  // U+00F2
-    {kInternational, 0x64, 0x00, 0x12},
-    {kInternational, 0x64, 0x00, 0x19},  // U+00F4
-    {kInternational, 0x64, 0x00, 0x13},
-    {kInline2, 0x33, 0x0A, 0x00},  // U+00F6
-    {kInternational, 0x64, 0x00, 0x21},
-    {kInternational, 0x6F, 0x00, 0x0F},  // U+00F8
-    {kInternational, 0x6F, 0x00, 0x0E},
-    {kInternational, 0x6F, 0x00, 0x12},  // U+00FA
-    {kInternational, 0x6F, 0x00, 0x13},
-    {kInternational, 0x76, 0x00, 0x0E},  // U+00FC
-    {kInline2, 0x6D, 0x57, 0x00},
-    {kInternational, 0x76, 0x00, 0x13},  // U+00FE
-};
 
 constexpr size_t kMaxKeyChars = 255;
 
@@ -311,65 +43,119 @@ void AppendFloatBits(uint64_t bits, int bytes, bool ascending, IndexKey& key) {
   AppendBigEndian(bits, bytes, ascending, key);
 }
 
+// The parts of a text key besides the inline bytes.
+struct TextKeyParts {
+  IndexKey extra;           // per inline character: 02 or its extra bytes
+  size_t extra_chars = 0;   // inline characters that `extra` covers
+  size_t extra_prefix = 0;  // a modifier that came before any character
+  bool extra_started = false;
+  IndexKey unprintable;  // groups: position (2 bytes), 06, code
+  IndexKey flags;        // one flag per kFlagged character
+};
+
+void AddExtra(const TextCharCode& c, size_t at, TextKeyParts& p) {
+  p.extra_started = true;
+  if (p.extra_chars < at) {
+    p.extra.insert(p.extra.end(), at - p.extra_chars, 0x02);
+    p.extra_chars = at;
+  }
+  if (c.extra_len > 0) {
+    p.extra.insert(p.extra.end(), c.extra, c.extra + c.extra_len);
+    ++p.extra_chars;
+  } else if (!p.extra.empty()) {
+    p.extra.back() = static_cast<uint8_t>(p.extra.back() + c.code);
+  } else {
+    p.extra.push_back(c.code);
+    p.extra_prefix = 1;
+  }
+}
+
+// The position of an unprintable character counts the extra bytes written
+// so far instead of the characters they stand for.
+void AddUnprintable(const TextCharCode& c, size_t at, TextKeyParts& p) {
+  const size_t pos = p.extra_started
+                         ? p.extra.size() + at - p.extra_chars - p.extra_prefix
+                         : at;
+  const uint16_t mark = static_cast<uint16_t>(0x8000 | (7 + 4 * pos));
+  p.unprintable.push_back(static_cast<uint8_t>(mark >> 8));
+  p.unprintable.push_back(static_cast<uint8_t>(mark));
+  p.unprintable.push_back(0x06);
+  p.unprintable.push_back(c.code);
+}
+
+// Flags 2 and 3, three to a byte behind 80, trailing 3s dropped, then a
+// fixed suffix (written even when every flag was dropped).
+void AppendFlags(IndexKey flags, IndexKey& out) {
+  while (!flags.empty() && flags.back() == 0x03) flags.pop_back();
+  for (size_t i = 0; i < flags.size(); i += 3) {
+    uint8_t packed = 0x80;
+    for (size_t j = 0; j < 3 && i + j < flags.size(); ++j) {
+      packed = static_cast<uint8_t>(packed | flags[i + j] << (4 - 2 * j));
+    }
+    out.push_back(packed);
+  }
+  out.insert(out.end(), {0xFF, 0x02, 0x80, 0xFF, 0x80});
+}
+
 // Key body (everything after the flag byte, final 00 included) of a text in
-// ascending order.
+// ascending order: inline bytes, 01, extra bytes, then flags and
+// unprintable groups each behind their markers.
 void TextKeyBody(std::u16string_view text, IndexKey& out) {
   if (text.size() > kMaxKeyChars) text = text.substr(0, kMaxKeyChars);
   while (!text.empty() && text.back() == u' ') text.remove_suffix(1);
 
-  IndexKey extra;
-  IndexKey unprintable;
+  TextKeyParts p;
   size_t inline_chars = 0;
-  bool has_extra = false;
   for (char16_t ch : text) {
-    if (ch > 0xFF) {
-      throw base::Error(base::err::kInvalidProcedureCall,
-                        base::err::kSourceDatabase, {},
-                        "text above U+00FF in an index key");
+    const TextCharCode c = GeneralLegacyCode(ch);
+    const size_t at = inline_chars;
+    if (c.inline_len > 0) {
+      out.insert(out.end(), c.inline_bytes, c.inline_bytes + c.inline_len);
+      ++inline_chars;
     }
-    const CharCode& code = kCodes[ch];
-    switch (code.kind) {
-      case kIgnored:
-        break;
-      case kUnprintable: {
-        const uint16_t pos =
-            static_cast<uint16_t>(0x8000 | (7 + 4 * inline_chars));
-        unprintable.push_back(static_cast<uint8_t>(pos >> 8));
-        unprintable.push_back(static_cast<uint8_t>(pos));
-        unprintable.push_back(0x06);
-        unprintable.push_back(code.first);
-        break;
-      }
-      case kInternational:
-        extra.resize(inline_chars, 0x02);
-        extra.push_back(code.extra);
-        has_extra = true;
-        out.push_back(code.first);
-        ++inline_chars;
-        break;
-      case kInline2:
-        out.push_back(code.first);
-        out.push_back(code.second);
-        ++inline_chars;
-        break;
-      case kInline:
-        out.push_back(code.first);
-        ++inline_chars;
-        break;
+    if (c.extra_len > 0 || c.kind == TextCodeKind::kModifier) {
+      AddExtra(c, at, p);
     }
+    if (c.kind == TextCodeKind::kUnprintable) AddUnprintable(c, at, p);
+    if (c.kind == TextCodeKind::kFlagged) p.flags.push_back(c.code);
   }
   out.push_back(0x01);
-  if (has_extra) {
-    while (!extra.empty() && extra.back() <= 0x02) extra.pop_back();
-    out.insert(out.end(), extra.begin(), extra.end());
-  }
-  if (!unprintable.empty()) {
+  while (!p.extra.empty() && p.extra.back() <= 0x02) p.extra.pop_back();
+  out.insert(out.end(), p.extra.begin(), p.extra.end());
+  if (!p.flags.empty() || !p.unprintable.empty()) {
     out.push_back(0x01);
     out.push_back(0x01);
-    out.push_back(0x01);
-    out.insert(out.end(), unprintable.begin(), unprintable.end());
+    if (!p.flags.empty()) {
+      AppendFlags(p.flags, out);
+      if (!p.unprintable.empty()) out.push_back(0xFF);
+    }
+    if (!p.unprintable.empty()) {
+      out.push_back(0x01);
+      out.insert(out.end(), p.unprintable.begin(), p.unprintable.end());
+    }
   }
   out.push_back(0x00);
+}
+
+// Binary and GUID values: 8-byte groups, each followed by 09 when more
+// follow, the last zero-padded and followed by its real length. Descending
+// inverts everything but the 09s.
+void AppendGroupedBytes(std::span<const uint8_t> bytes, bool ascending,
+                        IndexKey& key) {
+  key.push_back(ascending ? 0x7F : 0x80);
+  const uint8_t flip = ascending ? 0x00 : 0xFF;
+  size_t at = 0;
+  while (bytes.size() - at > 8) {
+    for (size_t i = 0; i < 8; ++i) key.push_back(bytes[at + i] ^ flip);
+    key.push_back(0x09);
+    at += 8;
+  }
+  if (at == bytes.size()) return;
+  const size_t rest = bytes.size() - at;
+  for (size_t i = 0; i < 8; ++i) {
+    key.push_back((i < rest ? bytes[at + i] : 0x00) ^ flip);
+  }
+  key.push_back(static_cast<uint8_t>(rest) ^ flip);
 }
 
 }  // namespace
@@ -410,14 +196,6 @@ void AppendBooleanKey(bool value, bool ascending, IndexKey& key) {
   key.push_back(ascending ? body : static_cast<uint8_t>(~body));
 }
 
-bool TextKeySupported(std::u16string_view text) {
-  if (text.size() > kMaxKeyChars) text = text.substr(0, kMaxKeyChars);
-  for (char16_t ch : text) {
-    if (ch > 0xFF) return false;
-  }
-  return true;
-}
-
 void AppendTextKey(std::u16string_view text, bool ascending, IndexKey& key) {
   key.push_back(ascending ? 0x7F : 0x80);
   const size_t body_start = key.size();
@@ -425,6 +203,39 @@ void AppendTextKey(std::u16string_view text, bool ascending, IndexKey& key) {
   if (!ascending) {
     for (size_t i = body_start; i < key.size(); ++i) key[i] = ~key[i];
     key.push_back(0x00);
+  }
+}
+
+void AppendBinaryKey(std::span<const uint8_t> bytes, bool ascending,
+                     IndexKey& key) {
+  AppendGroupedBytes(bytes, ascending, key);
+}
+
+void AppendGuidKey(std::span<const uint8_t, 16> stored, bool ascending,
+                   IndexKey& key) {
+  // Data1..3 are stored little-endian; the key takes the textual order.
+  const uint8_t text_order[16] = {
+      stored[3],  stored[2],  stored[1],  stored[0], stored[5],  stored[4],
+      stored[7],  stored[6],  stored[8],  stored[9], stored[10], stored[11],
+      stored[12], stored[13], stored[14], stored[15]};
+  AppendGroupedBytes(text_order, ascending, key);
+}
+
+// Jet 4's (legacy) rule: sign byte FF for positive, 00 for negative values,
+// then the 16-byte magnitude big-endian, inverted for negative ascending and
+// positive descending values; so descending puts negatives first (Access
+// does this; later formats changed it).
+void AppendDecimalKey(std::span<const uint8_t, 17> stored, bool ascending,
+                      IndexKey& key) {
+  key.push_back(ascending ? 0x7F : 0x80);
+  const bool negative = (stored[0] & 0x80) != 0;
+  const uint8_t flip = negative == ascending ? 0xFF : 0x00;
+  key.push_back(negative ? 0x00 : 0xFF);
+  // Stored: four 32-bit little-endian words, the most significant first.
+  for (size_t word = 0; word < 4; ++word) {
+    for (size_t i = 4; i-- > 0;) {
+      key.push_back(stored[1 + 4 * word + i] ^ flip);
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 #define JET_INDEX_KEY_H_
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -23,12 +24,17 @@ void AppendSingleKey(float value, bool ascending, IndexKey& key);
 // Booleans are never NULL in Jet: the value lives in the null mask.
 void AppendBooleanKey(bool value, bool ascending, IndexKey& key);
 
-// Text (and Memo, whose key covers its first 255 characters). Characters above
-// U+00FF have no code in the collation table we carry: TextKeySupported tells
-// whether a text can be keyed, AppendTextKey throws base::RuntimeError
-// (kInvalidProcedureCall) for such text.
-bool TextKeySupported(std::u16string_view text);
+// Text (and Memo, whose key covers its first 255 characters): every UTF-16
+// text has a key (general_legacy_codes.h).
 void AppendTextKey(std::u16string_view text, bool ascending, IndexKey& key);
+// Binary: the value's bytes. GUID and Decimal take the bytes as a row stores
+// them (16 and 17 bytes).
+void AppendBinaryKey(std::span<const uint8_t> bytes, bool ascending,
+                     IndexKey& key);
+void AppendGuidKey(std::span<const uint8_t, 16> stored, bool ascending,
+                   IndexKey& key);
+void AppendDecimalKey(std::span<const uint8_t, 17> stored, bool ascending,
+                      IndexKey& key);
 
 // Convenience for single-column keys.
 IndexKey LongKey(int32_t value);

@@ -10,6 +10,7 @@ target_sources(jet PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/row_writer.cc
   ${CMAKE_CURRENT_LIST_DIR}/tdef_writer.cc
 )
+include(${CMAKE_CURRENT_LIST_DIR}/data/general_legacy_keys.cmake)
 
 # The writing commands of the mdb tool (they register themselves).
 target_sources(mdb PRIVATE

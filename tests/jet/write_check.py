@@ -32,7 +32,7 @@ EXPECTED_TABLES = {
     "changed.mdb": ["Keep", "Other", "After"],
     "many.mdb": [f"Table_{i}_with_a_longer_name" for i in range(150)],
     "preset.mdb": ["PRESET_DEFS"],
-    "csv.mdb": ["Long values", "Values"],
+    "csv.mdb": ["Long values", "Values", "Станции 東京 €"],
 }
 # `mdb create` input: every type, quoting, Null and empty text, long values.
 CSV_FILES = {
@@ -50,6 +50,9 @@ CSV_FILES = {
         "1," + "x" * 200 + "," + "y" * 3000 + "\n"
         "2,short," + "z" * 20000 + "\n"
         "3,Grüße Жук," + "Жук" * 50 + "\n",
+    # A name above U+00FF: the catalog's name index needs its key.
+    "Станции 東京 €.csv":
+        "ID:Long,Name:Text(50)\n1,€ Œ Š “q”\n2,Ἀθῆναι\n3,서울 カナ\n",
 }
 EXPECTED_CELLS = {  # (table, row, column index): value from our reader
     ("Values", 0, 5): "2021-12-02T10:20:30",
