@@ -55,7 +55,7 @@ std::vector<RowId> MapRows(const TableDef& def) {
 std::optional<std::string> UniqueKey(const TableDef& def,
                                      const RealIndexDef& ix,
                                      std::span<const uint8_t> row) {
-  RowLayout layout(Bytes(row), HasVarColumns(def));
+  RowLayout layout(Bytes(row), def);
   for (const IndexColumn& ic : ix.columns) {
     for (const ColumnDef& c : def.columns) {
       if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
@@ -254,7 +254,7 @@ RowId DatabaseWriter::Locate(const TableDef& def, RowId id) const {
 void DatabaseWriter::ReleaseLongValues(const TableDef& def,
                                        std::span<const uint8_t> row) {
   if (def.column_maps.empty()) return;
-  RowLayout layout(Bytes(row), HasVarColumns(def));
+  RowLayout layout(Bytes(row), def);
   for (const ColumnDef& c : def.columns) {
     if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
     if (auto b = layout.Var(c.var_index)) lval_.Release(*b);
@@ -316,7 +316,7 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
     // rebuilt when the change is saved.
     if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
     if (IsRequired(s.def, i)) {
-      RowLayout layout(Bytes(row), HasVarColumns(s.def));
+      RowLayout layout(Bytes(row), s.def);
       for (const IndexColumn& ic : ix.columns) {
         for (const ColumnDef& c : s.def.columns) {
           if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
@@ -619,7 +619,7 @@ void DatabaseWriter::DeleteCatalogRows(uint32_t tdef) {
   const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
   std::vector<RowId> doomed;
   ScanTable(store_, aces, [&](RowId id, Bytes row) {
-    RowLayout layout(row, HasVarColumns(aces));
+    RowLayout layout(row, aces);
     if (!layout.MaskBit(oc.number)) return;
     auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
     if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);

@@ -352,21 +352,19 @@ struct Checker {
     // Access keeps its own data in a column type (0x11) that no reader
     // decodes; such rows are checked for their layout only.
     bool decodable = true;
-    bool has_var = false;
     for (const ColumnDef& c : def.columns) {
       if (c.type == 0 ||
           (c.type > format::kTypeMemo && c.type != format::kTypeGuid &&
            c.type != format::kTypeNumeric)) {
         decodable = false;
       }
-      if (!c.IsFixed()) has_var = true;
     }
     std::vector<std::pair<RowId, std::vector<uint8_t>>> rows;
     ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
         if (decodable) reader.Decode(Bytes(row));
-        const RowLayout layout(Bytes(row), has_var);
+        const RowLayout layout(Bytes(row), def);
         for (const ColumnDef& c : def.columns) {
           if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
           if (auto header = layout.Var(c.var_index)) NoteLongValue(*header);
