@@ -47,6 +47,15 @@ double DateOf(const base::Value& v) {
 
 bool IsNullish(const base::Value& v) { return v.IsNull() || v.IsEmpty(); }
 
+// 10^precision: the first mantissa a Decimal column of that precision cannot
+// hold (Jet's precision is 1..28; anything else is held to 28 digits).
+unsigned __int128 DecimalLimit(uint8_t precision) {
+  const int digits = precision >= 1 && precision <= 28 ? precision : 28;
+  unsigned __int128 limit = 1;
+  for (int i = 0; i < digits; ++i) limit *= 10;
+  return limit;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeText(const std::u16string& text, bool compressible) {
@@ -93,7 +102,7 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
         scaled = v.AsCurrency().scaled;
       } else {
         const double d = std::nearbyint(v.ToDouble() * 10000.0);
-        if (!(std::fabs(d) < 9.2e18)) {
+        if (!(d >= -0x1p63 && d < 0x1p63)) {
           throw base::RuntimeError(base::err::kOverflow, kErrorSource,
                                    "Overflow");
         }
@@ -127,6 +136,10 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
       if (v.type() != base::ValueType::kDecimal) Mismatch();
       const base::Decimal& d = v.AsDecimal();
       if (d.scale != c.scale) Mismatch();
+      if (d.mantissa >= DecimalLimit(c.precision)) {
+        throw base::RuntimeError(base::err::kOverflow, kErrorSource,
+                                 "Overflow");
+      }
       out.push_back(d.negative ? 0x80 : 0x00);
       // Four 32-bit words, most significant first, each little-endian.
       for (int w = 3; w >= 0; --w) {
