@@ -47,6 +47,19 @@ double DateOf(const base::Value& v) {
 
 bool IsNullish(const base::Value& v) { return v.IsNull() || v.IsEmpty(); }
 
+[[noreturn]] void Overflow() {
+  throw base::RuntimeError(base::err::kOverflow, kErrorSource, "Overflow");
+}
+
+// A Currency value in ten-thousandths; other numbers are rounded to them
+// and must lie in the 64-bit range (6 otherwise).
+int64_t CurrencyOf(const base::Value& v) {
+  if (v.type() == base::ValueType::kCurrency) return v.AsCurrency().scaled;
+  const double d = std::nearbyint(v.ToDouble() * 10000.0);
+  if (!(d >= -0x1p63 && d < 0x1p63)) Overflow();
+  return static_cast<int64_t>(d);
+}
+
 // 10^precision: the first mantissa a Decimal column of that precision cannot
 // hold (Jet's precision is 1..28; anything else is held to 28 digits).
 unsigned __int128 DecimalLimit(uint8_t precision) {
@@ -54,6 +67,21 @@ unsigned __int128 DecimalLimit(uint8_t precision) {
   unsigned __int128 limit = 1;
   for (int i = 0; i < digits; ++i) limit *= 10;
   return limit;
+}
+
+// Sign byte, then the mantissa as four 32-bit words, most significant
+// first, each little-endian. The scale must be the column's (13), the
+// digits within its precision (6).
+void PutDecimal(const ColumnDef& c, const base::Value& v,
+                std::vector<uint8_t>& out) {
+  if (v.type() != base::ValueType::kDecimal) Mismatch();
+  const base::Decimal& d = v.AsDecimal();
+  if (d.scale != c.scale) Mismatch();
+  if (d.mantissa >= DecimalLimit(c.precision)) Overflow();
+  out.push_back(d.negative ? 0x80 : 0x00);
+  for (int w = 3; w >= 0; --w) {
+    PutLe(out, static_cast<uint32_t>(d.mantissa >> (32 * w)), 4);
+  }
 }
 
 }  // namespace
@@ -83,10 +111,7 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
   switch (c.type) {
     case format::kTypeByte: {
       const int32_t x = v.ToLong();
-      if (x < 0 || x > 255) {
-        throw base::RuntimeError(base::err::kOverflow, kErrorSource,
-                                 "Overflow");
-      }
+      if (x < 0 || x > 255) Overflow();
       out.push_back(static_cast<uint8_t>(x));
       break;
     }
@@ -96,21 +121,9 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
     case format::kTypeLong:
       PutLe(out, static_cast<uint32_t>(v.ToLong()), 4);
       break;
-    case format::kTypeCurrency: {
-      int64_t scaled;
-      if (v.type() == base::ValueType::kCurrency) {
-        scaled = v.AsCurrency().scaled;
-      } else {
-        const double d = std::nearbyint(v.ToDouble() * 10000.0);
-        if (!(d >= -0x1p63 && d < 0x1p63)) {
-          throw base::RuntimeError(base::err::kOverflow, kErrorSource,
-                                   "Overflow");
-        }
-        scaled = static_cast<int64_t>(d);
-      }
-      PutLe(out, static_cast<uint64_t>(scaled), 8);
+    case format::kTypeCurrency:
+      PutLe(out, static_cast<uint64_t>(CurrencyOf(v)), 8);
       break;
-    }
     case format::kTypeSingle: {
       const float f = static_cast<float>(v.ToDouble());
       uint32_t bits;
@@ -132,21 +145,9 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
       out.assign(g.begin(), g.end());
       break;
     }
-    case format::kTypeNumeric: {
-      if (v.type() != base::ValueType::kDecimal) Mismatch();
-      const base::Decimal& d = v.AsDecimal();
-      if (d.scale != c.scale) Mismatch();
-      if (d.mantissa >= DecimalLimit(c.precision)) {
-        throw base::RuntimeError(base::err::kOverflow, kErrorSource,
-                                 "Overflow");
-      }
-      out.push_back(d.negative ? 0x80 : 0x00);
-      // Four 32-bit words, most significant first, each little-endian.
-      for (int w = 3; w >= 0; --w) {
-        PutLe(out, static_cast<uint32_t>(d.mantissa >> (32 * w)), 4);
-      }
+    case format::kTypeNumeric:
+      PutDecimal(c, v, out);
       break;
-    }
     default:
       ThrowCorrupt("column type is not fixed-size");
   }
@@ -170,8 +171,8 @@ class NullMask {
   void Set(uint16_t number) {
     if (number / 8u >= bits_.size())
       ThrowCorrupt("column number beyond max_cols");
-    bits_[number / 8u] = static_cast<uint8_t>(bits_[number / 8u] |
-                                              (1u << (number % 8u)));
+    bits_[number / 8u] =
+        static_cast<uint8_t>(bits_[number / 8u] | (1u << (number % 8u)));
   }
   size_t size() const { return bits_.size(); }
   void AppendTo(std::vector<uint8_t>& row) const {
@@ -281,8 +282,8 @@ std::vector<uint16_t> AppendVarData(const TableDef& t,
     const ColumnDef& c = *cols[next++];
     const base::Value& v = ValueOf(by_number, c.number);
     if (IsNullish(v)) continue;
-    const size_t used = row.size() + trailer +
-                        format::kLvalHeaderSize * (cols.size() - next);
+    const size_t used =
+        row.size() + trailer + format::kLvalHeaderSize * (cols.size() - next);
     const size_t room =
         used < format::kMaxRowSize ? format::kMaxRowSize - used : 0;
     const std::vector<uint8_t> bytes = EncodeVarValue(t, c, v, lval, room);

@@ -200,7 +200,6 @@ TEST(IntegrityTest, StaleTdefNextPointerFreesNothingOfAnotherObject) {
   EXPECT_EQ(Joined(FindDamage(w->bytes())), "");
 }
 
-
 // cases/rc4-encoded.mdb is access/multi-table-indexes-…mdb with every page
 // after the header RC4-encoded as Jet does (database key 0x12345678).
 TEST(IntegrityTest, Rc4EncodedFilesAreCheckedOnTheirDecodedPages) {

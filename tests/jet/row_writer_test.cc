@@ -28,9 +28,8 @@ std::vector<std::string> RowImages(DatabaseWriter& w) {
 // The reference file holds table T (Flag Boolean) with rows true and false,
 // written by another engine: column count, one byte of fixed area, mask.
 TEST(RowWriterTest, RowsOfBooleanOnlyTablesAsAccessLaysThemOut) {
-  const auto reference =
-      DatabaseWriter::FromBytes(test_support::ReadBytes(test_support::Sample(
-          "cases/boolean-only-table-reference.mdb")));
+  const auto reference = DatabaseWriter::FromBytes(test_support::ReadBytes(
+      test_support::Sample("cases/boolean-only-table-reference.mdb")));
   auto ours = DatabaseWriter::CreateNew();
   ours->CreateTable("T", {{"Flag", f::kTypeBoolean, 0}});
   ours->Insert("T", {Value::Boolean(true)});
@@ -64,11 +63,14 @@ TEST(RowWriterTest, CurrencyKeepsItsRangeDecimalsTheirPrecision) {
   unsigned __int128 big = 1;
   for (int i = 0; i < 24; ++i) big *= 10;
   for (const Value& d : {Decimal18(false, nines + 1), Decimal18(true, big)}) {
-    EXPECT_EQ(test_support::ErrorOf([&] { w->Insert("T", {Value::Null(), d}); }),
+    EXPECT_EQ(test_support::ErrorOf([&] {
+                w->Insert("T", {Value::Null(), d});
+              }),
               6);
   }
-  EXPECT_EQ(test_support::ErrorOf(
-                [&] { w->Insert("T", {Value::Double(1e15), Value::Null()}); }),
+  EXPECT_EQ(test_support::ErrorOf([&] {
+              w->Insert("T", {Value::Double(1e15), Value::Null()});
+            }),
             6);
   EXPECT_EQ(w->Rows("T").size(), 3u);
 }
