@@ -345,6 +345,12 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
   }
 }
 
+void DatabaseWriter::CheckColumnRules(TableState& s,
+                                      const std::vector<base::Value>& values) {
+  if (!s.rules) s.rules = ColumnRules::Read(store_, s.def);
+  s.rules->Check(s.def, values);
+}
+
 RowId DatabaseWriter::Insert(std::string_view table,
                              const std::vector<base::Value>& values) {
   return AllOrNothing([&] {
@@ -374,6 +380,7 @@ RowId DatabaseWriter::Insert(std::string_view table,
         }
       }
     }
+    CheckColumnRules(s, *use);
     const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
     CheckKeys(s, row, {});
     const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
@@ -396,6 +403,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
     }
     // The new image first: if it fails (text too long...), the row and its
     // long values are still intact.
+    CheckColumnRules(s, values);
     std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
     CheckKeys(s, row, old);
     ReleaseLongValues(s.def, old);

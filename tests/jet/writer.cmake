@@ -1,5 +1,6 @@
 # Tests of the writing half; included by tests/jet/CMakeLists.txt.
 target_sources(jet_tests PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/column_rules_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_writer_test.cc
