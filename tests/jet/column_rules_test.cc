@@ -6,6 +6,7 @@
 
 #include "jet/database_write.h"
 #include "jet/format.h"
+#include "jet/page_allocator.h"
 #include "tests/support/test_support.h"
 
 namespace jet {
@@ -15,14 +16,6 @@ namespace f = format;
 using base::Value;
 using test_support::CaughtError;
 
-void AppendU16(std::vector<uint8_t>& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void AppendU32(std::vector<uint8_t>& b, uint32_t v) {
-  AppendU16(b, static_cast<uint16_t>(v));
-  AppendU16(b, static_cast<uint16_t>(v >> 16));
-}
 void AppendName(std::vector<uint8_t>& b, const std::string& ascii) {
   AppendU16(b, static_cast<uint16_t>(2 * ascii.size()));
   for (char c : ascii) AppendU16(b, static_cast<uint8_t>(c));
@@ -43,13 +36,10 @@ std::vector<uint8_t> Blob(
     std::vector<uint8_t> block;
     AppendU32(block, static_cast<uint32_t>(6 + 2 * column.size()));
     AppendName(block, column);
-    for (uint16_t index = 0; index < 2; ++index) {
-      AppendU16(block, 9);
-      block.push_back(0);  // DDL flag
-      block.push_back(f::kTypeBoolean);
-      AppendU16(block, index);
-      AppendU16(block, 1);
-      block.push_back((index == 0 ? required : allow_empty) ? 1 : 0);
+    for (uint8_t index : {0, 1}) {  // length 9, DDL flag, type, name, size
+      const bool value = index == 0 ? required : allow_empty;
+      block.insert(block.end(), {9, 0, 0, f::kTypeBoolean, index, 0, 1, 0,
+                                 static_cast<uint8_t>(value)});
     }
     AppendU32(out, static_cast<uint32_t>(6 + block.size()));
     AppendU16(out, 0x01);

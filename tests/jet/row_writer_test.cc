@@ -49,30 +49,22 @@ TEST(RowWriterTest, CurrencyKeepsItsRangeDecimalsTheirPrecision) {
   const unsigned __int128 nines = 999'999'999'999'999'999;  // 18 digits
   const std::vector<std::vector<Value>> rows = {
       {Value::FromCurrency({INT64_MIN}), Decimal18(false, nines)},
-      {Value::FromCurrency({INT64_MAX}), Decimal18(true, nines)},
-      {Value::Double(-922337203685477.5808), Value::Null()}};
+      {Value::FromCurrency({INT64_MAX}), Decimal18(true, nines)}};
   for (const auto& r : rows) w->Insert("T", r);
   std::vector<std::vector<Value>> back;
   for (auto& [id, values] : w->Rows("T")) back.push_back(values);
-  ASSERT_EQ(back.size(), 3u);
-  EXPECT_EQ(back[0], rows[0]);
-  EXPECT_EQ(back[1], rows[1]);
-  EXPECT_EQ(back[2][0], Value::FromCurrency({INT64_MIN}));
+  EXPECT_EQ(back, rows);
 
   // Beyond the declared precision (19 and 25 digits) or Currency's range.
+  auto error = [&](const Value& c, const Value& d) {
+    return test_support::ErrorOf([&] { w->Insert("T", {c, d}); });
+  };
   unsigned __int128 big = 1;
   for (int i = 0; i < 24; ++i) big *= 10;
-  for (const Value& d : {Decimal18(false, nines + 1), Decimal18(true, big)}) {
-    EXPECT_EQ(test_support::ErrorOf([&] {
-                w->Insert("T", {Value::Null(), d});
-              }),
-              6);
-  }
-  EXPECT_EQ(test_support::ErrorOf([&] {
-              w->Insert("T", {Value::Double(1e15), Value::Null()});
-            }),
-            6);
-  EXPECT_EQ(w->Rows("T").size(), 3u);
+  EXPECT_EQ(error(Value::Null(), Decimal18(false, nines + 1)), 6);
+  EXPECT_EQ(error(Value::Null(), Decimal18(true, big)), 6);
+  EXPECT_EQ(error(Value::Double(1e15), Value::Null()), 6);
+  EXPECT_EQ(w->Rows("T").size(), 2u);
 }
 
 }  // namespace
