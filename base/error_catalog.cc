@@ -10,7 +10,7 @@ namespace {
 
 // Sorted by number. One text per number: a failure that needs more says it in
 // the message's detail.
-constexpr std::array<std::pair<int32_t, std::string_view>, 46> kTexts{{
+constexpr std::array<std::pair<int32_t, std::string_view>, 48> kTexts{{
     {kInvalidProcedureCall, "Invalid procedure call or argument"},
     {kOverflow, "Overflow"},
     {kOutOfMemory, "Out of memory"},
@@ -61,6 +61,10 @@ constexpr std::array<std::pair<int32_t, std::string_view>, 46> kTexts{{
     {kNoFieldDefined, "No field defined--cannot append TableDef or Index."},
     {kItemNotFound, "Item not found in this collection."},
     {kPropertyNotFound, "Property not found."},
+    {kFieldRequired,
+     "The field '|' cannot contain a Null value because the Required "
+     "property for this field is set to True.  Enter a value in this field."},
+    {kZeroLengthString, "Field '|' cannot be a zero-length string."},
     {kUnrecognizedFormat, "Unrecognized database format '|'."},
     {kNumericOverflow, "Numeric field overflow."},
     {kNameExists,

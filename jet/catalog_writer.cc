@@ -137,7 +137,7 @@ void StoreTableCounters(PageStore& store, const TableDef& def) {
 std::optional<IndexKey> RowIndexKey(const TableDef& def,
                                     const RealIndexDef& index,
                                     std::span<const uint8_t> row) {
-  RowLayout layout(Bytes(row), HasVarColumns(def));
+  RowLayout layout(Bytes(row), def);
   IndexKey key;
   bool all_null = true;
   for (const IndexColumn& ic : index.columns) {
@@ -511,12 +511,11 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   base::Value owner = base::Value::Binary({0xA6, 0x33});
   {
     const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
-    const bool var = HasVarColumns(catalog);
     for (const CatalogEntry& o : objects) {
       if (o.name != "MSysDb" || o.type != 2) continue;
       ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
         if (!(rid == o.row)) return;
-        RowLayout layout(Bytes(row), var);
+        RowLayout layout(Bytes(row), catalog);
         if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
           owner = base::Value::Binary(*b);
         }
@@ -541,9 +540,8 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   const ColumnDef& ace_sid = ColumnByName(aces, "SID");
   std::vector<std::vector<uint8_t>> sids;
   {
-    const bool var = HasVarColumns(aces);
     ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
-      RowLayout layout(Bytes(row), var);
+      RowLayout layout(Bytes(row), aces);
       auto obj = ColumnBytes(layout, ace_object);
       auto sid = ColumnBytes(layout, ace_sid);
       if (obj && obj->size() >= 4 &&

@@ -53,7 +53,7 @@ std::vector<RowId> MapRows(const TableDef& def) {
 std::optional<std::string> UniqueKey(const TableDef& def,
                                      const RealIndexDef& ix,
                                      std::span<const uint8_t> row) {
-  RowLayout layout(Bytes(row), HasVarColumns(def));
+  RowLayout layout(Bytes(row), def);
   for (const IndexColumn& ic : ix.columns) {
     for (const ColumnDef& c : def.columns) {
       if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
@@ -250,7 +250,7 @@ RowId DatabaseWriter::Locate(const TableDef& def, RowId id) const {
 void DatabaseWriter::ReleaseLongValues(const TableDef& def,
                                        std::span<const uint8_t> row) {
   if (def.column_maps.empty()) return;
-  RowLayout layout(Bytes(row), HasVarColumns(def));
+  RowLayout layout(Bytes(row), def);
   for (const ColumnDef& c : def.columns) {
     if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
     if (auto b = layout.Var(c.var_index)) lval_.Release(*b);
@@ -312,7 +312,7 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
     // rebuilt when the change is saved.
     if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
     if (IsRequired(s.def, i)) {
-      RowLayout layout(Bytes(row), HasVarColumns(s.def));
+      RowLayout layout(Bytes(row), s.def);
       for (const IndexColumn& ic : ix.columns) {
         for (const ColumnDef& c : s.def.columns) {
           if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
@@ -333,6 +333,12 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
     if (old_keys[i]) s.unique_keys[i].erase(*old_keys[i]);
     if (keys[i]) s.unique_keys[i].insert(*keys[i]);
   }
+}
+
+void DatabaseWriter::CheckColumnRules(TableState& s,
+                                      const std::vector<base::Value>& values) {
+  if (!s.rules) s.rules = ColumnRules::Read(store_, s.def);
+  s.rules->Check(s.def, values);
 }
 
 RowId DatabaseWriter::Insert(std::string_view table,
@@ -364,6 +370,7 @@ RowId DatabaseWriter::Insert(std::string_view table,
         }
       }
     }
+    CheckColumnRules(s, *use);
     const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
     CheckKeys(s, row, {});
     const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
@@ -386,6 +393,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
     }
     // The new image first: if it fails (text too long...), the row and its
     // long values are still intact.
+    CheckColumnRules(s, values);
     std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
     CheckKeys(s, row, old);
     ReleaseLongValues(s.def, old);
@@ -608,7 +616,7 @@ void DatabaseWriter::DeleteCatalogRows(uint32_t tdef) {
   const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
   std::vector<RowId> doomed;
   ScanTable(store_, aces, [&](RowId id, Bytes row) {
-    RowLayout layout(row, HasVarColumns(aces));
+    RowLayout layout(row, aces);
     if (!layout.MaskBit(oc.number)) return;
     auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
     if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);

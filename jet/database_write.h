@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 
 #include "base/value.h"
 #include "jet/catalog_writer.h"
+#include "jet/column_rules.h"
 #include "jet/lval_writer.h"
 #include "jet/page_allocator.h"
 #include "jet/tdef.h"
@@ -90,12 +92,17 @@ class DatabaseWriter {
     // on the first change; keys with a Null column are not held.
     std::vector<std::set<std::string>> unique_keys;
     bool keys_loaded = false;
+    // Required / AllowZeroLength of the columns, read on the first change.
+    std::optional<ColumnRules> rules;
   };
   // Checks the row against the table's unique and required indexes (3022,
   // 3058) and records its keys; `old_row` (update) gives up its keys.
   void CheckKeys(TableState& s, std::span<const uint8_t> row,
                  std::span<const uint8_t> old_row);
   void ForgetKeys(TableState& s, std::span<const uint8_t> row);
+  // Refuses values that break a column's Required or AllowZeroLength
+  // property (3314, 3315).
+  void CheckColumnRules(TableState& s, const std::vector<base::Value>& values);
   // Loads the keys of the unique indexes on the first change of a table and
   // checks that every index can take every row's key (else the change is
   // refused: the indexes could not be rebuilt).

@@ -20,7 +20,9 @@
 #include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/format.h"
+#include "jet/header.h"
 #include "jet/lval.h"
+#include "jet/rc4.h"
 #include "jet/row_reader.h"
 #include "jet/usage_map.h"
 
@@ -351,21 +353,19 @@ struct Checker {
     // Access keeps its own data in a column type (0x11) that no reader
     // decodes; such rows are checked for their layout only.
     bool decodable = true;
-    bool has_var = false;
     for (const ColumnDef& c : def.columns) {
       if (c.type == 0 ||
           (c.type > format::kTypeMemo && c.type != format::kTypeGuid &&
            c.type != format::kTypeNumeric)) {
         decodable = false;
       }
-      if (!c.IsFixed()) has_var = true;
     }
     std::vector<std::pair<RowId, std::vector<uint8_t>>> rows;
     ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
         if (decodable) reader.Decode(Bytes(row));
-        const RowLayout layout(Bytes(row), has_var);
+        const RowLayout layout(Bytes(row), def);
         for (const ColumnDef& c : def.columns) {
           if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;
           if (auto header = layout.Var(c.var_index)) NoteLongValue(*header);
@@ -430,12 +430,29 @@ std::vector<std::string> FindStructuralDamage(const PageStore& store) {
   return c.problems;
 }
 
+std::vector<uint8_t> PlainImage(std::vector<uint8_t> image) {
+  if (image.size() < format::kPageSize ||
+      !IsJet4Header(Bytes(image.data(), format::kPageSize))) {
+    return image;
+  }
+  const uint32_t key =
+      ParseHeader(Bytes(image.data(), format::kPageSize)).db_key;
+  if (key == 0) return image;
+  const size_t pages = image.size() / format::kPageSize;
+  for (size_t n = 1; n < pages; ++n) {
+    Rc4ApplyPage(key, static_cast<uint32_t>(n),
+                 std::span<uint8_t>(image).subspan(n * format::kPageSize,
+                                                   format::kPageSize));
+  }
+  return image;
+}
+
 std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
   std::optional<PageStore> store;
   std::unique_ptr<Database> db;
   std::string unreadable;
   try {
-    store.emplace(image);
+    store.emplace(PlainImage(image));
     db = Database::FromBytes(image, "(database)");
   } catch (const base::RuntimeError& e) {
     unreadable = "file: " + e.description();

@@ -17,7 +17,14 @@ namespace jet {
 // Returns one human-readable line per fault; empty when the file is
 // consistent. Never throws on damaged input, reads nothing out of bounds
 // and finishes in time linear in the size of the file.
+// An RC4-encoded file (non-zero database key in the header) is checked on
+// its decoded pages, as the reader sees them.
 std::vector<std::string> FindDamage(const std::vector<uint8_t>& image);
+
+// The image with every page after the header decoded when the header says
+// the file is RC4-encoded; otherwise (or when there is no Jet 4 header) the
+// image unchanged.
+std::vector<uint8_t> PlainImage(std::vector<uint8_t> image);
 
 // The part of FindDamage that a writer needs to be safe: table definitions,
 // usage maps and index roots readable and inside the file, no page owned

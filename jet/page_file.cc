@@ -79,13 +79,7 @@ Bytes PageFile::ReadPage(uint32_t n) const {
   if (!slot) {
     auto page = std::make_unique<Page>();
     Load(n, *page);
-    if (n != 0 && header_.db_key != 0) {
-      uint32_t k = header_.db_key ^ n;
-      uint8_t key[4] = {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8),
-                        static_cast<uint8_t>(k >> 16),
-                        static_cast<uint8_t>(k >> 24)};
-      Rc4Apply(key, *page);
-    }
+    if (n != 0 && header_.db_key != 0) Rc4ApplyPage(header_.db_key, n, *page);
     slot = std::move(page);
   }
   return Bytes(*slot);

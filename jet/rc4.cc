@@ -23,4 +23,13 @@ void Rc4Apply(std::span<const uint8_t> key, std::span<uint8_t> data) {
   }
 }
 
+void Rc4ApplyPage(uint32_t db_key, uint32_t page_number,
+                  std::span<uint8_t> page) {
+  const uint32_t k = db_key ^ page_number;
+  const uint8_t key[4] = {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8),
+                          static_cast<uint8_t>(k >> 16),
+                          static_cast<uint8_t>(k >> 24)};
+  Rc4Apply(key, page);
+}
+
 }  // namespace jet

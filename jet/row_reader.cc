@@ -4,9 +4,22 @@
 #include "jet/text_codec.h"
 
 namespace jet {
+namespace {
 
-RowLayout::RowLayout(Bytes row, bool has_var_table) : row_(row) {
+// Whether a row of `row_columns` columns was written while the table had a
+// variable column: only then does it carry the variable-offset table.
+bool RowHasVarTable(const TableDef& def, uint16_t row_columns) {
+  for (const ColumnDef& c : def.columns) {
+    if (!c.IsFixed() && c.number < row_columns) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+RowLayout::RowLayout(Bytes row, const TableDef& def) : row_(row) {
   column_count_ = U16(row, format::kRowColumnCount, "row column count");
+  const bool has_var_table = RowHasVarTable(def, column_count_);
   size_t mask_len = (column_count_ + 7u) / 8u;
   if (2 + mask_len > row.size()) ThrowCorrupt("row shorter than its null mask");
   mask_ = row.subspan(row.size() - mask_len);
@@ -97,7 +110,7 @@ std::vector<base::Value> RowReader::Decode(Bytes row) const {
 }
 
 void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
-  RowLayout layout(row, def_.var_col_count > 0);
+  RowLayout layout(row, def_);
   out.clear();
   out.reserve(def_.columns.size());
   for (const ColumnDef& c : def_.columns)

@@ -5,6 +5,11 @@
 // offsets, variable-length data, the variable offset table (u16 each,
 // reversed, with an end entry), u16 variable count, then the null mask
 // (one bit per column). Every offset is checked against the row (3049).
+//
+// A row keeps the layout of the moment it was written: columns added to the
+// table later (number >= the row's column count) read as Null, and a row
+// written while the table had only fixed-size columns has no variable part
+// at all (Access adds columns without rewriting rows).
 
 #include <cstdint>
 #include <optional>
@@ -21,9 +26,9 @@ namespace jet {
 // against the row when the layout is built.
 class RowLayout {
  public:
-  // `has_var_table`: the table has variable columns, so the row ends with
-  // the var-offset table.
-  RowLayout(Bytes row, bool has_var_table);
+  // `def`: the row's table. The row ends with the var-offset table when one
+  // of the table's variable columns is within the row's column count.
+  RowLayout(Bytes row, const TableDef& def);
 
   uint16_t column_count() const { return column_count_; }
   // Null-mask bit of a column number (false beyond the row's column count).

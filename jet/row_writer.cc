@@ -43,6 +43,43 @@ double DateOf(const base::Value& v) {
 
 bool IsNullish(const base::Value& v) { return v.IsNull() || v.IsEmpty(); }
 
+[[noreturn]] void Overflow() {
+  throw base::Error(base::err::kOverflow, kErrorSource);
+}
+
+// A Currency value in ten-thousandths; other numbers are rounded to them
+// and must lie in the 64-bit range (6 otherwise).
+int64_t CurrencyOf(const base::Value& v) {
+  if (v.type() == base::ValueType::kCurrency) return v.AsCurrency().scaled;
+  const double d = std::nearbyint(v.ToDouble() * 10000.0);
+  if (!(d >= -0x1p63 && d < 0x1p63)) Overflow();
+  return static_cast<int64_t>(d);
+}
+
+// 10^precision: the first mantissa a Decimal column of that precision cannot
+// hold (Jet's precision is 1..28; anything else is held to 28 digits).
+unsigned __int128 DecimalLimit(uint8_t precision) {
+  const int digits = precision >= 1 && precision <= 28 ? precision : 28;
+  unsigned __int128 limit = 1;
+  for (int i = 0; i < digits; ++i) limit *= 10;
+  return limit;
+}
+
+// Sign byte, then the mantissa as four 32-bit words, most significant
+// first, each little-endian. The scale must be the column's (13), the
+// digits within its precision (6).
+void PutDecimal(const ColumnDef& c, const base::Value& v,
+                std::vector<uint8_t>& out) {
+  if (v.type() != base::ValueType::kDecimal) Mismatch();
+  const base::Decimal& d = v.AsDecimal();
+  if (d.scale != c.scale) Mismatch();
+  if (d.mantissa >= DecimalLimit(c.precision)) Overflow();
+  out.push_back(d.negative ? 0x80 : 0x00);
+  for (int w = 3; w >= 0; --w) {
+    PutLe(out, static_cast<uint32_t>(d.mantissa >> (32 * w)), 4);
+  }
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeText(const std::u16string& text, bool compressible) {
@@ -70,9 +107,7 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
   switch (c.type) {
     case format::kTypeByte: {
       const int32_t x = v.ToLong();
-      if (x < 0 || x > 255) {
-        throw base::Error(base::err::kOverflow, kErrorSource);
-      }
+      if (x < 0 || x > 255) Overflow();
       out.push_back(static_cast<uint8_t>(x));
       break;
     }
@@ -82,20 +117,9 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
     case format::kTypeLong:
       PutLe(out, static_cast<uint32_t>(v.ToLong()), 4);
       break;
-    case format::kTypeCurrency: {
-      int64_t scaled;
-      if (v.type() == base::ValueType::kCurrency) {
-        scaled = v.AsCurrency().scaled;
-      } else {
-        const double d = std::nearbyint(v.ToDouble() * 10000.0);
-        if (!(std::fabs(d) < 9.2e18)) {
-          throw base::Error(base::err::kOverflow, kErrorSource);
-        }
-        scaled = static_cast<int64_t>(d);
-      }
-      PutLe(out, static_cast<uint64_t>(scaled), 8);
+    case format::kTypeCurrency:
+      PutLe(out, static_cast<uint64_t>(CurrencyOf(v)), 8);
       break;
-    }
     case format::kTypeSingle: {
       const float f = static_cast<float>(v.ToDouble());
       uint32_t bits;
@@ -117,17 +141,9 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
       out.assign(g.begin(), g.end());
       break;
     }
-    case format::kTypeNumeric: {
-      if (v.type() != base::ValueType::kDecimal) Mismatch();
-      const base::Decimal& d = v.AsDecimal();
-      if (d.scale != c.scale) Mismatch();
-      out.push_back(d.negative ? 0x80 : 0x00);
-      // Four 32-bit words, most significant first, each little-endian.
-      for (int w = 3; w >= 0; --w) {
-        PutLe(out, static_cast<uint32_t>(d.mantissa >> (32 * w)), 4);
-      }
+    case format::kTypeNumeric:
+      PutDecimal(c, v, out);
       break;
-    }
     default:
       ThrowCorrupt("column type is not fixed-size");
   }
@@ -135,108 +151,179 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
   return out;
 }
 
-std::vector<uint8_t> EncodeRow(const TableDef& t,
-                               const std::vector<base::Value>& by_number,
-                               LvalWriter* lval) {
-  static const base::Value kNull = base::Value::Null();
-  auto value_of = [&](uint16_t number) -> const base::Value& {
-    return number < by_number.size() ? by_number[number] : kNull;
-  };
-  const size_t mask_len = (t.max_cols + 7) / 8;
-  std::vector<uint8_t> mask(mask_len, 0);
-  auto set_bit = [&](uint16_t n) {
-    if (n / 8 >= mask_len) ThrowCorrupt("column number beyond max_cols");
-    mask[n / 8] = static_cast<uint8_t>(mask[n / 8] | (1 << (n % 8)));
-  };
+namespace {
 
+const base::Value& ValueOf(const std::vector<base::Value>& by_number,
+                           uint16_t number) {
+  static const base::Value kNull = base::Value::Null();
+  return number < by_number.size() ? by_number[number] : kNull;
+}
+
+// The null mask: one bit per column number up to max_cols; set = a value
+// (for Booleans: true).
+class NullMask {
+ public:
+  explicit NullMask(uint16_t max_cols) : bits_((max_cols + 7u) / 8u, 0) {}
+  void Set(uint16_t number) {
+    if (number / 8u >= bits_.size())
+      ThrowCorrupt("column number beyond max_cols");
+    bits_[number / 8u] =
+        static_cast<uint8_t>(bits_[number / 8u] | (1u << (number % 8u)));
+  }
+  size_t size() const { return bits_.size(); }
+  void AppendTo(std::vector<uint8_t>& row) const {
+    row.insert(row.end(), bits_.begin(), bits_.end());
+  }
+
+ private:
+  std::vector<uint8_t> bits_;
+};
+
+// The column count and the fixed area: every fixed column at its offset
+// (zeros for Null), Booleans in the mask only.
+std::vector<uint8_t> FixedPart(const TableDef& t,
+                               const std::vector<base::Value>& by_number,
+                               NullMask& mask) {
   std::vector<uint8_t> row;
   AppendU16(row, t.max_cols);
   const uint16_t fixed_size = FixedAreaSize(t.columns);
-  row.resize(2 + fixed_size, 0);
-
-  uint16_t var_count = 0;
-  std::vector<const ColumnDef*> var_cols;
+  row.resize(format::kRowFixedStart + fixed_size, 0);
   for (const ColumnDef& c : t.columns) {
-    const base::Value& v = value_of(c.number);
-    if (c.IsFixed()) {
-      if (c.type == format::kTypeBoolean) {
-        if (!IsNullish(v) && v.ToBoolean()) set_bit(c.number);
-        continue;
-      }
-      if (IsNullish(v)) continue;
-      std::vector<uint8_t> bytes = EncodeFixedValue(c, v);
-      if (c.fixed_offset + bytes.size() > fixed_size)
-        ThrowCorrupt("fixed offset");
-      std::copy(bytes.begin(), bytes.end(), row.begin() + 2 + c.fixed_offset);
-      set_bit(c.number);
-    } else {
-      var_cols.push_back(&c);
-      var_count =
-          std::max<uint16_t>(var_count, static_cast<uint16_t>(c.var_index + 1));
+    if (!c.IsFixed()) continue;
+    const base::Value& v = ValueOf(by_number, c.number);
+    if (c.type == format::kTypeBoolean) {
+      if (!IsNullish(v) && v.ToBoolean()) mask.Set(c.number);
+      continue;
     }
+    if (IsNullish(v)) continue;
+    const std::vector<uint8_t> bytes = EncodeFixedValue(c, v);
+    if (c.fixed_offset + bytes.size() > fixed_size)
+      ThrowCorrupt("fixed offset");
+    std::copy(bytes.begin(), bytes.end(),
+              row.begin() + format::kRowFixedStart + c.fixed_offset);
+    mask.Set(c.number);
   }
-  if (var_count == 0 && var_cols.empty()) {
-    row.insert(row.end(), mask.begin(), mask.end());
-    if (row.size() > format::kMaxRowSize) TooSmall();
-    return row;
+  return row;
+}
+
+// The variable columns in slot order.
+std::vector<const ColumnDef*> VarColumnsBySlot(const TableDef& t) {
+  std::vector<const ColumnDef*> cols;
+  for (const ColumnDef& c : t.columns) {
+    if (!c.IsFixed()) cols.push_back(&c);
   }
-  var_count = std::max(var_count, t.var_col_count);
-  std::sort(var_cols.begin(), var_cols.end(),
+  std::sort(cols.begin(), cols.end(),
             [](const ColumnDef* a, const ColumnDef* b) {
               return a->var_index < b->var_index;
             });
-  // Room left for inline long values: the row limit minus what is known.
-  std::vector<uint16_t> offsets(var_count, 0);
-  size_t next_var = 0;
-  for (uint16_t k = 0; k < var_count; ++k) {
-    offsets[k] = static_cast<uint16_t>(row.size());
-    if (next_var >= var_cols.size() || var_cols[next_var]->var_index != k) {
-      continue;  // slot of a deleted column
-    }
-    const ColumnDef& c = *var_cols[next_var++];
-    const base::Value& v = value_of(c.number);
-    if (IsNullish(v)) continue;
-    std::vector<uint8_t> bytes;
-    if (c.type == format::kTypeText) {
+  return cols;
+}
+
+const ColumnMaps* LongValueMaps(const TableDef& t, const ColumnDef& c) {
+  for (const ColumnMaps& m : t.column_maps) {
+    if (m.column_number == c.number) return &m;
+  }
+  return nullptr;
+}
+
+// The stored bytes of a non-Null value of a variable column. A long value
+// is written through `lval`, inline when it fits in `room` bytes.
+std::vector<uint8_t> EncodeVarValue(const TableDef& t, const ColumnDef& c,
+                                    const base::Value& v, LvalWriter* lval,
+                                    size_t room) {
+  switch (c.type) {
+    case format::kTypeText: {
       const std::u16string s = base::Utf8ToUtf16(v.ToText());
       if (s.size() * 2 > c.length) TooSmall();
-      bytes = EncodeText(s, c.IsCompressible());
-    } else if (c.type == format::kTypeBinary) {
-      bytes = BinaryOf(v);
-      if (bytes.size() > c.length) TooSmall();
-    } else if (c.IsLongValue()) {
-      std::vector<uint8_t> data;
-      if (c.type == format::kTypeMemo) {
-        data = EncodeText(base::Utf8ToUtf16(v.ToText()), c.IsCompressible());
-      } else {
-        data = BinaryOf(v);
-      }
-      const auto* maps = [&]() -> const ColumnMaps* {
-        for (const ColumnMaps& m : t.column_maps) {
-          if (m.column_number == c.number) return &m;
-        }
-        return nullptr;
-      }();
-      if (maps == nullptr || lval == nullptr) {
-        ThrowCorrupt("long value column without usage maps");
-      }
-      const size_t tail = 2 + 2 * size_t{var_count} + 2 + mask_len;
-      const size_t used = row.size() + tail + 12 * (var_cols.size() - next_var);
-      const size_t room =
-          used < format::kMaxRowSize ? format::kMaxRowSize - used : 0;
-      bytes = lval->Write(*maps, data, room);
-    } else {
-      // Long, Date, ... columns flagged variable (system tables).
-      bytes = EncodeFixedValue(c, v);
+      return EncodeText(s, c.IsCompressible());
     }
-    row.insert(row.end(), bytes.begin(), bytes.end());
-    set_bit(c.number);
+    case format::kTypeBinary: {
+      std::vector<uint8_t> bytes = BinaryOf(v);
+      if (bytes.size() > c.length) TooSmall();
+      return bytes;
+    }
+    case format::kTypeMemo:
+    case format::kTypeOle: {
+      const std::vector<uint8_t> data =
+          c.type == format::kTypeMemo
+              ? EncodeText(base::Utf8ToUtf16(v.ToText()), c.IsCompressible())
+              : BinaryOf(v);
+      const ColumnMaps* maps = LongValueMaps(t, c);
+      if (maps == nullptr || lval == nullptr)
+        ThrowCorrupt("long value column without usage maps");
+      return lval->Write(*maps, data, room);
+    }
+    default:
+      // Long, Date, ... columns flagged variable (system tables).
+      return EncodeFixedValue(c, v);
   }
-  const uint16_t eod = static_cast<uint16_t>(row.size());
-  AppendU16(row, eod);
-  for (uint16_t k = var_count; k-- > 0;) AppendU16(row, offsets[k]);
-  AppendU16(row, var_count);
-  row.insert(row.end(), mask.begin(), mask.end());
+}
+
+// Appends the variable data to `row` and returns the start offset of each
+// slot (slots of deleted columns stay empty). Long values get the room the
+// row limit leaves after what is known, keeping a header's worth for each
+// later variable column.
+std::vector<uint16_t> AppendVarData(const TableDef& t,
+                                    const std::vector<base::Value>& by_number,
+                                    uint16_t var_count, NullMask& mask,
+                                    LvalWriter* lval,
+                                    std::vector<uint8_t>& row) {
+  const std::vector<const ColumnDef*> cols = VarColumnsBySlot(t);
+  const size_t trailer = 2 + 2 * size_t{var_count} + 2 + mask.size();
+  std::vector<uint16_t> offsets(var_count, 0);
+  size_t next = 0;
+  for (uint16_t slot = 0; slot < var_count; ++slot) {
+    offsets[slot] = static_cast<uint16_t>(row.size());
+    if (next >= cols.size() || cols[next]->var_index != slot) continue;
+    const ColumnDef& c = *cols[next++];
+    const base::Value& v = ValueOf(by_number, c.number);
+    if (IsNullish(v)) continue;
+    const size_t used =
+        row.size() + trailer + format::kLvalHeaderSize * (cols.size() - next);
+    const size_t room =
+        used < format::kMaxRowSize ? format::kMaxRowSize - used : 0;
+    const std::vector<uint8_t> bytes = EncodeVarValue(t, c, v, lval, room);
+    row.insert(row.end(), bytes.begin(), bytes.end());
+    mask.Set(c.number);
+  }
+  return offsets;
+}
+
+// The end-of-data offset, the slot offsets in reverse and their count.
+void AppendVarTable(const std::vector<uint16_t>& offsets,
+                    std::vector<uint8_t>& row) {
+  AppendU16(row, static_cast<uint16_t>(row.size()));
+  for (size_t k = offsets.size(); k-- > 0;) AppendU16(row, offsets[k]);
+  AppendU16(row, static_cast<uint16_t>(offsets.size()));
+}
+
+// Slots in the variable-offset table: one per slot index up to the highest
+// in use, at least as many as the definition counts.
+uint16_t VarSlotCount(const TableDef& t) {
+  uint16_t count = 0;
+  bool any = false;
+  for (const ColumnDef& c : t.columns) {
+    if (c.IsFixed()) continue;
+    any = true;
+    count = std::max<uint16_t>(count, static_cast<uint16_t>(c.var_index + 1));
+  }
+  return any ? std::max(count, t.var_col_count) : 0;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeRow(const TableDef& t,
+                               const std::vector<base::Value>& by_number,
+                               LvalWriter* lval) {
+  NullMask mask(t.max_cols);
+  std::vector<uint8_t> row = FixedPart(t, by_number, mask);
+  const uint16_t var_count = VarSlotCount(t);
+  if (var_count > 0) {
+    const std::vector<uint16_t> offsets =
+        AppendVarData(t, by_number, var_count, mask, lval, row);
+    AppendVarTable(offsets, row);
+  }
+  mask.AppendTo(row);
   if (row.size() > format::kMaxRowSize) TooSmall();
   return row;
 }

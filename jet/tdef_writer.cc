@@ -104,7 +104,7 @@ uint16_t FixedLength(uint8_t type) {
 uint16_t FixedAreaSize(const std::vector<ColumnDef>& columns) {
   uint16_t size = 0;
   for (const ColumnDef& c : columns) {
-    if (!c.IsFixed() || c.type == format::kTypeBoolean) continue;
+    if (!c.IsFixed()) continue;
     size = std::max<uint16_t>(size,
                               static_cast<uint16_t>(c.fixed_offset + c.length));
   }

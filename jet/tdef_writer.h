@@ -41,7 +41,11 @@ std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields);
 // Byte length of a stored type in the fixed area (0 for variable types).
 uint16_t FixedLength(uint8_t type);
 
-// Bytes of a row's fixed area for these columns (Booleans take none).
+// Bytes of a row's fixed area for these columns: up to the end of the
+// furthest fixed column. Booleans live in the null mask but still count
+// with their stored length (1 at offset 0), as in Access's rows, so that a
+// row is never shorter than the 4-byte pointer that replaces it when it
+// moves.
 uint16_t FixedAreaSize(const std::vector<ColumnDef>& columns);
 
 }  // namespace jet

@@ -1,6 +1,7 @@
 # Writing half of the engine; included by jet/CMakeLists.txt.
 target_sources(jet PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/catalog_writer.cc
+  ${CMAKE_CURRENT_LIST_DIR}/column_rules.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_write.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key.cc

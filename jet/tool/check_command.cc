@@ -27,7 +27,8 @@ int RunCheck(const std::vector<std::string>& args) {
     return 1;
   }
   size_t tables = 0;
-  for (const CatalogEntry& o : ReadCatalogEntries(PageStore(*bytes))) {
+  for (const CatalogEntry& o :
+       ReadCatalogEntries(PageStore(PlainImage(*bytes)))) {
     if (o.type == format::kObjectTypeTable) ++tables;
   }
   std::printf("OK: %zu tables\n", tables);

@@ -248,11 +248,15 @@ base::Value ParseCell(const FieldDesc& field, const CsvField& cell) {
     case format::kTypeCurrency: {
       bool neg = false;
       const unsigned __int128 m = ParseScaled(s, 4, &neg);
-      if (m > static_cast<unsigned __int128>(INT64_MAX)) {
+      // Two's complement: the negative range reaches one step further.
+      const unsigned __int128 limit =
+          static_cast<unsigned __int128>(INT64_MAX) + (neg ? 1 : 0);
+      if (m > limit) {
         throw base::Error(base::err::kOverflow, kErrorSource);
       }
-      const int64_t v = static_cast<int64_t>(m);
-      return base::Value::FromCurrency({neg ? -v : v});
+      const uint64_t magnitude = static_cast<uint64_t>(m);
+      return base::Value::FromCurrency(
+          {static_cast<int64_t>(neg ? 0 - magnitude : magnitude)});
     }
     case format::kTypeSingle:
       return base::Value::Single(static_cast<float>(ParseDouble(s)));

@@ -5,6 +5,7 @@
 #include "base/runtime_error.h"
 #include "jet/format.h"
 #include "jet/tool/command.h"
+#include "tests/support/test_support.h"
 
 namespace jet::tool {
 namespace {
@@ -47,6 +48,15 @@ TEST(CreateCommandTest, HeaderAndCellsUseDaoTypes) {
             base::Value::FromDate({44532}));
   EXPECT_EQ(cell("Currency", "-3.5"), base::Value::FromCurrency({-35000}));
   EXPECT_THROW(cell("Currency", "1.00001"), base::RuntimeError);
+  EXPECT_EQ(cell("Currency", "-922337203685477.5808"),
+            base::Value::FromCurrency({INT64_MIN}));
+  EXPECT_EQ(cell("Currency", "922337203685477.5807"),
+            base::Value::FromCurrency({INT64_MAX}));
+  for (const char* out_of_range :
+       {"-922337203685477.5809", "922337203685477.5808"}) {
+    EXPECT_EQ(test_support::ErrorOf([&] { cell("Currency", out_of_range); }),
+              6);
+  }
   EXPECT_EQ(cell("Binary", "00ff"), base::Value::Binary({0x00, 0xFF}));
   EXPECT_THROW(cell("Byte", "256"), base::RuntimeError);
   const base::Value g = cell("GUID", "{00112233-4455-6677-8899-aabbccddeeff}");

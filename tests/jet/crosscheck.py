@@ -34,6 +34,13 @@ MDBTOOLS_BAD_DATE = "1900-01-00T00:00:00"
 # themselves must still be equal.
 ROW_ORDER_DIFFERS = {"overflow-rows-overflowTestV2003.mdb"}
 
+# Files whose first rows were stored before their table had a variable
+# column, so they have no variable part (Access adds columns without
+# rewriting rows). mdbtools skips such rows ("Invalid page buffer") and
+# mdb-reader stops with a range error; the rows mdbtools does return are
+# compared with our last ones.
+ROWS_WITHOUT_VAR_PART = {"fixed-only-table-var-column-added.mdb"}
+
 MDBTOOLS_TYPES = {
     "Boolean": "Boolean", "Byte": "Byte", "Integer": "Integer",
     "Long Integer": "Long", "Currency": "Currency", "Single": "Single",
@@ -137,6 +144,10 @@ def compare_cell(where, col_type, ours, theirs, report, reader):
 
 
 def compare_rows(where, columns, ours, theirs, report, reader, fname):
+    if fname in ROWS_WITHOUT_VAR_PART and len(theirs) < len(ours):
+        report.known(where, f"{reader} skips {len(ours) - len(theirs)} rows "
+                     "without a variable part")
+        ours = ours[len(ours) - len(theirs):]
     if len(ours) != len(theirs):
         report.bad(where, f"{len(ours)} rows vs {len(theirs)}")
         return
@@ -219,8 +230,15 @@ def check_mdbtools(path, ours, report):
 
 def check_mdb_reader(path, ours, tools, report):
     fname = os.path.basename(path)
-    out = run(["node", os.path.join(tools, "mdb_reader_dump.mjs"), path],
-              cwd=tools)
+    try:
+        out = run(["node", os.path.join(tools, "mdb_reader_dump.mjs"), path],
+                  cwd=tools)
+    except subprocess.CalledProcessError:
+        if fname not in ROWS_WITHOUT_VAR_PART:
+            raise
+        report.known(f"{fname} mdb-reader", "fails on rows without a "
+                     "variable part")
+        return
     theirs = json.loads(out, parse_float=Decimal)
     names = [t["name"] for t in ours["tables"]]
     their_names = [t["name"] for t in theirs["tables"]]

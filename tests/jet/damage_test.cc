@@ -139,7 +139,7 @@ TEST(DamageTest, LongValueChainCycleAndLength) {
   ASSERT_NE(ole, nullptr);
   LvalHeader header;
   ScanTable(db->file(), def, [&](RowId, Bytes row) {
-    RowLayout layout(row, true);
+    RowLayout layout(row, def);
     header = ParseLvalHeader(*layout.Var(ole->var_index));
   });
   ASSERT_EQ(header.kind, format::kLvalChain);

@@ -68,8 +68,9 @@ TEST(DatabaseWriterTest, TextIsCompressedLikeAccessAndLimited) {
   w->Flush();
   // The stored bytes of both columns, row by row ("-" for Null).
   std::vector<std::string> raw;
-  ScanTable(w->store(), w->Def("T"), [&](RowId, std::span<const uint8_t> row) {
-    RowLayout layout(row, true);
+  const TableDef& def = w->Def("T");
+  ScanTable(w->store(), def, [&](RowId, std::span<const uint8_t> row) {
+    RowLayout layout(row, def);
     for (uint16_t c = 0; c < 2; ++c)
       raw.push_back(layout.MaskBit(c)
                         ? test_support::Hex(layout.Var(c).value_or(Bytes()))

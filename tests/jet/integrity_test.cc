@@ -2,7 +2,8 @@
 // with damage (the samples pass it: fixture_rebuild_test.cc): each kind of
 // damage is reported, files cut short or with a map past their end are
 // refused for writing, a stale TDEF next pointer frees nothing of another
-// object, and a failed change leaves no trace.
+// object, a failed change leaves no trace, and RC4-encoded files are checked
+// on their decoded pages.
 #include "jet/integrity.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,24 @@ TEST(IntegrityTest, StaleTdefNextPointerFreesNothingOfAnotherObject) {
   EXPECT_FALSE(w->store().IsFree(other));
   EXPECT_EQ(w->Rows("PRESET_DEFS"), other_rows);
   EXPECT_EQ(Joined(FindDamage(w->bytes())), "");
+}
+
+// cases/rc4-encoded.mdb is access/multi-table-indexes-…mdb with every page
+// after the header RC4-encoded as Jet does (database key 0x12345678).
+TEST(IntegrityTest, Rc4EncodedFilesAreCheckedOnTheirDecodedPages) {
+  const std::vector<uint8_t> encoded = Sample("cases/rc4-encoded.mdb");
+  const std::vector<uint8_t> plain =
+      Sample("access/multi-table-indexes-indexTestV2000.mdb");
+  ASSERT_EQ(encoded.size(), plain.size());
+  const std::vector<uint8_t> decoded = PlainImage(encoded);
+  EXPECT_TRUE(std::equal(decoded.begin() + f::kPageSize, decoded.end(),
+                         plain.begin() + f::kPageSize));
+  EXPECT_EQ(Joined(FindDamage(encoded)), "");
+  test_support::TempDir dir;
+  std::string path = dir / "rc4.mdb";
+  test_support::WriteBytes(path, std::string(encoded.begin(), encoded.end()));
+  char* argv[] = {path.data()};
+  EXPECT_EQ(tool::RunCheckCommand(1, argv), 0);
 }
 
 }  // namespace

@@ -32,10 +32,16 @@ EXPECTED_TABLES = {
     "changed.mdb": ["Keep", "Other", "After"],
     "many.mdb": [f"Table_{i}_with_a_longer_name" for i in range(150)],
     "preset.mdb": ["PRESET_DEFS"],
-    "csv.mdb": ["Long values", "Values", "Станции 東京 €"],
+    "old-rows.mdb": ["T"],
+    "csv.mdb": ["Flags", "Limits", "Long values", "Values", "Станции 東京 €"],
 }
 # `mdb create` input: every type, quoting, Null and empty text, long values.
 CSV_FILES = {
+    "Flags.csv": "Flag:Boolean\ntrue\nfalse\n",  # rows without variable part
+    "Limits.csv":
+        "C:Currency,D:Decimal\n"
+        "-922337203685477.5808,999999999999999999\n"
+        "922337203685477.5807,-999999999999999999\n",
     "Values.csv":
         "ID:Long,Name:Text(50),Note:Memo,On:Boolean,Val:Double,When:Date,"
         "Cash:Currency,B:Byte,I:Integer,S:Single,Bin:Binary(16),"
@@ -55,6 +61,8 @@ CSV_FILES = {
         "ID:Long,Name:Text(50)\n1,€ Œ Š “q”\n2,Ἀθῆναι\n3,서울 カナ\n",
 }
 EXPECTED_CELLS = {  # (table, row, column index): value from our reader
+    ("Limits", 0, 0): "-922337203685477.5808",
+    ("Limits", 1, 1): "-999999999999999999",
     ("Values", 0, 5): "2021-12-02T10:20:30",
     ("Values", 1, 1): "",
     ("Values", 1, 2): None,
@@ -65,7 +73,8 @@ EXPECTED_CELLS = {  # (table, row, column index): value from our reader
 }
 EXPECTED_ROWS = {("types.mdb", "AllTypes"): 9, ("changed.mdb", "Other"): 48,
                  ("changed.mdb", "Keep"): 60, ("changed.mdb", "After"): 1,
-                 ("preset.mdb", "PRESET_DEFS"): 30000}
+                 ("preset.mdb", "PRESET_DEFS"): 30000,
+                 ("old-rows.mdb", "T"): 3, ("csv.mdb", "Flags"): 2}
 
 _compare_cell = cc.compare_cell
 
@@ -102,6 +111,7 @@ def main():
     ap.add_argument("--mdb", required=True)
     ap.add_argument("--lint", default="")
     ap.add_argument("--tools", required=True)
+    ap.add_argument("--cases", required=True)
     args = ap.parse_args()
     tools = os.path.abspath(args.tools)
     if not args.lint:
@@ -110,7 +120,7 @@ def main():
         return cc.SKIP
     failed = False
     with tempfile.TemporaryDirectory() as out:
-        subprocess.run([args.sample, out], check=True)
+        subprocess.run([args.sample, out, args.cases], check=True)
         csv_dir = os.path.join(out, "csv")
         os.mkdir(csv_dir)
         for name, text in CSV_FILES.items():

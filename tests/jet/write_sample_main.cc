@@ -6,6 +6,8 @@
 //                  table, a renamed column
 //   many.mdb       enough tables to split the catalog's index pages
 //   preset.mdb     30,000 rows of the preset layout, each updated once
+//   old-rows.mdb   CASES/fixed-only-table-var-column-added.mdb with its rows
+//                  stored before the table had a variable column updated
 
 #include <cstdio>
 #include <string>
@@ -28,11 +30,12 @@ using jet_test::AllTypesRow;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: jet_write_sample DIR\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: jet_write_sample DIR CASES\n");
     return 2;
   }
   const std::string dir = argv[1];
+  const std::string cases = argv[2];
   try {
     jet::DatabaseWriter::CreateNew()->Save(dir + "/empty.mdb");
 
@@ -106,6 +109,16 @@ int main(int argc, char** argv) {
         db->Update("PRESET_DEFS", id, values);
       }
       db->Save(dir + "/preset.mdb");
+    }
+
+    {
+      auto db = jet::DatabaseWriter::Open(
+          cases + "/fixed-only-table-var-column-added.mdb");
+      auto rows = db->Rows("T");
+      rows.at(0).second.at(2) = Value::Text("set");
+      for (size_t i = 0; i < 2; ++i)
+        db->Update("T", rows[i].first, rows[i].second);
+      db->Save(dir + "/old-rows.mdb");
     }
   } catch (const base::RuntimeError& e) {
     std::fprintf(stderr, "error %d: %s\n", e.number(), e.description().c_str());

@@ -1,11 +1,14 @@
 # Tests of the writing half; included by tests/jet/CMakeLists.txt.
 target_sources(jet_tests PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/column_rules_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_writer_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/integrity_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/row_reader_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/row_writer_test.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/check_command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/command.cc
   ${CMAKE_SOURCE_DIR}/jet/tool/create_command.cc
@@ -23,7 +26,8 @@ if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING)
                    --sample $<TARGET_FILE:jet_write_sample>
                    --mdb $<TARGET_FILE:mdb>
                    --lint=${CORVANE_JET4LINT}
-                   --tools ${CMAKE_SOURCE_DIR}/tests/tools)
+                   --tools ${CMAKE_SOURCE_DIR}/tests/tools
+                   --cases ${CORVANE_TEST_DATA_DIR}/cases)
   set_tests_properties(jet_write_check PROPERTIES SKIP_RETURN_CODE 77
                        TIMEOUT 600)
 endif()
