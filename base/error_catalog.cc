@@ -10,7 +10,7 @@ namespace {
 
 // Sorted by number. One text per number: a failure that needs more says it in
 // the message's detail.
-constexpr std::array<std::pair<int32_t, std::string_view>, 46> kTexts{{
+constexpr std::array<std::pair<int32_t, std::string_view>, 47> kTexts{{
     {kInvalidProcedureCall, "Invalid procedure call or argument"},
     {kOverflow, "Overflow"},
     {kOutOfMemory, "Out of memory"},
@@ -36,6 +36,7 @@ constexpr std::array<std::pair<int32_t, std::string_view>, 46> kTexts{{
      "they would create duplicate values in the index, primary key, or "
      "relationship."},
     {kCannotOpenFile, "Could not find file '|'."},
+    {kDiskFull, "Not enough space on disk."},
     {kReadOnly, "Cannot update. Database or object is read-only."},
     {kDiskReadError, "Disk I/O error during read."},
     {kCorruptDatabase,
