@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -10,7 +10,7 @@ namespace {
 
 // Sorted by number. One text per number: a failure that needs more says it in
 // the message's detail.
-constexpr std::array<std::pair<int32_t, std::string_view>, 48> kTexts{{
+constexpr std::pair<int32_t, std::string_view> kTexts[] = {
     {kInvalidProcedureCall, "Invalid procedure call or argument"},
     {kOverflow, "Overflow"},
     {kOutOfMemory, "Out of memory"},
@@ -36,6 +36,7 @@ constexpr std::array<std::pair<int32_t, std::string_view>, 48> kTexts{{
      "they would create duplicate values in the index, primary key, or "
      "relationship."},
     {kCannotOpenFile, "Could not find file '|'."},
+    {kDiskFull, "Not enough space on disk."},
     {kReadOnly, "Cannot update. Database or object is read-only."},
     {kDiskReadError, "Disk I/O error during read."},
     {kCorruptDatabase,
@@ -73,17 +74,17 @@ constexpr std::array<std::pair<int32_t, std::string_view>, 48> kTexts{{
     {kObjectInvalid, "Object invalid or no longer set."},
     {kConversionError, "Data type conversion error."},
     {kTypeMismatchInCriteria, "Data type mismatch in criteria expression."},
-}};
-static_assert(std::is_sorted(kTexts.begin(), kTexts.end()),
+};
+static_assert(std::is_sorted(std::begin(kTexts), std::end(kTexts)),
               "the catalogue is looked up by binary search");
 
 }  // namespace
 
 std::string_view Text(int32_t number) {
   auto it = std::lower_bound(
-      kTexts.begin(), kTexts.end(), number,
+      std::begin(kTexts), std::end(kTexts), number,
       [](const auto& entry, int32_t n) { return entry.first < n; });
-  if (it == kTexts.end() || it->first != number) {
+  if (it == std::end(kTexts) || it->first != number) {
     return "Application-defined or object-defined error";
   }
   return it->second;

@@ -55,6 +55,7 @@ inline constexpr int32_t kUpdateWithoutEdit = 3020;
 inline constexpr int32_t kNoCurrentRecord = 3021;
 inline constexpr int32_t kDuplicateKey = 3022;
 inline constexpr int32_t kCannotOpenFile = 3024;
+inline constexpr int32_t kDiskFull = 3026;
 inline constexpr int32_t kReadOnly = 3027;
 inline constexpr int32_t kDiskReadError = 3040;
 inline constexpr int32_t kCorruptDatabase = 3049;

@@ -31,8 +31,8 @@ std::span<const uint8_t> PageStore::Page(uint32_t n) const {
 
 uint32_t PageStore::AppendPage() {
   if (data_.size() + kPageSize > (uint64_t{2} << 30)) {
-    throw base::Error(base::err::kDeviceIoError, kErrorSource, {},
-                      "the database has reached its maximum size");
+    throw base::Error(base::err::kDiskFull, kErrorSource, {},
+                      "the database has reached its maximum size of 2 GB");
   }
   data_.resize(data_.size() + kPageSize, 0);
   MarkDirty(page_count() - 1);
@@ -130,38 +130,63 @@ std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
                 static_cast<int>(k % 8)};
 }
 
-// Lengthens the inline global map (row 0 of page 1) so that it covers page
-// `n`, as Access does while the file grows; row 1 and any later rows move
-// down. New bits: free beyond the file, in use inside. False when the map is
-// a reference map or starts above `n`.
+// The inline global map's bitmap for pages [start, start + 8 * length): old
+// bits where the old map covered a page, free beyond the file, in use
+// elsewhere.
+std::vector<uint8_t> GlobalMapBits(const PageStore& store, Bytes old_row,
+                                   uint32_t start, size_t length) {
+  const uint32_t old_start = U32(old_row, format::kMapInlineStart);
+  const Bytes old_bits = old_row.subspan(format::kMapInlineBits);
+  std::vector<uint8_t> bits(length, 0);
+  for (size_t i = 0; i < length * 8; ++i) {
+    const uint64_t p = start + uint64_t{i};
+    const uint64_t k = p - old_start;
+    bool free = p >= store.page_count();
+    if (p >= old_start && k < old_bits.size() * 8u) {
+      free = (old_bits[k / 8] >> (k % 8) & 1) != 0;
+    }
+    if (free) bits[i / 8] |= static_cast<uint8_t>(1 << (i % 8));
+  }
+  return bits;
+}
+
+// Makes the inline global map (row 0 of page 1) cover page `n` as the file
+// grows: the row is lengthened while page 1 has room (rows after it move
+// down); beyond that (files over about 128 MB) its window slides forward, as
+// other Jet writers do: pages below the window count as in use and are not
+// reused, pages above it as free. False when the map is a reference map or
+// starts above `n`.
 bool GrowGlobalMap(PageStore& store, uint32_t n) {
   auto page = store.Page(format::kGlobalMapPage);
-  RowSlot s = GetRowSlot(page, 0);
+  const RowSlot s = GetRowSlot(page, 0);
   if (page[s.start] != format::kMapInline) return false;
-  const uint32_t start = U32(page, s.start + format::kMapInlineStart);
+  uint32_t start = U32(page, s.start + format::kMapInlineStart);
   if (n < start) return false;
-  const uint16_t rows = RowCount(page);
   std::vector<std::vector<uint8_t>> images;
-  for (uint16_t r = 0; r < rows; ++r) {
-    RowSlot rs = GetRowSlot(page, r);
+  size_t others = 0;
+  for (uint16_t r = 0; r < RowCount(page); ++r) {
+    const RowSlot rs = GetRowSlot(page, r);
     images.emplace_back(page.begin() + rs.start, page.begin() + rs.end);
+    if (r > 0) others += images.back().size() + 2;
   }
-  size_t need = 5 + ((n - start) / 8 + 1);
-  need = (need + 63) / 64 * 64 + 5;
-  const size_t old_len = images[0].size();
-  images[0].resize(need, 0);
-  for (size_t i = old_len; i < need; ++i) {
-    for (int b = 0; b < 8; ++b) {
-      const uint64_t p = start + (i - 5) * 8 + b;
-      if (p >= store.page_count()) images[0][i] |= static_cast<uint8_t>(1 << b);
-    }
+  // The steps Access lengthens the map by.
+  size_t length = ((n - start) / 8 + 1 + format::kMapInlineBits + 63) / 64 * 64;
+  const size_t room = format::kPageSize - format::kDataRowTable - others - 2 -
+                      format::kMapInlineBits;
+  if (length > room) {
+    length =
+        std::max(room / 64 * 64, images[0].size() - format::kMapInlineBits);
+    // Half the window ahead of `n`, on a byte boundary.
+    const size_t half = length * 4;
+    if (n > half) start = std::max<uint32_t>(start, (n - half) / 8 * 8);
   }
-  size_t total = 14;
-  for (auto& img : images) total += img.size() + 2;
-  if (total > format::kPageSize) {
-    throw base::Error(base::err::kDeviceIoError, kErrorSource, {},
-                      "the database has reached its maximum size");
-  }
+  std::vector<uint8_t> row(format::kMapInlineBits, 0);
+  row[0] = format::kMapInline;
+  PutU32(row, format::kMapInlineStart, start);
+  const std::vector<uint8_t> bits =
+      GlobalMapBits(store, images[0], start, length);
+  row.insert(row.end(), bits.begin(), bits.end());
+  images[0] = std::move(row);
   const uint32_t owner = U32(page, 4);
   InitDataPage(page, owner);
   for (auto& img : images) DataPageAddRow(page, img);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/runtime_error.h"
+#include "base/text.h"
 #include "jet/catalog_writer.h"
 #include "jet/database.h"
 #include "jet/database_write.h"
@@ -56,6 +57,24 @@ TEST(DatabaseWriterTest, EveryColumnTypeAndLongValueFormRoundTrips) {
   EXPECT_TRUE(rows.back()[2].IsNull());
   EXPECT_EQ(rows.back()[3], Value::Boolean(false));  // Booleans are never Null
   EXPECT_EQ(w->Def("t").row_count, std::size(lengths) + 1);
+}
+
+// Past the 32,000-odd pages (about 128 MB) that an inline global map on page 1
+// can describe, the map's window slides on and the file keeps growing.
+TEST(DatabaseWriterTest, GrowsPastTheGlobalMapsInlineReach) {
+  auto w = DatabaseWriter::CreateNew();
+  w->CreateTable(
+      "M", {{"ID", format::kTypeLong, 4}, {"Note", format::kTypeMemo, 0}});
+  const std::u16string note(50000, u'\u0416');  // 100 KB, not compressible
+  int rows = 0;
+  while (w->bytes().size() < (size_t{140} << 20)) {
+    w->Insert("M", {Value::Long(++rows), Value::Text(base::Utf16ToUtf8(note))});
+  }
+  w->Flush();
+  EXPECT_EQ(FindDamage(w->bytes()), std::vector<std::string>{});
+  const auto back = ReadBack(*w, "M");
+  ASSERT_EQ(back.size(), static_cast<size_t>(rows));
+  EXPECT_EQ(back.back()[1], Value::Text(base::Utf16ToUtf8(note)));
 }
 
 TEST(DatabaseWriterTest, TextIsCompressedLikeAccessAndLimited) {
