@@ -57,7 +57,26 @@ constexpr std::array<const char*, kColumnCount> kColumnNames = {
 constexpr std::array<Column, 5> kTakenOver = {kAbsMin, kAbsMax, kMin, kMax,
                                               kPass};
 
-using Record = std::array<Value, kColumnCount>;
+// The columns a record keeps: the three the query is built from and the
+// ones taken over. The others are read (a failure is reported as before) and
+// dropped at once, so the copy of the machine copy's rows stays small.
+constexpr std::array<Column, 8> kKept = {kMachineType, kVarName,
+                                         kOffsetOrBitno, kAbsMin,
+                                         kAbsMax,       kMin,
+                                         kMax,          kPass};
+
+constexpr int KeptSlot(Column col) {
+  for (size_t i = 0; i < kKept.size(); ++i) {
+    if (kKept[i] == col) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The kept values of one row, by KeptSlot.
+struct Record {
+  std::array<Value, kKept.size()> kept;
+  const Value& operator[](Column col) const { return kept[KeptSlot(col)]; }
+};
 
 // A value as it stands in the query text: Null and Empty as "".
 std::string QueryText(const Value& v) {
@@ -191,7 +210,9 @@ Value TakeoverMachineCopyMDBData(
     on_error.Run([&] { machine_copy->MoveFirst(); });
     for (int r = 1; r <= n; ++r) {
       for (int col = 0; col < kColumnCount; ++col) {
-        on_error.Assign(records[r][col], [&] {
+        const int slot = KeptSlot(static_cast<Column>(col));
+        Value dropped;
+        on_error.Assign(slot >= 0 ? records[r].kept[slot] : dropped, [&] {
           return machine_copy->GetFields().Item(columns[col])->GetValue();
         });
       }
