@@ -51,6 +51,25 @@ const std::string* OpenFile::TableName(std::string_view table) const {
   return entry ? &entry->name : nullptr;
 }
 
+void OpenFile::DropUnusedRows(const jet::TableRows* keep) {
+  for (auto it = tables_.begin(); it != tables_.end();) {
+    const jet::TableRows* rows = it->second.get();
+    long spellings = 0;
+    for (const auto& [spelling, named] : spellings_) {
+      if (named.get() == rows) ++spellings;
+    }
+    if (rows == keep || written_.count(rows) != 0 ||
+        it->second.use_count() > 1 + spellings ||
+        !dropped_once_.insert(it->first).second) {
+      ++it;
+      continue;
+    }
+    std::erase_if(spellings_,
+                  [&](const auto& entry) { return entry.second.get() == rows; });
+    it = tables_.erase(it);
+  }
+}
+
 std::shared_ptr<jet::TableRows> OpenFile::Rows(std::string_view table) {
   auto known = spellings_.find(table);
   if (known != spellings_.end()) return known->second;
