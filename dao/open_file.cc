@@ -30,9 +30,8 @@ std::vector<uint8_t> ReadImage(const std::string& path) {
 // A reader over the file at `path`, refusing damage a lenient reader would
 // read around.
 std::unique_ptr<jet::Database> OpenChecked(const std::string& path) {
-  std::vector<uint8_t> image = ReadImage(path);
-  auto reader = jet::Database::FromBytes(image, path);  // 3343 first
-  if (!jet::FindDamage(image).empty()) ThrowDamaged(path);
+  auto reader = jet::Database::FromBytes(ReadImage(path), path);  // 3343 first
+  if (!jet::FindDamage(*reader->file().image()).empty()) ThrowDamaged(path);
   return reader;
 }
 
@@ -99,7 +98,13 @@ Storage& OpenFile::storage() {
         Throw(kReadOnly, kSourceDatabase,
               "Cannot update. Database or object is read-only.");
       }
-      storage_ = OpenStorage(path_);
+      // The writer starts from the image read and checked at the open
+      // while the file is still that one; else it reads the file anew.
+      std::optional<FileIdentity> now = IdentityOf(path_);
+      const bool unchanged = !dirty_ && now && *now == identity_ &&
+                             !watch_->Changed(token_);
+      storage_ = OpenStorage(path_, unchanged ? reader_->file().image()
+                                              : nullptr);
     } catch (const base::RuntimeError& e) {
       // Changes asked for were lost: the file cannot be committed as built.
       if (!write_failure_) write_failure_ = e;
