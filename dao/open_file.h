@@ -12,6 +12,7 @@
 
 #include "base/runtime_error.h"
 #include "dao/identity.h"
+#include "dao/query_cache.h"
 #include "dao/storage.h"
 #include "dao/watch.h"
 #include "jet/database.h"
@@ -69,6 +70,9 @@ class OpenFile {
   // definitions; rows already loaded stay (a dropped table's go).
   void ChangedStructure();
 
+  // The SELECT texts parsed on this file so far, by shape.
+  QueryCache& queries() { return queries_; }
+
   // Whether there are changes not yet in the file.
   bool dirty() const { return dirty_; }
   // Replaces the file with the current contents at once (nothing when
@@ -94,6 +98,7 @@ class OpenFile {
   // the changes a reader sees, so they are never dropped.
   std::unordered_set<const jet::TableRows*> written_;
   std::set<std::string, std::less<>> dropped_once_;  // upper-cased names
+  QueryCache queries_;
   bool dirty_ = false;
   std::optional<base::RuntimeError> write_failure_;
 };
