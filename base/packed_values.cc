@@ -76,9 +76,9 @@ void PackedValues::Append(const Value& value) {
 Value PackedValues::At(size_t index) const {
   if (index >= starts_.size()) throw std::out_of_range("PackedValues::At");
   const uint8_t* p = bytes_.data() + starts_[index];
-  const uint8_t* end = bytes_.data() + (index + 1 < starts_.size()
-                                            ? starts_[index + 1]
-                                            : bytes_.size());
+  const uint8_t* end =
+      bytes_.data() +
+      (index + 1 < starts_.size() ? starts_[index + 1] : bytes_.size());
   const uint8_t* data = p + 1;
   switch (static_cast<ValueType>(*p)) {
     case ValueType::kEmpty:

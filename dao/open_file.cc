@@ -63,8 +63,9 @@ void OpenFile::DropUnusedRows(const jet::TableRows* keep) {
       ++it;
       continue;
     }
-    std::erase_if(spellings_,
-                  [&](const auto& entry) { return entry.second.get() == rows; });
+    std::erase_if(spellings_, [&](const auto& entry) {
+      return entry.second.get() == rows;
+    });
     it = tables_.erase(it);
   }
 }
@@ -101,10 +102,10 @@ Storage& OpenFile::storage() {
       // The writer starts from the image read and checked at the open
       // while the file is still that one; else it reads the file anew.
       std::optional<FileIdentity> now = IdentityOf(path_);
-      const bool unchanged = !dirty_ && now && *now == identity_ &&
-                             !watch_->Changed(token_);
-      storage_ = OpenStorage(path_, unchanged ? reader_->file().image()
-                                              : nullptr);
+      const bool unchanged =
+          !dirty_ && now && *now == identity_ && !watch_->Changed(token_);
+      storage_ =
+          OpenStorage(path_, unchanged ? reader_->file().image() : nullptr);
     } catch (const base::RuntimeError& e) {
       // Changes asked for were lost: the file cannot be committed as built.
       if (!write_failure_) write_failure_ = e;

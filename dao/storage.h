@@ -51,8 +51,8 @@ class Storage {
 // The storage of the file at `path`, on the engine's writer: starting from
 // `checked_image` (the file's bytes, found consistent by jet::FindDamage)
 // when given, else from the file.
-std::unique_ptr<Storage> OpenStorage(
-    const std::string& path, const std::vector<uint8_t>* checked_image);
+std::unique_ptr<Storage> OpenStorage(const std::string& path,
+                                     const std::vector<uint8_t>* checked_image);
 
 }  // namespace dao_jet
 

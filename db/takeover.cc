@@ -61,10 +61,9 @@ constexpr std::array<Column, 5> kTakenOver = {kAbsMin, kAbsMax, kMin, kMax,
 // The columns a record keeps: the three the query is built from and the
 // ones taken over. The others are read (a failure is reported as before) and
 // dropped at once, so the copy of the machine copy's rows stays small.
-constexpr std::array<Column, 8> kKept = {kMachineType, kVarName,
-                                         kOffsetOrBitno, kAbsMin,
-                                         kAbsMax,       kMin,
-                                         kMax,          kPass};
+constexpr std::array<Column, 8> kKept = {kMachineType, kVarName, kOffsetOrBitno,
+                                         kAbsMin,      kAbsMax,  kMin,
+                                         kMax,         kPass};
 
 constexpr int KeptSlot(Column col) {
   for (size_t i = 0; i < kKept.size(); ++i) {
@@ -89,7 +88,8 @@ class Records {
   Record operator[](int r) const {
     Record record;
     for (size_t i = 0; i < kKept.size(); ++i) {
-      record.kept[i] = cells_.At((static_cast<size_t>(r) - 1) * kKept.size() + i);
+      record.kept[i] =
+          cells_.At((static_cast<size_t>(r) - 1) * kKept.size() + i);
     }
     return record;
   }

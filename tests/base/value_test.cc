@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/packed_values.h"
-
 #include "base/runtime_error.h"
 
 namespace base {
@@ -67,12 +66,21 @@ TEST(PackedValuesTest, EveryTypeComesBackEqual) {
   g.bytes[0] = 1;
   g.bytes[15] = 0xFF;
   const std::vector<Value> values = {
-      Value(), Value::Null(), Value::Boolean(true), Value::Byte(200),
-      Value::Integer(-3), Value::Long(-70000),
-      Value::FromCurrency(Currency{-125000}), Value::Single(1.5f),
-      Value::Double(-0.1), Value::FromDate(Date{45000.25}), Value::Text(""),
+      Value(),
+      Value::Null(),
+      Value::Boolean(true),
+      Value::Byte(200),
+      Value::Integer(-3),
+      Value::Long(-70000),
+      Value::FromCurrency(Currency{-125000}),
+      Value::Single(1.5f),
+      Value::Double(-0.1),
+      Value::FromDate(Date{45000.25}),
+      Value::Text(""),
       Value::Text("a longer text than a short string holds, äöü"),
-      Value::Binary({}), Value::Binary({0, 1, 2}), Value::FromGuid(g),
+      Value::Binary({}),
+      Value::Binary({0, 1, 2}),
+      Value::FromGuid(g),
       Value::FromDecimal(d)};
   PackedValues packed;
   for (const Value& v : values) packed.Append(v);
