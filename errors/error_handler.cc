@@ -42,8 +42,10 @@ base::RuntimeError TranslateSystemError(const std::error_code& code,
 // Runs `step` and returns the failure it raised, if any. Failures other than
 // RuntimeError become one with a fitting number; EndOfRun and anything that
 // is no std::exception pass through untouched.
+// `source` stays a C string until a failure needs it: this runs for every
+// step of every procedure.
 std::optional<base::RuntimeError> Capture(const std::function<void()>& step,
-                                          const std::string& source) {
+                                          const char* source) {
   try {
     step();
     return std::nullopt;
