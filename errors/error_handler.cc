@@ -44,7 +44,7 @@ base::RuntimeError TranslateSystemError(const std::error_code& code,
 // is no std::exception pass through untouched.
 // `source` stays a C string until a failure needs it: this runs for every
 // step of every procedure.
-std::optional<base::RuntimeError> Capture(const std::function<void()>& step,
+std::optional<base::RuntimeError> Capture(base::FunctionRef<void()> step,
                                           const char* source) {
   try {
     step();
@@ -87,7 +87,7 @@ base::RuntimeError TranslateFailure(const std::exception& failure,
 
 void EndProgram(int exit_code) { throw EndOfRun{exit_code}; }
 
-bool ErrorHandler::Run(const std::function<void()>& step) {
+bool ErrorHandler::Run(base::FunctionRef<void()> step) {
   std::optional<base::RuntimeError> failure = Capture(step, kApplicationTitle);
   if (!failure) return true;
   // A failure raised while a report is being made belongs to that report:
@@ -97,7 +97,7 @@ bool ErrorHandler::Run(const std::function<void()>& step) {
   return false;
 }
 
-bool ErrorHandler::Test(const std::function<bool()>& condition) {
+bool ErrorHandler::Test(base::FunctionRef<bool()> condition) {
   bool result = true;
   Run([&] { result = condition(); });
   return result;
