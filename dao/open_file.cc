@@ -46,8 +46,11 @@ OpenFile::OpenFile(std::string path, FileIdentity identity,
       reader_(OpenChecked(path_)) {}
 
 const std::string* OpenFile::TableName(std::string_view table) const {
+  auto known = names_.find(table);
+  if (known != names_.end()) return &known->second;
   const jet::TableEntry* entry = reader_->catalog().FindTable(table);
-  return entry ? &entry->name : nullptr;
+  if (!entry) return nullptr;
+  return &names_.emplace(std::string(table), entry->name).first->second;
 }
 
 void OpenFile::DropUnusedRows(const jet::TableRows* keep) {
@@ -88,6 +91,9 @@ std::shared_ptr<jet::TableRows> OpenFile::Rows(std::string_view table) {
 
 bool OpenFile::IsCurrent(std::string_view table,
                          const jet::TableRows* rows) const {
+  // A spelling asked for names the entry of tables_ it was found under.
+  auto known = spellings_.find(table);
+  if (known != spellings_.end()) return known->second.get() == rows;
   auto it = tables_.find(base::UpperCase(table));
   return it != tables_.end() && it->second.get() == rows;
 }
@@ -119,6 +125,7 @@ void OpenFile::ChangedStructure() {
   dirty_ = true;
   reader_ = storage().OpenReader();
   spellings_.clear();
+  names_.clear();
   for (auto it = tables_.begin(); it != tables_.end();) {
     const jet::TableEntry* entry = reader_->catalog().FindTable(it->first);
     if (!entry || entry->tdef_page != it->second->def().tdef_page) {

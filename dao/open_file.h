@@ -94,6 +94,8 @@ class OpenFile {
   std::map<std::string, std::shared_ptr<jet::TableRows>> tables_;
   std::map<std::string, std::shared_ptr<jet::TableRows>, std::less<>>
       spellings_;
+  // Stored table names by the spellings asked for, for the current reader.
+  mutable std::map<std::string, std::string, std::less<>> names_;
   // Tables whose rows were written: their cached rows are the only copy of
   // the changes a reader sees, so they are never dropped.
   std::unordered_set<const jet::TableRows*> written_;

@@ -1,5 +1,6 @@
 #include "dao/query_cache.h"
 
+#include <array>
 #include <cstdlib>
 #include <optional>
 #include <vector>
@@ -10,12 +11,21 @@ namespace {
 constexpr size_t kMaxShapes = 64;
 
 // The token classes of jet::ParseSelect's tokenizer, by hand as there.
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsNameStart(char c) {
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsNameStart(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
 }
-bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
+// IsNameChar by table: the scan runs over every character of every query.
+constexpr std::array<bool, 256> kNameChars = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[c] =
+        IsNameStart(static_cast<char>(c)) || IsDigit(static_cast<char>(c));
+  }
+  return table;
+}();
+bool IsNameChar(char c) { return kNameChars[static_cast<unsigned char>(c)]; }
 
 struct Scan {
   std::string shape;
@@ -32,26 +42,32 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
   size_t i = 0;
   while (i < sql.size()) {
     const char c = sql[i];
-    const bool minus = c == '-';
+    const size_t start = i;
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      scan.shape += c;
-      ++i;
-      continue;
+      while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' ||
+                                sql[i] == '\r' || sql[i] == '\n')) {
+        ++i;
+      }
+      scan.shape.append(sql.substr(start, i - start));
+      continue;  // a sign may stand apart from its number
     }
     if (c == '"' || c == '\'') {
+      // Runs up to the next quote; a doubled quote stands for one.
       std::string text;
       bool closed = false;
-      for (++i; i < sql.size(); ++i) {
-        if (sql[i] != c) {
-          text += sql[i];
-        } else if (i + 1 < sql.size() && sql[i + 1] == c) {
+      ++i;
+      while (i < sql.size()) {
+        const size_t quote = sql.find(c, i);
+        if (quote == std::string_view::npos) break;
+        text.append(sql.substr(i, quote - i));
+        if (quote + 1 < sql.size() && sql[quote + 1] == c) {
           text += c;
-          ++i;
-        } else {
-          ++i;
-          closed = true;
-          break;
+          i = quote + 2;
+          continue;
         }
+        i = quote + 1;
+        closed = true;
+        break;
       }
       if (!closed || negative) return std::nullopt;
       scan.shape += '\x01';
@@ -63,7 +79,6 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
       i = end + 1;
     } else if (IsDigit(c) ||
                (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
-      const size_t start = i;
       while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
       if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
         size_t j = i + 1;
@@ -80,7 +95,6 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
       scan.shape += '\x02';
       scan.literals.push_back(base::Value::Double(negative ? -v : v));
     } else if (IsNameStart(c)) {
-      const size_t start = i;
       while (i < sql.size() && IsNameChar(sql[i])) ++i;
       scan.shape.append(sql.substr(start, i - start));
     } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
@@ -89,7 +103,7 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
     } else {
       return std::nullopt;
     }
-    negative = minus;
+    negative = c == '-';
   }
   return scan;
 }
