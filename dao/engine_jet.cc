@@ -33,7 +33,7 @@ class DatabaseImpl : public dao::Database {
     WithSource(kSourceDatabase, [&] {
       cursor->file = file_;
       if (IsSelectText(source)) {
-        jet::SelectQuery query = jet::ParseSelect(source);
+        jet::SelectQuery query = file_->queries().Parse(source);
         cursor->rows = file_->Rows(query.table);
         jet::BoundQuery bound = jet::Bind(query, cursor->rows->def());
         cursor->columns = bound.columns;

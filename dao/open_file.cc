@@ -29,9 +29,8 @@ std::vector<uint8_t> ReadImage(const std::string& path) {
 // A reader over the file at `path`, refusing damage a lenient reader would
 // read around.
 std::unique_ptr<jet::Database> OpenChecked(const std::string& path) {
-  std::vector<uint8_t> image = ReadImage(path);
-  auto reader = jet::Database::FromBytes(image, path);  // 3343 first
-  if (!jet::FindDamage(image).empty()) ThrowDamaged(path);
+  auto reader = jet::Database::FromBytes(ReadImage(path), path);  // 3343 first
+  if (!jet::FindDamage(*reader->file().image()).empty()) ThrowDamaged(path);
   return reader;
 }
 
@@ -46,8 +45,31 @@ OpenFile::OpenFile(std::string path, FileIdentity identity,
       reader_(OpenChecked(path_)) {}
 
 const std::string* OpenFile::TableName(std::string_view table) const {
+  auto known = names_.find(table);
+  if (known != names_.end()) return &known->second;
   const jet::TableEntry* entry = reader_->catalog().FindTable(table);
-  return entry ? &entry->name : nullptr;
+  if (!entry) return nullptr;
+  return &names_.emplace(std::string(table), entry->name).first->second;
+}
+
+void OpenFile::DropUnusedRows(const jet::TableRows* keep) {
+  for (auto it = tables_.begin(); it != tables_.end();) {
+    const jet::TableRows* rows = it->second.get();
+    long spellings = 0;
+    for (const auto& [spelling, named] : spellings_) {
+      if (named.get() == rows) ++spellings;
+    }
+    if (rows == keep || written_.count(rows) != 0 ||
+        it->second.use_count() > 1 + spellings ||
+        !dropped_once_.insert(it->first).second) {
+      ++it;
+      continue;
+    }
+    std::erase_if(spellings_, [&](const auto& entry) {
+      return entry.second.get() == rows;
+    });
+    it = tables_.erase(it);
+  }
 }
 
 std::shared_ptr<jet::TableRows> OpenFile::Rows(std::string_view table) {
@@ -68,6 +90,9 @@ std::shared_ptr<jet::TableRows> OpenFile::Rows(std::string_view table) {
 
 bool OpenFile::IsCurrent(std::string_view table,
                          const jet::TableRows* rows) const {
+  // A spelling asked for names the entry of tables_ it was found under.
+  auto known = spellings_.find(table);
+  if (known != spellings_.end()) return known->second.get() == rows;
   auto it = tables_.find(base::UpperCase(table));
   return it != tables_.end() && it->second.get() == rows;
 }
@@ -78,7 +103,13 @@ Storage& OpenFile::storage() {
       if (!jet::CanWrite(path_)) {
         Throw(kReadOnly, kSourceDatabase);
       }
-      storage_ = OpenStorage(path_);
+      // The writer starts from the image read and checked at the open
+      // while the file is still that one; else it reads the file anew.
+      std::optional<FileIdentity> now = IdentityOf(path_);
+      const bool unchanged =
+          !dirty_ && now && *now == identity_ && !watch_->Changed(token_);
+      storage_ =
+          OpenStorage(path_, unchanged ? reader_->file().image() : nullptr);
     } catch (const base::RuntimeError& e) {
       // Changes asked for were lost: the file cannot be committed as built.
       if (!write_failure_) write_failure_ = e;
@@ -92,6 +123,7 @@ void OpenFile::ChangedStructure() {
   dirty_ = true;
   reader_ = storage().OpenReader();
   spellings_.clear();
+  names_.clear();
   for (auto it = tables_.begin(); it != tables_.end();) {
     const jet::TableEntry* entry = reader_->catalog().FindTable(it->first);
     if (!entry || entry->tdef_page != it->second->def().tdef_page) {

@@ -5,11 +5,14 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "base/runtime_error.h"
 #include "dao/identity.h"
+#include "dao/query_cache.h"
 #include "dao/storage.h"
 #include "dao/watch.h"
 #include "jet/database.h"
@@ -42,6 +45,13 @@ class OpenFile {
 
   // The rows of a table by name, case-insensitively (3078 when missing).
   std::shared_ptr<jet::TableRows> Rows(std::string_view table);
+  // Forgets the decoded rows of tables other than `keep` that no record set
+  // uses and that were never written: the reader still holds them, so a
+  // later look-up decodes the same rows again. A table is forgotten once at
+  // most (one the program comes back to is kept from then on), so a table
+  // read once, such as the template, does not stay in memory for the rest
+  // of the build, and one queried per row is not decoded per row.
+  void DropUnusedRows(const jet::TableRows* keep);
   // Whether `rows` are still the rows of that table (not of one dropped
   // since).
   bool IsCurrent(std::string_view table, const jet::TableRows* rows) const;
@@ -51,11 +61,17 @@ class OpenFile {
   // The writer, opened on first use; every call through it must be
   // followed by Changed or ChangedStructure.
   Storage& storage();
-  // Rows were written.
-  void Changed() { dirty_ = true; }
+  // Rows of `rows` were written.
+  void Changed(const jet::TableRows* rows) {
+    dirty_ = true;
+    written_.insert(rows);
+  }
   // Tables were created, dropped or renamed: re-reads the catalog and table
   // definitions; rows already loaded stay (a dropped table's go).
   void ChangedStructure();
+
+  // The SELECT texts parsed on this file so far, by shape.
+  QueryCache& queries() { return queries_; }
 
   // Whether there are changes not yet in the file.
   bool dirty() const { return dirty_; }
@@ -78,6 +94,13 @@ class OpenFile {
   std::map<std::string, std::shared_ptr<jet::TableRows>> tables_;
   std::map<std::string, std::shared_ptr<jet::TableRows>, std::less<>>
       spellings_;
+  // Stored table names by the spellings asked for, for the current reader.
+  mutable std::map<std::string, std::string, std::less<>> names_;
+  // Tables whose rows were written: their cached rows are the only copy of
+  // the changes a reader sees, so they are never dropped.
+  std::unordered_set<const jet::TableRows*> written_;
+  std::set<std::string, std::less<>> dropped_once_;  // upper-cased names
+  QueryCache queries_;
   bool dirty_ = false;
   std::optional<base::RuntimeError> write_failure_;
 };

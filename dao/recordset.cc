@@ -8,6 +8,11 @@
 
 namespace dao_jet {
 
+Cursor::~Cursor() {
+  rows.reset();
+  if (file) file->DropUnusedRows(nullptr);
+}
+
 void Cursor::CheckOpen() const {
   if (closed) ThrowObjectInvalid(kSourceRecordset);
 }
@@ -195,7 +200,7 @@ class RecordsetImpl : public dao::Recordset {
       Storage& storage = c.file->storage();
       if (c.mode == Cursor::Mode::kAddNew) {
         jet::RowId id = storage.InsertRow(c.table, c.buffer);
-        c.file->Changed();
+        c.file->Changed(c.rows.get());
         c.rows->Insert(id, std::move(c.buffer));
         // The new row joins the set at its end; the position stays.
         bool at_end = c.current >= c.Count();
@@ -204,7 +209,7 @@ class RecordsetImpl : public dao::Recordset {
       } else {
         jet::RowId id = c.At(c.current);
         jet::RowId moved_to = storage.UpdateRow(c.table, id, c.buffer);
-        c.file->Changed();
+        c.file->Changed(c.rows.get());
         c.rows->Update(id, moved_to, std::move(c.buffer));
         c.Replace(c.current, moved_to);
       }

@@ -31,6 +31,12 @@ struct Cursor {
   std::vector<base::Value> buffer;  // whole row, table column order
   bool closed = false;
 
+  Cursor() = default;
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+  // Lets the file forget rows no record set uses any more.
+  ~Cursor();
+
   void CheckOpen() const;
   size_t Count() const { return fixed->size() + added.size(); }
   jet::RowId At(size_t i) const {

@@ -48,8 +48,11 @@ class Storage {
   virtual std::unique_ptr<jet::Database> OpenReader() = 0;
 };
 
-// The storage of the file at `path`, on the engine's writer.
-std::unique_ptr<Storage> OpenStorage(const std::string& path);
+// The storage of the file at `path`, on the engine's writer: starting from
+// `checked_image` (the file's bytes, found consistent by jet::FindDamage)
+// when given, else from the file.
+std::unique_ptr<Storage> OpenStorage(const std::string& path,
+                                     const std::vector<uint8_t>* checked_image);
 
 }  // namespace dao_jet
 

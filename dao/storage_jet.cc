@@ -50,8 +50,10 @@ uint8_t StoredType(int dao_type) {
 
 class JetStorage : public Storage {
  public:
-  explicit JetStorage(const std::string& path)
-      : path_(path), writer_(jet::DatabaseWriter::Open(path)) {}
+  JetStorage(const std::string& path, const std::vector<uint8_t>* image)
+      : path_(path),
+        writer_(image ? jet::DatabaseWriter::FromCheckedBytes(*image)
+                      : jet::DatabaseWriter::Open(path)) {}
 
   jet::RowId InsertRow(std::string_view table,
                        std::vector<base::Value>& values) override {
@@ -137,8 +139,9 @@ class JetStorage : public Storage {
 
 }  // namespace
 
-std::unique_ptr<Storage> OpenStorage(const std::string& path) {
-  return std::make_unique<JetStorage>(path);
+std::unique_ptr<Storage> OpenStorage(
+    const std::string& path, const std::vector<uint8_t>* checked_image) {
+  return std::make_unique<JetStorage>(path, checked_image);
 }
 
 }  // namespace dao_jet

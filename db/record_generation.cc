@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/packed_values.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "db/name_resolution.h"
@@ -56,6 +57,15 @@ std::string CellText(const Value* cell) {
   return cell->ToText();
 }
 
+// A template cell; a cell outside the template fails as the array read
+// would.
+const Value& CellValue(const Value* cell) {
+  if (cell == nullptr) {
+    Raise(base::err::kSubscriptOutOfRange);
+  }
+  return *cell;
+}
+
 }  // namespace
 
 Value CreateRecordSets(errors::RunState& run,
@@ -76,26 +86,31 @@ Value CreateRecordSets(errors::RunState& run,
       n, [&] { return ToInteger16(dao::Deref(source).RecordCount()); });
 
   // The template, read whole before the first row is written: cell (c, r)
-  // for column c from 0 and row r from 1.
-  std::vector<std::vector<Value>> snapshot;
+  // for column c from 0 and row r from 1 (row 0 and column `columns` are
+  // Empty). Packed: the rows are written one by one from here, and the
+  // record set goes as soon as it is read.
+  std::vector<base::PackedValues> snapshot;
   if (n >= 1) {
     on_error.Run([&] { dao::Deref(source).MoveFirst(); });
     int32_t columns = 0;
     on_error.Run([&] {
       columns = dao::Deref(source).GetFields().Count();
-      snapshot.assign(static_cast<size_t>(columns) + 1,
-                      std::vector<Value>(static_cast<size_t>(n) + 1));
+      snapshot.assign(static_cast<size_t>(columns) + 1, base::PackedValues());
     });
+    for (base::PackedValues& column : snapshot) column.Append(Value());
     for (int r = 1; r <= n; ++r) {
       for (int32_t c = 0; c < columns; ++c) {
-        on_error.Run([&] {
-          snapshot[c][r] = dao::Deref(source).GetFields().Item(c)->GetValue();
-        });
+        Value cell;
+        on_error.Run(
+            [&] { cell = dao::Deref(source).GetFields().Item(c)->GetValue(); });
+        snapshot[c].Append(cell);
       }
+      if (!snapshot.empty()) snapshot.back().Append(Value());
       on_error.Run([&] { dao::Deref(source).MoveNext(); });
     }
     on_error.Run([&] { dao::Deref(source).MoveFirst(); });
   }
+  source.reset();
 
   int16_t row_number = 1;
   std::array<Value, 2> candidate;  // the two forms of the last variable name
@@ -135,9 +150,11 @@ Value CreateRecordSets(errors::RunState& run,
                         [&] { return dao::Deref(target).GetFields().Count(); });
         for (int32_t c = 1; c < target_columns; ++c) {
           dao::Fields& fields = target->GetFields();
+          Value cell_value;
           const Value* cell = nullptr;
           if (on_error.Test([&] {
-                cell = &snapshot.at(static_cast<size_t>(c)).at(r);
+                cell_value = snapshot.at(static_cast<size_t>(c)).At(r);
+                cell = &cell_value;
                 return cell->type() == base::ValueType::kText;
               })) {
             Value v;
@@ -181,7 +198,7 @@ Value CreateRecordSets(errors::RunState& run,
             }
             on_error.Run([&] { fields.Item(c)->SetValue(v); });
           } else {
-            on_error.Run([&] { fields.Item(c)->SetValue(*cell); });
+            on_error.Run([&] { fields.Item(c)->SetValue(CellValue(cell)); });
           }
         }
         on_error.Run([&] { dao::Deref(target).Update(); });

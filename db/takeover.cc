@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/packed_values.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "db/query_text.h"
@@ -57,7 +58,45 @@ constexpr std::array<const char*, kColumnCount> kColumnNames = {
 constexpr std::array<Column, 5> kTakenOver = {kAbsMin, kAbsMax, kMin, kMax,
                                               kPass};
 
-using Record = std::array<Value, kColumnCount>;
+// The columns a record keeps: the three the query is built from and the
+// ones taken over. The others are read (a failure is reported as before) and
+// dropped at once, so the copy of the machine copy's rows stays small.
+constexpr std::array<Column, 8> kKept = {kMachineType, kVarName, kOffsetOrBitno,
+                                         kAbsMin,      kAbsMax,  kMin,
+                                         kMax,         kPass};
+
+constexpr int KeptSlot(Column col) {
+  for (size_t i = 0; i < kKept.size(); ++i) {
+    if (kKept[i] == col) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The kept values of one row, by column.
+struct Record {
+  std::array<Value, kKept.size()> kept;
+  const Value& operator[](Column col) const { return kept[KeptSlot(col)]; }
+};
+
+// The kept values of every row, packed, row after row.
+class Records {
+ public:
+  void Append(const Record& record) {
+    for (const Value& v : record.kept) cells_.Append(v);
+  }
+  // Row r from 1.
+  Record operator[](int r) const {
+    Record record;
+    for (size_t i = 0; i < kKept.size(); ++i) {
+      record.kept[i] =
+          cells_.At((static_cast<size_t>(r) - 1) * kKept.size() + i);
+    }
+    return record;
+  }
+
+ private:
+  base::PackedValues cells_;
+};
 
 // A value as it stands in the query text: Null and Empty as "".
 std::string QueryText(const Value& v) {
@@ -186,22 +225,27 @@ Value TakeoverMachineCopyMDBData(
     if (!on_error.Run([&] { machine_copy->MoveNext(); })) break;
   }
 
-  std::vector<Record> records(static_cast<size_t>(n) + 1);
+  Records records;
   if (n >= 1) {
     on_error.Run([&] { machine_copy->MoveFirst(); });
     for (int r = 1; r <= n; ++r) {
+      Record record;
       for (int col = 0; col < kColumnCount; ++col) {
-        on_error.Assign(records[r][col], [&] {
+        const int slot = KeptSlot(static_cast<Column>(col));
+        Value dropped;
+        on_error.Assign(slot >= 0 ? record.kept[slot] : dropped, [&] {
           return machine_copy->GetFields().Item(columns[col])->GetValue();
         });
       }
+      records.Append(record);
       on_error.Run([&] { machine_copy->MoveNext(); });
     }
   }
   machine_copy.reset();
 
   for (int r = 1; r <= n; ++r) {
-    const std::string query = BuildQuery(run, records[r]);
+    const Record record = records[r];
+    const std::string query = BuildQuery(run, record);
 
     // Every demanded additional field must be a column of the new table
     // (compared exactly; the first column, ID, is not looked at).
@@ -240,7 +284,7 @@ Value TakeoverMachineCopyMDBData(
       on_error.Run([&] { match->Edit(); });
       for (Column col : kTakenOver) {
         on_error.Run([&] {
-          match->GetFields().Item(kColumnNames[col])->SetValue(records[r][col]);
+          match->GetFields().Item(kColumnNames[col])->SetValue(record[col]);
         });
       }
       on_error.Run([&] { match->Update(); });

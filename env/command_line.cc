@@ -1,5 +1,6 @@
 #include "env/command_line.h"
 
+#include <algorithm>
 #include <array>
 
 #include "base/runtime_error.h"
@@ -45,6 +46,26 @@ size_t ValueEnd(std::u32string_view value, bool slash_ends_anywhere) {
     if (slash_ends_anywhere || StartsNewSwitch(value, pos)) return pos;
   }
   return value.size();
+}
+
+bool IsAscii(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+
+// Where `item` first occurs in `text`, letter case aside (ASCII only); 0
+// for an empty item.
+size_t FindIgnoringAsciiCase(const std::string& text, const std::string& item) {
+  auto at = std::search(
+      text.begin(), text.end(), item.begin(), item.end(),
+      [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); });
+  return at == text.end() && !item.empty()
+             ? std::string::npos
+             : static_cast<size_t>(at - text.begin());
 }
 
 }  // namespace
@@ -107,6 +128,19 @@ std::string ReplaceSearchItem(errors::RunState& run, std::string text,
                               const std::string& search_item,
                               const std::string& replacement) {
   errors::ErrorHandler on_error(run, "ReplaceSearchItem");
+  if (IsAscii(text) && IsAscii(search_item)) {
+    // Bytes are characters and upper case is A-Z: no wide copies.
+    size_t match = std::string::npos;
+    on_error.Run([&] {
+      match = FindIgnoringAsciiCase(text, search_item);
+      if (match != std::string::npos && match + 1 > 32767) {
+        match = std::string::npos;
+        throw base::Error(base::err::kOverflow, errors::kApplicationTitle);
+      }
+    });
+    if (match == std::string::npos) return text;
+    return text.replace(match, search_item.size(), replacement);
+  }
   std::u32string wide_text = base::Utf8ToUtf32(text);
   std::u32string wide_item = base::Utf8ToUtf32(search_item);
   // 1-based position as a 16-bit number; 0 when there is no match.

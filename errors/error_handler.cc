@@ -35,8 +35,10 @@ base::RuntimeError TranslateSystemError(const std::error_code& code,
 // Runs `step` and returns the failure it raised, if any. Failures other than
 // RuntimeError become one with a fitting number; EndOfRun and anything that
 // is no std::exception pass through untouched.
-std::optional<base::RuntimeError> Capture(const std::function<void()>& step,
-                                          const std::string& source) {
+// `source` stays a C string until a failure needs it: this runs for every
+// step of every procedure.
+std::optional<base::RuntimeError> Capture(base::FunctionRef<void()> step,
+                                          const char* source) {
   try {
     step();
     return std::nullopt;
@@ -76,7 +78,7 @@ base::RuntimeError TranslateFailure(const std::exception& failure,
 
 void EndProgram(int exit_code) { throw EndOfRun{exit_code}; }
 
-bool ErrorHandler::Run(const std::function<void()>& step) {
+bool ErrorHandler::Run(base::FunctionRef<void()> step) {
   std::optional<base::RuntimeError> failure = Capture(step, kApplicationTitle);
   if (!failure) return true;
   // A failure raised while a report is being made belongs to that report:
@@ -86,7 +88,7 @@ bool ErrorHandler::Run(const std::function<void()>& step) {
   return false;
 }
 
-bool ErrorHandler::Test(const std::function<bool()>& condition) {
+bool ErrorHandler::Test(base::FunctionRef<bool()> condition) {
   bool result = true;
   Run([&] { result = condition(); });
   return result;

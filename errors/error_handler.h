@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/function_ref.h"
 #include "base/runtime_error.h"
 #include "errors/run_state.h"
 
@@ -63,11 +64,11 @@ class ErrorHandler {
       : run_(run), procedure_name_(std::move(procedure_name)) {}
 
   // Runs one step. Returns false when it failed (and the run resumes).
-  bool Run(const std::function<void()>& step);
+  bool Run(base::FunctionRef<void()> step);
 
   // Evaluates the condition of an `if`; a failing evaluation counts as true,
   // so the branch it guards runs.
-  bool Test(const std::function<bool()>& condition);
+  bool Test(base::FunctionRef<bool()> condition);
 
   // Assigns the value of `expression` to `target`; on a failure `target`
   // keeps what it had.

@@ -148,6 +148,16 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
     std::vector<uint8_t> bytes) {
+  std::unique_ptr<DatabaseWriter> w = FromCheckedBytes(std::move(bytes));
+  // Writing into a file whose structure does not hold together would spread
+  // the damage (a page listed twice or past the end gets overwritten).
+  const std::vector<std::string> damage = FindStructuralDamage(w->store_);
+  if (!damage.empty()) ThrowCorrupt(damage.front());
+  return w;
+}
+
+std::unique_ptr<DatabaseWriter> DatabaseWriter::FromCheckedBytes(
+    std::vector<uint8_t> bytes) {
   if (bytes.size() < 3 * format::kPageSize ||
       !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
     ThrowUnrecognizedFormat("(database)");
@@ -159,13 +169,8 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
                       "it is encrypted or uses a sort order this engine "
                       "cannot write");
   }
-  auto w = std::unique_ptr<DatabaseWriter>(
+  return std::unique_ptr<DatabaseWriter>(
       new DatabaseWriter(PageStore(std::move(bytes))));
-  // Writing into a file whose structure does not hold together would spread
-  // the damage (a page listed twice or past the end gets overwritten).
-  const std::vector<std::string> damage = FindStructuralDamage(w->store_);
-  if (!damage.empty()) ThrowCorrupt(damage.front());
-  return w;
 }
 
 void DatabaseWriter::Save(const std::string& path) {

@@ -44,6 +44,10 @@ class DatabaseWriter {
   // 3051 when encrypted or sorted in a way this engine cannot write).
   static std::unique_ptr<DatabaseWriter> Open(const std::string& path);
   static std::unique_ptr<DatabaseWriter> FromBytes(std::vector<uint8_t> bytes);
+  // As FromBytes, for an image that FindDamage found consistent (a superset
+  // of the structural check FromBytes makes, which is skipped here).
+  static std::unique_ptr<DatabaseWriter> FromCheckedBytes(
+      std::vector<uint8_t> bytes);
 
   // The long-value writer refers to the page store inside this object.
   DatabaseWriter(const DatabaseWriter&) = delete;

@@ -75,6 +75,11 @@ void PageFile::Load(uint32_t n, Page& out) const {
 
 Bytes PageFile::ReadPage(uint32_t n) const {
   if (n >= page_count_) ThrowCorrupt("page number beyond the end of the file");
+  // An image in memory that needs no decryption serves its pages in place.
+  if (!file_ && (n == 0 || header_.db_key == 0)) {
+    return Bytes(bytes_.data() + size_t{n} * format::kPageSize,
+                 format::kPageSize);
+  }
   std::unique_ptr<Page>& slot = cache_[n];
   if (!slot) {
     auto page = std::make_unique<Page>();

@@ -55,6 +55,12 @@ class PageFile : public PageSource {
   // The decrypted bytes of page `n`; valid as long as this object.
   Bytes ReadPage(uint32_t n) const override;
 
+  // The whole file as read into memory (FromBytes, or a file read whole at
+  // Open), or nullptr when pages are read from the file as needed.
+  const std::vector<uint8_t>* image() const {
+    return file_ ? nullptr : &bytes_;
+  }
+
   // Drops a cached page, so the next read sees the file again (for writers).
   void Forget(uint32_t n);
 

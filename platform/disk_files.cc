@@ -229,6 +229,8 @@ std::string ResolvePath(const std::string& path) {
 bool IsOrdinaryFile(const std::string& path) {
   if (path.empty()) return false;
   struct stat st;
+  // A name that exists as given resolves to itself: one call, not two.
+  if (stat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode);
   return stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

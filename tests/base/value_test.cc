@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/packed_values.h"
 #include "base/runtime_error.h"
 
 namespace base {
@@ -66,6 +67,41 @@ TEST(ErrorCatalogTest, MessagesFillTheCataloguesTexts) {
   EXPECT_EQ(err::Message(err::kOverflow, {}, "x"), "Overflow (x)");
   EXPECT_EQ(Error(1234, "S").description(),
             "Application-defined or object-defined error");
+}
+
+TEST(PackedValuesTest, EveryTypeComesBackEqual) {
+  Decimal d;
+  d.negative = true;
+  d.scale = 2;
+  d.mantissa = (static_cast<unsigned __int128>(1) << 90) + 7;
+  Guid g;
+  g.bytes[0] = 1;
+  g.bytes[15] = 0xFF;
+  const std::vector<Value> values = {
+      Value(),
+      Value::Null(),
+      Value::Boolean(true),
+      Value::Byte(200),
+      Value::Integer(-3),
+      Value::Long(-70000),
+      Value::FromCurrency(Currency{-125000}),
+      Value::Single(1.5f),
+      Value::Double(-0.1),
+      Value::FromDate(Date{45000.25}),
+      Value::Text(""),
+      Value::Text("a longer text than a short string holds, äöü"),
+      Value::Binary({}),
+      Value::Binary({0, 1, 2}),
+      Value::FromGuid(g),
+      Value::FromDecimal(d)};
+  PackedValues packed;
+  for (const Value& v : values) packed.Append(v);
+  ASSERT_EQ(packed.size(), values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(packed.At(i).type(), values[i].type()) << i;
+    EXPECT_EQ(packed.At(i), values[i]) << i;
+  }
+  EXPECT_THROW(packed.At(values.size()), std::out_of_range);
 }
 
 }  // namespace

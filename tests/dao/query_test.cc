@@ -1,5 +1,7 @@
 #include <string>
 
+#include "dao/query_cache.h"
+#include "jet/query_parser.h"
 #include "tests/dao/dao_fixture.h"
 
 namespace dao_test {
@@ -114,6 +116,44 @@ TEST_F(DaoQueryTest, MalformedAndUnboundQueriesFailTheOpen) {
   EXPECT_NE(e.description().find("'Presets'"), std::string::npos);
   EXPECT_EQ(OpenError("SELECT * FROM PRESET_DEFS WHERE var_name = 5"), 3464);
   EXPECT_EQ(OpenError("SELECT * FROM PRESET_DEFS WHERE pass = \"5\""), 3464);
+}
+
+// Texts of one shape share a parse; each must still come out as the parser
+// reads it, literals, signs and errors included.
+TEST(QueryCacheTest, AgreesWithTheParser) {
+  const std::vector<std::string> texts = {
+      TakeoverQuery("M1", "a", "1"),
+      TakeoverQuery("M2", "b\"\"c", "2.5e3"),
+      TakeoverQuery("M1", "x", ""),
+      TakeoverQuery("M1", "x", "1.2.3"),
+      TakeoverQuery("M1", "a\"b", "1"),
+      "SELECT * FROM T WHERE a = -3 AND (b = 'it''s')",
+      "SELECT * FROM T WHERE a = - 4 AND (b = '')",
+      "SELECT * FROM T WHERE a = -'x' AND (b = 'y')",
+      "SELECT [a b] FROM T WHERE 5 = c ORDER BY [a b] DESC;",
+      "SELECT [a b] FROM T WHERE .5 = c ORDER BY [a b] DESC;",
+      "SELECT * FROM T WHERE a = 1 = 2",
+  };
+  dao_jet::QueryCache cache;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const std::string& sql : texts) {
+      int expected_error = 0, error = 0;
+      jet::SelectQuery expected, got;
+      expected_error = ErrorOf([&] { expected = jet::ParseSelect(sql); });
+      error = ErrorOf([&] { got = cache.Parse(sql); });
+      ASSERT_EQ(error, expected_error) << sql;
+      EXPECT_EQ(got.table, expected.table) << sql;
+      EXPECT_EQ(got.columns, expected.columns) << sql;
+      ASSERT_EQ(got.conditions.size(), expected.conditions.size()) << sql;
+      for (size_t k = 0; k < got.conditions.size(); ++k) {
+        EXPECT_EQ(got.conditions[k].column, expected.conditions[k].column);
+        EXPECT_EQ(got.conditions[k].literal, expected.conditions[k].literal);
+        EXPECT_EQ(got.conditions[k].literal.type(),
+                  expected.conditions[k].literal.type());
+      }
+      ASSERT_EQ(got.order_by.size(), expected.order_by.size()) << sql;
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,143 @@
+#include "dao/query_cache.h"
+
+#include <array>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+namespace dao_jet {
+namespace {
+
+constexpr size_t kMaxShapes = 64;
+
+// The token classes of jet::ParseSelect's tokenizer, by hand as there.
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsNameStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+// IsNameChar by table: the scan runs over every character of every query.
+constexpr std::array<bool, 256> kNameChars = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[c] =
+        IsNameStart(static_cast<char>(c)) || IsDigit(static_cast<char>(c));
+  }
+  return table;
+}();
+bool IsNameChar(char c) { return kNameChars[static_cast<unsigned char>(c)]; }
+
+struct Scan {
+  std::string shape;
+  std::vector<base::Value> literals;  // in text order, signs applied
+};
+
+// Splits `sql` into its shape and literal values, token by token as the
+// parser's tokenizer does; nullopt for anything this scan does not read
+// exactly as the parser would (the text then goes to the parser).
+std::optional<Scan> ScanLiterals(std::string_view sql) {
+  Scan scan;
+  scan.shape.reserve(sql.size());
+  bool negative = false;  // the last token was "-"
+  size_t i = 0;
+  while (i < sql.size()) {
+    const char c = sql[i];
+    const size_t start = i;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' ||
+                                sql[i] == '\r' || sql[i] == '\n')) {
+        ++i;
+      }
+      scan.shape.append(sql.substr(start, i - start));
+      continue;  // a sign may stand apart from its number
+    }
+    if (c == '"' || c == '\'') {
+      // Runs up to the next quote; a doubled quote stands for one.
+      std::string text;
+      bool closed = false;
+      ++i;
+      while (i < sql.size()) {
+        const size_t quote = sql.find(c, i);
+        if (quote == std::string_view::npos) break;
+        text.append(sql.substr(i, quote - i));
+        if (quote + 1 < sql.size() && sql[quote + 1] == c) {
+          text += c;
+          i = quote + 2;
+          continue;
+        }
+        i = quote + 1;
+        closed = true;
+        break;
+      }
+      if (!closed || negative) return std::nullopt;
+      scan.shape += '\x01';
+      scan.literals.push_back(base::Value::Text(std::move(text)));
+    } else if (c == '[') {
+      const size_t end = sql.find(']', i + 1);
+      if (end == std::string_view::npos || end == i + 1) return std::nullopt;
+      scan.shape.append(sql.substr(i, end + 1 - i));
+      i = end + 1;
+    } else if (IsDigit(c) ||
+               (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
+      while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
+      if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
+        if (j < sql.size() && IsDigit(sql[j])) {
+          i = j;
+          while (i < sql.size() && IsDigit(sql[i])) ++i;
+        }
+      }
+      const std::string text(sql.substr(start, i - start));
+      char* end = nullptr;
+      const double v = std::strtod(text.c_str(), &end);
+      if (end != text.c_str() + text.size()) return std::nullopt;
+      scan.shape += '\x02';
+      scan.literals.push_back(base::Value::Double(negative ? -v : v));
+    } else if (IsNameStart(c)) {
+      while (i < sql.size() && IsNameChar(sql[i])) ++i;
+      scan.shape.append(sql.substr(start, i - start));
+    } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
+      scan.shape += c;
+      ++i;
+    } else {
+      return std::nullopt;
+    }
+    negative = c == '-';
+  }
+  return scan;
+}
+
+}  // namespace
+
+// In a query that parses, each literal is the value of exactly one
+// condition, the conditions come in the order of their literals in the text,
+// and every "-" is the sign of the number after it.
+jet::SelectQuery QueryCache::Parse(std::string_view sql) {
+  std::optional<Scan> scan = ScanLiterals(sql);
+  if (scan) {
+    auto it = by_shape_.find(scan->shape);
+    if (it != by_shape_.end()) {
+      jet::SelectQuery query = it->second;
+      for (size_t k = 0; k < query.conditions.size(); ++k) {
+        query.conditions[k].literal = std::move(scan->literals[k]);
+      }
+      return query;
+    }
+  }
+  jet::SelectQuery query = jet::ParseSelect(sql);
+  if (scan && scan->literals.size() == query.conditions.size()) {
+    bool same = true;
+    for (size_t k = 0; k < query.conditions.size() && same; ++k) {
+      same = query.conditions[k].literal == scan->literals[k] &&
+             query.conditions[k].literal.type() == scan->literals[k].type();
+    }
+    if (same) {
+      if (by_shape_.size() >= kMaxShapes) by_shape_.clear();
+      by_shape_.emplace(std::move(scan->shape), query);
+    }
+  }
+  return query;
+}
+
+}  // namespace dao_jet
