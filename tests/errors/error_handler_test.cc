@@ -20,7 +20,6 @@ namespace {
 
 using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
-using platform::MsgResult;
 
 [[noreturn]] void Fail(int32_t number, const std::string& description) {
   throw base::RuntimeError(number, "Corvane_Config", description);
@@ -48,17 +47,6 @@ TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
             "Fehler in Corvane / Corvane_Config / GetCFGPath (Nr. 9) "
             ":Subscript out of range\r\n");
   EXPECT_EQ(host_.shown_boxes().size(), 2u);
-}
-
-TEST_F(ErrorHandlerTest, NoEndsTheRunWithExitCodeOne) {
-  host_.QueueAnswer(MsgResult::kNo);
-  ErrorHandler on_error(run_, "WorkOnMDB");
-  try {
-    on_error.Run([] { Fail(3021, "No current record."); });
-    FAIL() << "the run went on";
-  } catch (const EndOfRun& end) {
-    EXPECT_EQ(end.exit_code, kExitEnded);
-  }
 }
 
 TEST_F(ErrorHandlerTest, FailingConditionCountsAsTrue) {

@@ -23,17 +23,6 @@ struct ReadCase {
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
-class ProfileReadTest : public testing::TestWithParam<ReadCase> {};
-
-TEST_P(ProfileReadTest, ReturnsTextAndCount) {
-  const ReadCase& c = GetParam();
-  std::string out = "untouched";
-  EXPECT_EQ(
-      GetString(c.content, c.section, c.key, c.default_value, c.size, out),
-      c.count);
-  EXPECT_EQ(out, c.expected);
-}
-
 const std::string kFile =
     "lead=ignored\r\n"
     "[App]\r\n"
@@ -57,42 +46,44 @@ const std::string kFile =
     "[Unclosed\r\n"
     "u=open\r\n";
 
+// A case on kFile with default "d" and the full buffer.
+ReadCase InFile(const char* name, const char* section, const char* key,
+                const char* expected, uint32_t count) {
+  return {name, kFile, section, key, "d", 255, expected, count};
+}
+
+class ProfileReadTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ProfileReadTest, ReturnsTextAndCount) {
+  const ReadCase& c = GetParam();
+  std::string out = "untouched";
+  EXPECT_EQ(
+      GetString(c.content, c.section, c.key, c.default_value, c.size, out),
+      c.count);
+  EXPECT_EQ(out, c.expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Values, ProfileReadTest,
     testing::Values(
-        ReadCase{"Trimmed", kFile, "App", "name1", "d", 255, "val1", 4},
-        ReadCase{"CaseInsensitiveNames", kFile, "aPP", "NAME1", "d", 255,
-                 "val1", 4},
-        ReadCase{"ArgumentSpacesIgnored", kFile, " App ", " name1 ", "d", 255,
-                 "val1", 4},
-        ReadCase{"ArgumentTabsKept", kFile, "App", "\tname1", "d", 255, "d", 1},
-        ReadCase{"DoubleQuotesDropped", kFile, "App", "name2", "d", 255, "val2",
-                 4},
-        ReadCase{"SingleQuotesDropped", kFile, "App", "name3", "d", 255, "both",
-                 4},
-        ReadCase{"MixedQuotesKept", kFile, "App", "name4", "d", 255, "\"mixed'",
-                 7},
-        ReadCase{"OnlyOnePairDropped", kFile, "App", "name5", "d", 255,
-                 "\"inner\"", 7},
-        ReadCase{"TabsAroundTrimmed", kFile, "App", "name6", "d", 255, "tabbed",
-                 6},
-        ReadCase{"NoInlineComments", kFile, "App", "name7", "d", 255, "a=b ;c",
-                 6},
-        ReadCase{"SemicolonLineIsComment", kFile, "App", "; hidden", "d", 255,
-                 "d", 1},
-        ReadCase{"HashIsNoComment", kFile, "App", "#hash", "d", 255, "kept", 4},
-        ReadCase{"EmptyValueIsNotDefault", kFile, "App", "empty", "d", 255, "",
-                 0},
-        ReadCase{"FirstDuplicateKeyWins", kFile, "App", "dup", "d", 255,
-                 "first", 5},
-        ReadCase{"FirstDuplicateSectionOnly", kFile, "APP", "late", "d", 255,
-                 "d", 1},
-        ReadCase{"LinesBeforeFirstSectionIgnored", kFile, "", "lead", "d", 255,
-                 "d", 1},
-        ReadCase{"BlanksAroundSectionName", kFile, "Other", "x", "d", 255, "1",
-                 1},
-        ReadCase{"MissingBracketTolerated", kFile, "Unclosed", "u", "d", 255,
-                 "open", 4},
+        InFile("Trimmed", "App", "name1", "val1", 4),
+        InFile("CaseInsensitiveNames", "aPP", "NAME1", "val1", 4),
+        InFile("ArgumentSpacesIgnored", " App ", " name1 ", "val1", 4),
+        InFile("ArgumentTabsKept", "App", "\tname1", "d", 1),
+        InFile("DoubleQuotesDropped", "App", "name2", "val2", 4),
+        InFile("SingleQuotesDropped", "App", "name3", "both", 4),
+        InFile("MixedQuotesKept", "App", "name4", "\"mixed'", 7),
+        InFile("OnlyOnePairDropped", "App", "name5", "\"inner\"", 7),
+        InFile("TabsAroundTrimmed", "App", "name6", "tabbed", 6),
+        InFile("NoInlineComments", "App", "name7", "a=b ;c", 6),
+        InFile("SemicolonLineIsComment", "App", "; hidden", "d", 1),
+        InFile("HashIsNoComment", "App", "#hash", "kept", 4),
+        InFile("EmptyValueIsNotDefault", "App", "empty", "", 0),
+        InFile("FirstDuplicateKeyWins", "App", "dup", "first", 5),
+        InFile("FirstDuplicateSectionOnly", "APP", "late", "d", 1),
+        InFile("LinesBeforeFirstSectionIgnored", "", "lead", "d", 1),
+        InFile("BlanksAroundSectionName", "Other", "x", "1", 1),
+        InFile("MissingBracketTolerated", "Unclosed", "u", "open", 4),
         ReadCase{"MissingFileGivesDefault", std::nullopt, "App", "name1", "def",
                  255, "def", 3},
         ReadCase{"DefaultLosesTrailingSpacesOnly", kFile, "App", "missing",

@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "env/file_locations.h"
 #include "env/report_environment.h"
-#include "errors/error_handler.h"
 #include "platform/fake_host.h"
-#include "tests/env/plant_files.h"
 #include "tests/support/plant.h"
 #include "tests/support/test_support.h"
 
@@ -67,12 +64,6 @@ TEST_F(EditInfoTest, EditorMarkEncodesTheFirstEnvironmentValue) {
   EXPECT_EQ(MarkFor("X=\xC3\xBB"), "100");
   EXPECT_EQ(MarkFor("X=\xE2\x82\xAC"), "85");
   EXPECT_EQ(MarkFor("X=\xE4\xB8\xAD"), "44");
-}
-
-TEST_F(EditInfoTest, MissingConfigurationFileEndsTheRunWithoutCreatingIt) {
-  std::filesystem::remove(Cfg());
-  EXPECT_THROW(WriteEditInfo(), errors::EndOfRun);
-  EXPECT_FALSE(std::filesystem::exists(Cfg()));
 }
 
 }  // namespace
