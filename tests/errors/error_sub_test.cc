@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "base/runtime_error.h"
@@ -79,22 +78,6 @@ TEST_F(ErrorSubTest, SilentWritesFaultLogAndResumes) {
   EXPECT_EQ(FakeHost::ReadTextFile(host_.FaultLogPath()),
             "! Fault Corvane_Config: Unexpected error!\n\rFile not found\n\r" +
                 Notice() + "\r\n");
-}
-
-TEST_F(ErrorSubTest, IntegratedLogsToUpperCasedLogfileResolvedOnDisk) {
-  std::filesystem::create_directories(host_.temp_dir() + "/logs");
-  host_.set_slash_ends_values_anywhere(false);
-  host_.set_command_line("/EXTERNAL=HX3CFG /LOGFILE=" + host_.temp_dir() +
-                         "/logs/run.txt");
-  run_.start_mode_integrated = true;
-  ErrorSub(run_, 5, "S", "D", "P", false);
-  std::string written = host_.temp_dir() + "/logs/RUN.TXT";
-  EXPECT_EQ(FakeHost::ReadTextFile(written),
-            "Fehler in Corvane / S / P (Nr. 5) :D\r\n");
-  EXPECT_FALSE(std::filesystem::exists(ErrorLogPath(host_)));
-  EXPECT_NE(host_.shown_boxes()[0].text.find("Error logged to \n\r" +
-                                             base::UpperCase(written)),
-            std::string::npos);
 }
 
 TEST(ErrorSubFailureTest, SilentWithUnwritableFaultLogPropagates) {

@@ -133,18 +133,12 @@ TEST_F(DiskFilesTest, ProfileFileThatIsNoOrdinaryFileCountsAsMissing) {
 
 TEST_F(DiskFilesTest, ProfileTextIsWindows1252OnDisk) {
   std::string ini = Path("lang.ini");
-  EXPECT_TRUE(host_.WritePrivateProfileString("Deutsch", "Titel",
-                                              "Gr\xC3\xBC\xC3\x9F"
-                                              "e",
-                                              ini));
-  EXPECT_EQ(FileText(ini),
-            "[Deutsch]\r\nTitel=Gr\xFC\xDF"
-            "e\r\n");
+  const std::string text = "Gr\xC3\xBC\xC3\x9F!";  // "Grüß!" in UTF-8
+  EXPECT_TRUE(host_.WritePrivateProfileString("Deutsch", "Titel", text, ini));
+  EXPECT_EQ(FileText(ini), "[Deutsch]\r\nTitel=Gr\xFC\xDF!\r\n");
   std::string out;
   host_.GetPrivateProfileString("deutsch", "titel", "", 255, out, ini);
-  EXPECT_EQ(out,
-            "Gr\xC3\xBC\xC3\x9F"
-            "e");
+  EXPECT_EQ(out, text);
 }
 
 TEST_F(DiskFilesTest, ProfileWriteThroughSymlinkKeepsTheLink) {
