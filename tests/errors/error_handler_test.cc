@@ -56,24 +56,6 @@ TEST_F(ErrorHandlerTest, FailingConditionCountsAsTrue) {
   EXPECT_EQ(host_.shown_boxes().size(), 1u);
 }
 
-TEST_F(ErrorHandlerTest, SilentLoopLogsEveryPassAndNeverStops) {
-  run_.start_mode_silent = true;
-  ErrorHandler on_error(run_, "CreateRecordSets");
-  int passes = 0;
-  for (int i = 0; i < 3; ++i, ++passes) {
-    on_error.Run([] { Fail(3265, "Item not found in this collection."); });
-  }
-  EXPECT_EQ(passes, 3);
-  EXPECT_TRUE(host_.shown_boxes().empty());
-  std::string line =
-      "Fehler in Corvane / Corvane_Config / CreateRecordSets (Nr. 3265) "
-      ":Item not found in this collection.\r\n";
-  EXPECT_EQ(ErrorLog(), line + line + line);
-  EXPECT_EQ(
-      Occurrences(FakeHost::ReadTextFile(host_.FaultLogPath()), "! Fault "),
-      3u);
-}
-
 // No text of the C++ library reaches a report.
 TEST_F(ErrorHandlerTest, OtherExceptionsGetRuntimeNumbersAndTexts) {
   run_.start_mode_silent = true;
@@ -97,18 +79,6 @@ TEST_F(ErrorHandlerTest, OtherExceptionsGetRuntimeNumbersAndTexts) {
             "denied\r\n"
             "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 51) :Internal "
             "error\r\n");
-}
-
-TEST_F(ErrorHandlerTest, EndOfRunPassesEveryHandlerAndFatalReportEnds) {
-  ErrorHandler outer(run_, "Outer");
-  EXPECT_THROW(outer.Run([&] {
-    ErrorHandler inner(run_, "Inner");
-    inner.Run([] { EndProgram(kExitCancelled); });
-  }),
-               EndOfRun);
-  EXPECT_TRUE(host_.shown_boxes().empty());
-  EXPECT_THROW(outer.Report(5, "S", "D", true), EndOfRun);
-  EXPECT_EQ(host_.shown_boxes().at(0).title, "Fatal error");
 }
 
 TEST(ErrorHandlerFailureTest, LogWriterFailureReachesCallersHandler) {
