@@ -49,13 +49,6 @@ TEST(ValueTest, NumbersPrintExactly) {
   EXPECT_EQ(DecimalToString(d), "-0.005");
 }
 
-TEST(ValueTest, DatesUseTheOleEpoch) {
-  EXPECT_EQ(DateToIso({0}), "1899-12-30T00:00:00");
-  EXPECT_EQ(DateToIso({27293}), "1974-09-21T00:00:00");
-  EXPECT_EQ(DateToIso({-1.25}), "1899-12-29T06:00:00");  // time counts forward
-  EXPECT_EQ(DateToIso({2958101}), "9999-01-01T00:00:00");
-}
-
 // Messages: the name in place of '|' (or dropped with its quotes), a detail
 // in parentheses before the final period.
 TEST(ErrorCatalogTest, MessagesFillTheCataloguesTexts) {

@@ -68,17 +68,11 @@ TEST_F(ErrorHandlerTest, OtherExceptionsGetRuntimeNumbersAndTexts) {
         "cannot copy", std::make_error_code(std::errc::permission_denied));
   });
   on_error.Run([] { throw std::logic_error("broken"); });
+  const std::string p = "Fehler in Corvane / Corvane_Config_Exe / P (Nr. ";
   EXPECT_EQ(ErrorLog(),
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
-            "memory\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 9) :Subscript out "
-            "of range\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
-            "memory\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 70) :Permission "
-            "denied\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 51) :Internal "
-            "error\r\n");
+            p + "7) :Out of memory\r\n" + p + "9) :Subscript out of range\r\n" +
+                p + "7) :Out of memory\r\n" + p + "70) :Permission denied\r\n" +
+                p + "51) :Internal error\r\n");
 }
 
 TEST(ErrorHandlerFailureTest, LogWriterFailureReachesCallersHandler) {

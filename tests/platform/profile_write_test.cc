@@ -102,18 +102,5 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST(ProfileRoundTripTest, WrittenValueReadsBack) {
-  std::optional<std::string> content;
-  for (const char* key : {"one", "two", "three"}) {
-    content = Write(content, "S", key, std::string(key) + "-value").content;
-  }
-  content = Write(content, "S", "TWO", "changed").content;
-  std::string out;
-  EXPECT_EQ(GetString(content, "s", "two", "", 255, out), 7u);
-  EXPECT_EQ(out, "changed");
-  EXPECT_EQ(GetString(content, "s", nullopt, "", 255, out), 14u);
-  EXPECT_EQ(out, std::string("one\0two\0three\0", 14));
-}
-
 }  // namespace
 }  // namespace platform::profile

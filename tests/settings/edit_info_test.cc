@@ -5,17 +5,16 @@
 #include <string>
 
 #include "env/file_locations.h"
-#include "env/report_environment.h"
-#include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 #include "tests/support/plant.h"
 #include "tests/support/test_support.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
 
-class EditInfoTest : public ::testing::Test {
+class EditInfoTest : public plant_files::PlantTest {
  protected:
-  EditInfoTest() : run_(host_, ComponentReportEnvironment()) {
+  EditInfoTest() {
     test_support::WriteBytes(
         Cfg(),
         "[Project]\r\nValidMachines=ALL\r\n"
@@ -38,9 +37,6 @@ class EditInfoTest : public ::testing::Test {
     WriteEditInfo();
     return Stored("Info", "S_Editor");
   }
-
-  platform::FakeHost host_;
-  errors::RunState run_;
 };
 
 TEST_F(EditInfoTest, VersionAndStartModeReplaceTheRecord) {

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "base/runtime_error.h"
-#include "env/report_environment.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
 
 using platform::FakeHost;
 
-class IniTest : public testing::Test {
+class IniTest : public plant_files::PlantTest {
  protected:
   void SetUp() override {
     ini_ = host_.temp_dir() + "/program.ini";
@@ -41,9 +41,6 @@ class IniTest : public testing::Test {
     return FakeHost::ReadTextFile(host_.temp_dir() + "/Hmi/HX3cfglog.txt");
   }
 
-  FakeHost host_;
-  errors::RunState run_{host_,
-                        md_Standard_Config_Exe::ComponentReportEnvironment()};
   std::string ini_;
 };
 
