@@ -3,18 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
+#include "tests/support/test_support.h"
 
 namespace base {
 namespace {
 
-int ErrorNumber(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test_support::ErrorOf;
 
 TEST(ValueTest, ConversionsFollowTheClassicRuntime) {
   EXPECT_EQ(Value::Text(" 12 ").ToInteger(), 12);
@@ -22,12 +16,10 @@ TEST(ValueTest, ConversionsFollowTheClassicRuntime) {
   EXPECT_EQ(Value::Double(3.5).ToLong(), 4);
   EXPECT_EQ(Value().ToText(), "");
   EXPECT_EQ(Value::Boolean(true).ToText(), "True");
-  EXPECT_EQ(ErrorNumber([] { Value::Long(32768).ToInteger(); }),
-            err::kOverflow);
-  EXPECT_EQ(ErrorNumber([] { Value::Text("x").ToLong(); }), err::kTypeMismatch);
-  EXPECT_EQ(ErrorNumber([] { Value::Null().ToText(); }),
-            err::kInvalidUseOfNull);
-  EXPECT_EQ(ErrorNumber([] { Value::Long(1).AsText(); }), err::kTypeMismatch);
+  EXPECT_EQ(ErrorOf([] { Value::Long(32768).ToInteger(); }), err::kOverflow);
+  EXPECT_EQ(ErrorOf([] { Value::Text("x").ToLong(); }), err::kTypeMismatch);
+  EXPECT_EQ(ErrorOf([] { Value::Null().ToText(); }), err::kInvalidUseOfNull);
+  EXPECT_EQ(ErrorOf([] { Value::Long(1).AsText(); }), err::kTypeMismatch);
 }
 
 TEST(ValueTest, NumbersPrintExactly) {

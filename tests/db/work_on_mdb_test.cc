@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,9 @@
 namespace {
 
 using base::Value;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using testing_db::Plant;
 using Rows = std::vector<std::vector<Value>>;
 
@@ -121,10 +125,7 @@ TEST(WorkOnMdbTest, DamagedTemplateNeverReplacesTheComponentDb) {
   // file was not copied over the (missing) component database.
   EXPECT_FALSE(std::filesystem::exists(plant.component_path()));
   EXPECT_EQ(std::filesystem::file_size(plant.template_path()), old_size);
-  EXPECT_NE(plant.host()
-                .ReadTextFile(plant.error_log_path())
-                .find("WorkOnMDB (Nr. 3343)"),
-            std::string::npos);
+  EXPECT_THAT(plant.ErrorLog(), HasSubstr("WorkOnMDB (Nr. 3343)"));
 }
 
 // Sets var_name of the rows of `table` that hold `from` to `to`.
@@ -186,10 +187,8 @@ TEST(WorkOnMdbTest, WithoutMachineTextsKeepTheTemplatesText) {
       }
     }
   }
-  EXPECT_NE(plant.host()
-                .ReadTextFile(plant.error_log_path())
-                .find("CreateRecordSets (Nr. 9) :Subscript out of range"),
-            std::string::npos);
+  EXPECT_THAT(plant.ErrorLog(),
+              HasSubstr("CreateRecordSets (Nr. 9) :Subscript out of range"));
 }
 
 // A PRESET_DEFS wider than the template: its extra column has no template
@@ -218,11 +217,10 @@ TEST(WorkOnMdbTest, TargetWiderThanTheTemplateReportsSubscriptOutOfRange) {
 
   md_Corvane_Config_Exe::CreateRecordSets(run, db);
 
-  const std::string log = plant.host().ReadTextFile(plant.error_log_path());
-  EXPECT_NE(log.find("CreateRecordSets (Nr. 9) :Subscript out of range"),
-            std::string::npos)
-      << log;
-  EXPECT_EQ(log.find("Internal"), std::string::npos) << log;
+  EXPECT_THAT(
+      plant.ErrorLog(),
+      AllOf(HasSubstr("CreateRecordSets (Nr. 9) :Subscript out of range"),
+            Not(HasSubstr("Internal"))));
   EXPECT_EQ(db->OpenRecordset("PRESET_DEFS")->RecordCount(), 6);
 }
 
@@ -268,7 +266,7 @@ TEST_F(TakeoverWarningTest, AnsweringNoEndsTheRunWithTwoLogLines) {
   EXPECT_EQ(boxes[0].title, "Corvane_Config");
   EXPECT_EQ(boxes[0].default_button, 2);
   EXPECT_EQ(boxes[1].title, "Fatal error");
-  const std::string log = plant_.host().ReadTextFile(plant_.error_log_path());
+  const std::string log = plant_.ErrorLog();
   const std::string upper_p =
       base::UpperCase(plant_.host().ProgramDirectory() + "/Corvane_Config");
   EXPECT_EQ(log,
@@ -294,12 +292,11 @@ TEST(TakeoverConflictTest, MissingDemandedFieldEndsTheRunEvenWhenSilent) {
   EXPECT_THROW(md_Standard_Config_Exe::WorkOnMDB(plant.run()),
                errors::EndOfRun);
 
-  const std::string log = plant.host().ReadTextFile(plant.error_log_path());
-  EXPECT_NE(log.find("Conflict while attempting to extend database!"
-                     "Configurationsfile \"CORVANE.CFG\", demanded field "
-                     "\"SHIFT_NAME\"missing in machinecopy-database\n\r"
-                     "Configuration of \"CORVANE\" aborted.\r\n"),
-            std::string::npos);
+  EXPECT_THAT(plant.ErrorLog(),
+              HasSubstr("Conflict while attempting to extend database!"
+                        "Configurationsfile \"CORVANE.CFG\", demanded field "
+                        "\"SHIFT_NAME\"missing in machinecopy-database\n\r"
+                        "Configuration of \"CORVANE\" aborted.\r\n"));
   // The component database was not replaced.
   EXPECT_EQ(std::filesystem::file_size(plant.component_path()), old_size);
 }

@@ -16,7 +16,6 @@ using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
 using platform::MsgButtons;
 using platform::MsgIcon;
-using platform::MsgResult;
 
 class ErrorSubTest : public testing::Test {
  protected:
@@ -41,15 +40,6 @@ TEST_F(ErrorSubTest, WritesExactLogLineAndAsks) {
   EXPECT_EQ(box.buttons, MsgButtons::kYesNo);
   EXPECT_EQ(box.default_button, 1);
   EXPECT_EQ(box.icon, MsgIcon::kCritical);
-}
-
-TEST_F(ErrorSubTest, AnswerDecides) {
-  for (auto [answer, result] : {std::pair{MsgResult::kYes, 2},
-                                {MsgResult::kNo, 1},
-                                {MsgResult::kCancel, 0}}) {
-    host_.QueueAnswer(answer);
-    EXPECT_EQ(ErrorSub(run_, 5, "S", "D", "P", false), result);
-  }
 }
 
 TEST_F(ErrorSubTest, NegativeNumberAndMultiLineDescriptionKeptAsIs) {

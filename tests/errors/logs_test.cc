@@ -19,12 +19,6 @@ class LogsTest : public testing::Test {
   RunState run_{host_, md_Standard_Config_Exe::ComponentReportEnvironment()};
 };
 
-TEST_F(LogsTest, ToFaultLogShowsTheNoticeAndReturnsEmpty) {
-  EXPECT_EQ(WriteErrorLog(run_, "text", true), "");
-  ASSERT_EQ(host_.shown_boxes().size(), 1u);
-  EXPECT_EQ(host_.shown_boxes()[0].text.rfind("Error logged to \n\r", 0), 0u);
-}
-
 TEST_F(LogsTest, ProgramFolderWithoutSeparatorIsInvalidArgument) {
   host_.set_program_directory("Config");
   EXPECT_EQ(test_support::ErrorOf([&] { WriteErrorLog(run_, "x", false); }),
