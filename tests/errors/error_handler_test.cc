@@ -12,6 +12,7 @@
 #include "base/runtime_error.h"
 #include "env/report_environment.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 #include "tests/errors/test_hosts.h"
 #include "tests/support/test_support.h"
 
@@ -25,11 +26,9 @@ using platform::FakeHost;
   throw base::RuntimeError(number, "Corvane_Config", description);
 }
 
-class ErrorHandlerTest : public testing::Test {
+class ErrorHandlerTest : public plant_files::PlantTest {
  protected:
   std::string ErrorLog() { return FakeHost::ReadTextFile(ErrorLogPath(host_)); }
-  FakeHost host_;
-  RunState run_{host_, ComponentReportEnvironment()};
 };
 
 TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
@@ -47,13 +46,6 @@ TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
             "Fehler in Corvane / Corvane_Config / GetCFGPath (Nr. 9) "
             ":Subscript out of range\r\n");
   EXPECT_EQ(host_.shown_boxes().size(), 2u);
-}
-
-TEST_F(ErrorHandlerTest, FailingConditionCountsAsTrue) {
-  ErrorHandler on_error(run_, "P");
-  EXPECT_TRUE(on_error.Test([]() -> bool { Fail(13, "Type mismatch"); }));
-  EXPECT_FALSE(on_error.Test([] { return false; }));
-  EXPECT_EQ(host_.shown_boxes().size(), 1u);
 }
 
 // No text of the C++ library reaches a report.

@@ -4,26 +4,23 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 #include "tests/errors/test_hosts.h"
 
 namespace errors {
 namespace {
 
-using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-class ErrorSubTest : public testing::Test {
+class ErrorSubTest : public plant_files::PlantTest {
  protected:
   std::string Notice() {
     return "Error logged to \n\r" + base::UpperCase(ErrorLogPath(host_));
   }
-  FakeHost host_;
-  RunState run_{host_, ComponentReportEnvironment()};
 };
 
 TEST_F(ErrorSubTest, WritesExactLogLineAndAsks) {
@@ -70,14 +67,12 @@ TEST_F(ErrorSubTest, SilentWritesFaultLogAndResumes) {
                 Notice() + "\r\n");
 }
 
-TEST(ErrorSubFailureTest, SilentWithUnwritableFaultLogPropagates) {
-  FakeHost host;
-  RunState run(host, ComponentReportEnvironment());
-  run.start_mode_silent = true;
-  host.set_fault_log_path(host.temp_dir() + "/no/such/dir/fault.log");
-  EXPECT_THROW(ErrorSub(run, 5, "S", "D", "P", false), base::RuntimeError);
+TEST_F(ErrorSubTest, SilentWithUnwritableFaultLogPropagates) {
+  run_.start_mode_silent = true;
+  host_.set_fault_log_path(host_.temp_dir() + "/no/such/dir/fault.log");
+  EXPECT_THROW(ErrorSub(run_, 5, "S", "D", "P", false), base::RuntimeError);
   // The error log line was written before the fault log failed.
-  EXPECT_EQ(FakeHost::ReadTextFile(ErrorLogPath(host)),
+  EXPECT_EQ(FakeHost::ReadTextFile(ErrorLogPath(host_)),
             "Fehler in Corvane / S / P (Nr. 5) :D\r\n");
 }
 

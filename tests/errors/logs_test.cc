@@ -3,9 +3,9 @@
 #include <string>
 
 #include "base/runtime_error.h"
-#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 #include "tests/support/test_support.h"
 
 namespace errors {
@@ -13,11 +13,7 @@ namespace {
 
 using platform::FakeHost;
 
-class LogsTest : public testing::Test {
- protected:
-  FakeHost host_;
-  RunState run_{host_, md_Standard_Config_Exe::ComponentReportEnvironment()};
-};
+using LogsTest = plant_files::PlantTest;
 
 TEST_F(LogsTest, ProgramFolderWithoutSeparatorIsInvalidArgument) {
   host_.set_program_directory("Config");
