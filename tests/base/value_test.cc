@@ -31,14 +31,9 @@ TEST(ValueTest, NumbersPrintExactly) {
   EXPECT_EQ(CurrencyToString({35000}), "3.5");
   EXPECT_EQ(CurrencyToString({-1}), "-0.0001");
   EXPECT_EQ(CurrencyToString({INT64_MIN}), "-922337203685477.5808");
-  Decimal d;
-  d.mantissa = 150;
-  d.scale = 2;
-  EXPECT_EQ(DecimalToString(d), "1.50");
-  d.mantissa = 5;
-  d.scale = 3;
-  d.negative = true;
-  EXPECT_EQ(DecimalToString(d), "-0.005");
+  EXPECT_EQ(DecimalToString({.scale = 2, .mantissa = 150}), "1.50");
+  EXPECT_EQ(DecimalToString({.negative = true, .scale = 3, .mantissa = 5}),
+            "-0.005");
 }
 
 // Messages: the name in place of '|' (or dropped with its quotes), a detail

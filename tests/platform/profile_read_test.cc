@@ -24,27 +24,12 @@ struct ReadCase {
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kFile =
-    "lead=ignored\r\n"
-    "[App]\r\n"
-    "name1 = val1 \r\n"
-    "name2=\"val2\"\r\n"
-    "name3='both' \r\n"
-    "name4=\"mixed'\r\n"
-    "name5=\"\"inner\"\"\r\n"
-    "\tname6\t=\ttabbed\t\r\n"
-    "name7= a=b ;c\r\n"
-    "; hidden=comment\r\n"
-    "#hash=kept\r\n"
-    "empty=\r\n"
-    "dup=first\r\n"
-    "DUP=second\r\n"
-    "noequals\r\n"
-    "  [ Other ]  trailing\r\n"
-    "x=1\r\n"
-    "[app]\r\n"
-    "late=invisible\r\n"
-    "[Unclosed\r\n"
-    "u=open\r\n";
+    "lead=ignored\r\n[App]\r\nname1 = val1 \r\nname2=\"val2\"\r\n"
+    "name3='both' \r\nname4=\"mixed'\r\nname5=\"\"inner\"\"\r\n"
+    "\tname6\t=\ttabbed\t\r\nname7= a=b ;c\r\n; hidden=comment\r\n"
+    "#hash=kept\r\nempty=\r\ndup=first\r\nDUP=second\r\nnoequals\r\n"
+    "  [ Other ]  trailing\r\nx=1\r\n[app]\r\nlate=invisible\r\n"
+    "[Unclosed\r\nu=open\r\n";
 
 // A case on kFile with default "d" and the full buffer.
 ReadCase InFile(const char* name, const char* section, const char* key,

@@ -35,16 +35,8 @@ TEST_P(ProfileWriteTest, ProducesContent) {
 }
 
 const std::string kFile =
-    "; header comment\r\n"
-    "\r\n"
-    "[App1]\r\n"
-    "Key = old \r\n"
-    "other=x\r\n"
-    "\r\n"
-    "; about App2\r\n"
-    "[App2]\r\n"
-    "a=1\r\n"
-    "; trailing comment\r\n";
+    "; header comment\r\n\r\n[App1]\r\nKey = old \r\nother=x\r\n\r\n"
+    "; about App2\r\n[App2]\r\na=1\r\n; trailing comment\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Values, ProfileWriteTest,

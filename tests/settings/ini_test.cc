@@ -18,19 +18,11 @@ class IniTest : public plant_files::PlantTest {
  protected:
   void SetUp() override {
     ini_ = host_.temp_dir() + "/program.ini";
-    FakeHost::WriteBytes(ini_,
-                         "[Common]\r\n"
-                         "Name=Line 1\r\n"
-                         "Empty=\r\n"
-                         "Long=" +
-                             std::string(300, 'x') +
-                             "\r\n"
-                             "Number=12\r\n"
-                             "MinusOne=-1\r\n"
-                             "Huge=70000\r\n"
-                             "[Flags]\r\n"
-                             "a=true\r\nb=True\r\nc=TRUE\r\nd=FALSE\r\n"
-                             "e=0\r\nf=1\r\ng=yes\r\n");
+    FakeHost::WriteBytes(
+        ini_,
+        "[Common]\r\nName=Line 1\r\nEmpty=\r\nLong=" + std::string(300, 'x') +
+            "\r\nNumber=12\r\nMinusOne=-1\r\nHuge=70000\r\n[Flags]\r\n"
+            "a=true\r\nb=True\r\nc=TRUE\r\nd=FALSE\r\ne=0\r\nf=1\r\ng=yes\r\n");
   }
   std::string Notice(const std::string& file, const std::string& section,
                      const std::string& key) {
