@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"
 #include "tests/app/window_fixture.h"
 #include "tests/errors/test_hosts.h"
 
@@ -97,21 +96,6 @@ TEST_F(StartUpTest, TitleNamesTheProgramFolderNotTheExecutable) {
   EXPECT_EQ(window.caption(), "Erweiterte Konfiguration Shifts - standalone");
 }
 
-TEST_F(StartUpTest, NoMachineGivesTwoReportsAndStillCloses) {
-  std::filesystem::remove(base_ + "/parameter/Program.ini");
-  frm_Corvane_Config_Exe window(run_);
-  EXPECT_EQ(Load(window), errors::kExitFinishedWithFailures);
-
-  ASSERT_EQ(host_.shown_boxes().size(), 2u);
-  for (const auto& box : host_.shown_boxes()) {
-    EXPECT_EQ(box.title, "Unexpected error");
-    EXPECT_THAT(box.text, HasSubstr("Subscript out of range"));
-  }
-  EXPECT_THAT(FileLines(ErrorLog()),
-              ElementsAre(kSubscriptLine, kSubscriptLine));
-  EXPECT_EQ(IniValue(Cfg(), "Info", "S_Prog"), "1.0.1 - Standalone");
-}
-
 TEST_F(StartUpTest, NoMachineInASilentStartGoesToBothLogs) {
   std::filesystem::remove(base_ + "/parameter/Program.ini");
   host_.set_command_line("/EXTERNAL=SILENT");
@@ -137,18 +121,6 @@ TEST_F(StartUpTest, AnsweringNoToAnErrorEndsWithoutRecording) {
   EXPECT_EQ(IniValue(Cfg(), "Info", "S_Prog"), "");
   EXPECT_EQ(window.mouse_pointer(), app::kPointerDefault);
   EXPECT_EQ(window.control(app::kCommandOK).enabled, true);
-}
-
-TEST_F(StartUpTest, MissingConfigurationFileShowsTheFaultAndEnds) {
-  std::filesystem::remove(Cfg());
-  frm_Corvane_Config_Exe window(run_);
-  EXPECT_EQ(Load(window), errors::kExitEnded);
-
-  ASSERT_FALSE(host_.shown_boxes().empty());
-  const auto& box = host_.shown_boxes().back();
-  EXPECT_EQ(box.text, "File not found: \n\r" + base::UpperCase(Cfg()));
-  EXPECT_EQ(box.icon, platform::MsgIcon::kCritical);
-  EXPECT_FALSE(Exists(Cfg()));
 }
 
 }  // namespace

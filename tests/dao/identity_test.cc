@@ -1,7 +1,6 @@
 // File identity, the open-file cache's test for "still the same file": it
-// stays while the file is only read and changes with the size, with a
-// rewrite of the same size, and with a copy put in the file's place even when
-// that copy's size and time match.
+// changes with a rewrite of the same size and with a copy put in the file's
+// place even when that copy's size and time match.
 #include "dao/identity.h"
 
 #include <gtest/gtest.h>
@@ -35,21 +34,6 @@ class IdentityTest : public ::testing::Test {
   test_support::TempDir dir_;
   std::string path_ = dir_ / "a.mdb";
 };
-
-TEST_F(IdentityTest, KeptByReadingChangedByGrowing) {
-  EXPECT_FALSE(IdentityOf(dir_ / "none.mdb"));
-  auto before = IdentityOf(path_);
-  ASSERT_TRUE(before);
-  EXPECT_EQ(before->size, 10);
-  EXPECT_NE(before->mtime_ns, 0);
-  std::ifstream(path_, std::ios::binary).get();
-  EXPECT_EQ(IdentityOf(path_), before);
-  Write(path_, "x", std::ios::app);
-  auto after = IdentityOf(path_);
-  ASSERT_TRUE(after);
-  EXPECT_EQ(after->size, 11);
-  EXPECT_NE(after, before);
-}
 
 TEST_F(IdentityTest, ARewriteOfTheSameSizeChangesIt) {
   auto before = IdentityOf(path_);

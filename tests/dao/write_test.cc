@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "tests/dao/dao_fixture.h"
 
@@ -129,12 +128,8 @@ TEST_F(DaoWriteTest, ReopeningNeverServesAFileChangedOnDisk) {
             "category_id");
   db->Close();
   // Same size, same inode, rewritten at once: only the contents differ.
-  {
-    std::ifstream in(legacy, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+      << test_support::FileText(legacy);
   db = Open(path);
   EXPECT_EQ(db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
             "categorie");

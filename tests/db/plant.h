@@ -31,6 +31,7 @@ class Plant {
     return base_ + "/parameter/Program.ini";
   }
   std::string error_log_path() const { return base_ + "/HX3cfglog.txt"; }
+  std::string ErrorLog() const { return host_.ReadTextFile(error_log_path()); }
 
   // Copies a file of tests/data/plant into the plant.
   void CopyFixture(const std::string& fixture, const std::string& to);

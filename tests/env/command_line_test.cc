@@ -8,6 +8,7 @@
 
 #include "env/report_environment.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
@@ -106,32 +107,30 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST(ReadCommandTest, KeyAtVeryEndIsReportedAndGivesEmptyValue) {
-  FakeHost host;
-  errors::RunState run(host,
-                       md_Standard_Config_Exe::ComponentReportEnvironment());
-  EXPECT_EQ(ReadCommand(run, "/LOGFILE=x /EXTERNAL", "external"), "");
-  ASSERT_EQ(host.shown_boxes().size(), 1u);
-  EXPECT_NE(FakeHost::ReadTextFile(host.temp_dir() + "/Hmi/HX3cfglog.txt")
+using ReadCommandTest = plant_files::PlantTest;
+using StartModeTest = plant_files::PlantTest;
+using ReplaceSearchItemLimitTest = plant_files::PlantTest;
+
+TEST_F(ReadCommandTest, KeyAtVeryEndIsReportedAndGivesEmptyValue) {
+  EXPECT_EQ(ReadCommand(run_, "/LOGFILE=x /EXTERNAL", "external"), "");
+  ASSERT_EQ(host_.shown_boxes().size(), 1u);
+  EXPECT_NE(FakeHost::ReadTextFile(host_.temp_dir() + "/Hmi/HX3cfglog.txt")
                 .find("/ ReadCommand (Nr. 5) :"),
             std::string::npos);
   // Standalone: the failure is reported, the start stays standalone.
-  host.set_command_line("/EXTERNAL");
-  EXPECT_FALSE(GetStartModeIntegrated(run));
-  EXPECT_FALSE(run.start_mode_silent);
+  host_.set_command_line("/EXTERNAL");
+  EXPECT_FALSE(GetStartModeIntegrated(run_));
+  EXPECT_FALSE(run_.start_mode_silent);
 }
 
-TEST(StartModeTest, EveryCallEvaluatesAfresh) {
-  FakeHost host;
-  errors::RunState run(host,
-                       md_Standard_Config_Exe::ComponentReportEnvironment());
-  host.set_command_line("/EXTERNAL=SILENT");
-  GetStartModeIntegrated(run);
-  EXPECT_TRUE(run.start_mode_silent);
-  host.set_command_line("/EXTERNAL=HX3CFG");
-  EXPECT_TRUE(GetStartModeIntegrated(run));
-  EXPECT_FALSE(run.start_mode_silent);
-  EXPECT_TRUE(run.start_mode_integrated);
+TEST_F(StartModeTest, EveryCallEvaluatesAfresh) {
+  host_.set_command_line("/EXTERNAL=SILENT");
+  GetStartModeIntegrated(run_);
+  EXPECT_TRUE(run_.start_mode_silent);
+  host_.set_command_line("/EXTERNAL=HX3CFG");
+  EXPECT_TRUE(GetStartModeIntegrated(run_));
+  EXPECT_FALSE(run_.start_mode_silent);
+  EXPECT_TRUE(run_.start_mode_integrated);
 }
 
 struct ReplaceCase {
@@ -145,14 +144,13 @@ struct ReplaceCase {
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << c.name; }
 
-class ReplaceSearchItemTest : public testing::TestWithParam<ReplaceCase> {};
+class ReplaceSearchItemTest : public plant_files::PlantTest,
+                              public testing::WithParamInterface<ReplaceCase> {
+};
 
 TEST_P(ReplaceSearchItemTest, ReplacesFirstOccurrence) {
   const ReplaceCase& c = GetParam();
-  FakeHost host;
-  errors::RunState run(host,
-                       md_Standard_Config_Exe::ComponentReportEnvironment());
-  EXPECT_EQ(ReplaceSearchItem(run, c.text, c.item, c.replacement), c.expected);
+  EXPECT_EQ(ReplaceSearchItem(run_, c.text, c.item, c.replacement), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -173,19 +171,16 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
-TEST(ReplaceSearchItemLimitTest, MatchBeyond32767IsOverflowAndKeepsText) {
-  FakeHost host;
-  errors::RunState run(host,
-                       md_Standard_Config_Exe::ComponentReportEnvironment());
+TEST_F(ReplaceSearchItemLimitTest, MatchBeyond32767IsOverflowAndKeepsText) {
   std::string last_fitting = std::string(32766, 'a') + "#x";
-  EXPECT_EQ(ReplaceSearchItem(run, last_fitting, "#X", "!"),
+  EXPECT_EQ(ReplaceSearchItem(run_, last_fitting, "#X", "!"),
             std::string(32766, 'a') + "!");
-  EXPECT_TRUE(host.shown_boxes().empty());
+  EXPECT_TRUE(host_.shown_boxes().empty());
 
   std::string too_far = std::string(32767, 'a') + "#x";
-  EXPECT_EQ(ReplaceSearchItem(run, too_far, "#X", "!"), too_far);
-  ASSERT_EQ(host.shown_boxes().size(), 1u);
-  EXPECT_NE(FakeHost::ReadTextFile(host.temp_dir() + "/Hmi/HX3cfglog.txt")
+  EXPECT_EQ(ReplaceSearchItem(run_, too_far, "#X", "!"), too_far);
+  ASSERT_EQ(host_.shown_boxes().size(), 1u);
+  EXPECT_NE(FakeHost::ReadTextFile(host_.temp_dir() + "/Hmi/HX3cfglog.txt")
                 .find("/ ReplaceSearchItem (Nr. 6) :Overflow"),
             std::string::npos);
 }

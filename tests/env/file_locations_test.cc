@@ -18,19 +18,6 @@ constexpr auto& Write = test_support::WriteBytes;
 
 using FileLocationsTest = plant_files::PlantTest;
 
-TEST_F(FileLocationsTest, StandalonePathsFollowTheProgramLocation) {
-  Write(Hx3(), "");
-  Write(Base() + "/parameter/Program.ini", "");
-  Write(Base() + "/Corvane/Corvane.cfg", "");
-  Write(Base() + "/Corvane/Corvane_Source.mdb", "");
-  EXPECT_EQ(GetHX3ConfigurationIniPath(run_), Hx3());
-  EXPECT_EQ(GetProgramIniPath(run_, 1), Base() + "/parameter/Program.ini");
-  EXPECT_EQ(GetCFGPath(run_), Base() + "/Corvane/Corvane.cfg");
-  EXPECT_EQ(GetPathOCXMDB(run_), Base() + "/Corvane/Corvane.mdb");
-  EXPECT_EQ(GetPathSourceOCXMDB(run_), Base() + "/Corvane/Corvane_Source.mdb");
-  EXPECT_TRUE(host_.shown_boxes().empty());
-}
-
 TEST_F(FileLocationsTest, MissingFilesAndDirectoriesGiveEmptyPaths) {
   EXPECT_EQ(GetHX3ConfigurationIniPath(run_), "");
   EXPECT_EQ(GetProgramIniPath(run_, 1), "");

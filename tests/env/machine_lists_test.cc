@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "errors/error_handler.h"
 #include "platform/fake_host.h"
 #include "tests/env/plant_files.h"
 #include "tests/support/test_support.h"
@@ -70,15 +69,6 @@ TEST_F(MachineListsTest, StandaloneWithoutPositiveCountIsEmpty) {
   }
   EXPECT_TRUE(run_.machine_list.empty());
   EXPECT_TRUE(host_.shown_boxes().empty());
-}
-
-TEST_F(MachineListsTest, ValidMachinesComeFromTheConfigurationFile) {
-  EXPECT_THROW(GetValidMachines(run_), errors::EndOfRun);  // no .cfg
-  const std::string cfg = Base() + "/Corvane/Corvane.cfg";
-  Write(cfg, "[Project]\r\nValidMachines=Filler, packer ;ALL\r\n");
-  EXPECT_EQ(GetValidMachines(run_), "Filler, packer ;ALL");
-  Write(cfg, "[Project]\r\nOther=1\r\n");
-  EXPECT_EQ(GetValidMachines(run_), "");
 }
 
 }  // namespace

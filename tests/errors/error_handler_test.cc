@@ -12,6 +12,7 @@
 #include "base/runtime_error.h"
 #include "env/report_environment.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 #include "tests/errors/test_hosts.h"
 #include "tests/support/test_support.h"
 
@@ -20,17 +21,14 @@ namespace {
 
 using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
-using platform::MsgResult;
 
 [[noreturn]] void Fail(int32_t number, const std::string& description) {
   throw base::RuntimeError(number, "Corvane_Config", description);
 }
 
-class ErrorHandlerTest : public testing::Test {
+class ErrorHandlerTest : public plant_files::PlantTest {
  protected:
   std::string ErrorLog() { return FakeHost::ReadTextFile(ErrorLogPath(host_)); }
-  FakeHost host_;
-  RunState run_{host_, ComponentReportEnvironment()};
 };
 
 TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
@@ -50,42 +48,6 @@ TEST_F(ErrorHandlerTest, YesResumesAndFailedAssignmentKeepsTarget) {
   EXPECT_EQ(host_.shown_boxes().size(), 2u);
 }
 
-TEST_F(ErrorHandlerTest, NoEndsTheRunWithExitCodeOne) {
-  host_.QueueAnswer(MsgResult::kNo);
-  ErrorHandler on_error(run_, "WorkOnMDB");
-  try {
-    on_error.Run([] { Fail(3021, "No current record."); });
-    FAIL() << "the run went on";
-  } catch (const EndOfRun& end) {
-    EXPECT_EQ(end.exit_code, kExitEnded);
-  }
-}
-
-TEST_F(ErrorHandlerTest, FailingConditionCountsAsTrue) {
-  ErrorHandler on_error(run_, "P");
-  EXPECT_TRUE(on_error.Test([]() -> bool { Fail(13, "Type mismatch"); }));
-  EXPECT_FALSE(on_error.Test([] { return false; }));
-  EXPECT_EQ(host_.shown_boxes().size(), 1u);
-}
-
-TEST_F(ErrorHandlerTest, SilentLoopLogsEveryPassAndNeverStops) {
-  run_.start_mode_silent = true;
-  ErrorHandler on_error(run_, "CreateRecordSets");
-  int passes = 0;
-  for (int i = 0; i < 3; ++i, ++passes) {
-    on_error.Run([] { Fail(3265, "Item not found in this collection."); });
-  }
-  EXPECT_EQ(passes, 3);
-  EXPECT_TRUE(host_.shown_boxes().empty());
-  std::string line =
-      "Fehler in Corvane / Corvane_Config / CreateRecordSets (Nr. 3265) "
-      ":Item not found in this collection.\r\n";
-  EXPECT_EQ(ErrorLog(), line + line + line);
-  EXPECT_EQ(
-      Occurrences(FakeHost::ReadTextFile(host_.FaultLogPath()), "! Fault "),
-      3u);
-}
-
 // No text of the C++ library reaches a report.
 TEST_F(ErrorHandlerTest, OtherExceptionsGetRuntimeNumbersAndTexts) {
   run_.start_mode_silent = true;
@@ -98,29 +60,11 @@ TEST_F(ErrorHandlerTest, OtherExceptionsGetRuntimeNumbersAndTexts) {
         "cannot copy", std::make_error_code(std::errc::permission_denied));
   });
   on_error.Run([] { throw std::logic_error("broken"); });
+  const std::string p = "Fehler in Corvane / Corvane_Config_Exe / P (Nr. ";
   EXPECT_EQ(ErrorLog(),
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
-            "memory\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 9) :Subscript out "
-            "of range\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 7) :Out of "
-            "memory\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 70) :Permission "
-            "denied\r\n"
-            "Fehler in Corvane / Corvane_Config_Exe / P (Nr. 51) :Internal "
-            "error\r\n");
-}
-
-TEST_F(ErrorHandlerTest, EndOfRunPassesEveryHandlerAndFatalReportEnds) {
-  ErrorHandler outer(run_, "Outer");
-  EXPECT_THROW(outer.Run([&] {
-    ErrorHandler inner(run_, "Inner");
-    inner.Run([] { EndProgram(kExitCancelled); });
-  }),
-               EndOfRun);
-  EXPECT_TRUE(host_.shown_boxes().empty());
-  EXPECT_THROW(outer.Report(5, "S", "D", true), EndOfRun);
-  EXPECT_EQ(host_.shown_boxes().at(0).title, "Fatal error");
+            p + "7) :Out of memory\r\n" + p + "9) :Subscript out of range\r\n" +
+                p + "7) :Out of memory\r\n" + p + "70) :Permission denied\r\n" +
+                p + "51) :Internal error\r\n");
 }
 
 TEST(ErrorHandlerFailureTest, LogWriterFailureReachesCallersHandler) {

@@ -1,31 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 #include "tests/errors/test_hosts.h"
 
 namespace errors {
 namespace {
 
-using md_Standard_Config_Exe::ComponentReportEnvironment;
 using platform::FakeHost;
 using platform::MsgButtons;
 using platform::MsgIcon;
-using platform::MsgResult;
 
-class ErrorSubTest : public testing::Test {
+class ErrorSubTest : public plant_files::PlantTest {
  protected:
   std::string Notice() {
     return "Error logged to \n\r" + base::UpperCase(ErrorLogPath(host_));
   }
-  FakeHost host_;
-  RunState run_{host_, ComponentReportEnvironment()};
 };
 
 TEST_F(ErrorSubTest, WritesExactLogLineAndAsks) {
@@ -42,15 +37,6 @@ TEST_F(ErrorSubTest, WritesExactLogLineAndAsks) {
   EXPECT_EQ(box.buttons, MsgButtons::kYesNo);
   EXPECT_EQ(box.default_button, 1);
   EXPECT_EQ(box.icon, MsgIcon::kCritical);
-}
-
-TEST_F(ErrorSubTest, AnswerDecides) {
-  for (auto [answer, result] : {std::pair{MsgResult::kYes, 2},
-                                {MsgResult::kNo, 1},
-                                {MsgResult::kCancel, 0}}) {
-    host_.QueueAnswer(answer);
-    EXPECT_EQ(ErrorSub(run_, 5, "S", "D", "P", false), result);
-  }
 }
 
 TEST_F(ErrorSubTest, NegativeNumberAndMultiLineDescriptionKeptAsIs) {
@@ -81,30 +67,12 @@ TEST_F(ErrorSubTest, SilentWritesFaultLogAndResumes) {
                 Notice() + "\r\n");
 }
 
-TEST_F(ErrorSubTest, IntegratedLogsToUpperCasedLogfileResolvedOnDisk) {
-  std::filesystem::create_directories(host_.temp_dir() + "/logs");
-  host_.set_slash_ends_values_anywhere(false);
-  host_.set_command_line("/EXTERNAL=HX3CFG /LOGFILE=" + host_.temp_dir() +
-                         "/logs/run.txt");
-  run_.start_mode_integrated = true;
-  ErrorSub(run_, 5, "S", "D", "P", false);
-  std::string written = host_.temp_dir() + "/logs/RUN.TXT";
-  EXPECT_EQ(FakeHost::ReadTextFile(written),
-            "Fehler in Corvane / S / P (Nr. 5) :D\r\n");
-  EXPECT_FALSE(std::filesystem::exists(ErrorLogPath(host_)));
-  EXPECT_NE(host_.shown_boxes()[0].text.find("Error logged to \n\r" +
-                                             base::UpperCase(written)),
-            std::string::npos);
-}
-
-TEST(ErrorSubFailureTest, SilentWithUnwritableFaultLogPropagates) {
-  FakeHost host;
-  RunState run(host, ComponentReportEnvironment());
-  run.start_mode_silent = true;
-  host.set_fault_log_path(host.temp_dir() + "/no/such/dir/fault.log");
-  EXPECT_THROW(ErrorSub(run, 5, "S", "D", "P", false), base::RuntimeError);
+TEST_F(ErrorSubTest, SilentWithUnwritableFaultLogPropagates) {
+  run_.start_mode_silent = true;
+  host_.set_fault_log_path(host_.temp_dir() + "/no/such/dir/fault.log");
+  EXPECT_THROW(ErrorSub(run_, 5, "S", "D", "P", false), base::RuntimeError);
   // The error log line was written before the fault log failed.
-  EXPECT_EQ(FakeHost::ReadTextFile(ErrorLogPath(host)),
+  EXPECT_EQ(FakeHost::ReadTextFile(ErrorLogPath(host_)),
             "Fehler in Corvane / S / P (Nr. 5) :D\r\n");
 }
 

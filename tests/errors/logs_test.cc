@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "base/runtime_error.h"
-#include "base/text.h"
-#include "env/report_environment.h"
 #include "errors/error_handler.h"
 #include "platform/fake_host.h"
-#include "tests/errors/test_hosts.h"
+#include "tests/env/plant_files.h"
 #include "tests/support/test_support.h"
 
 namespace errors {
@@ -16,28 +13,7 @@ namespace {
 
 using platform::FakeHost;
 
-class LogsTest : public testing::Test {
- protected:
-  FakeHost host_;
-  RunState run_{host_, md_Standard_Config_Exe::ComponentReportEnvironment()};
-};
-
-TEST_F(LogsTest, ErrorLogBesideProgramFolderAppendsInOrder) {
-  std::filesystem::create_directories(host_.temp_dir() + "/Plant/Config");
-  host_.set_program_directory(host_.temp_dir() + "/Plant/Config");
-  std::string notice = WriteErrorLog(run_, "first", false);
-  WriteErrorLog(run_, "second", false);
-  std::string log = host_.temp_dir() + "/Plant/HX3cfglog.txt";
-  EXPECT_EQ(FakeHost::ReadTextFile(log), "first\r\nsecond\r\n");
-  EXPECT_EQ(notice, "Error logged to \n\r" + base::UpperCase(host_.temp_dir()) +
-                        "/PLANT/HX3CFGLOG.TXT");
-}
-
-TEST_F(LogsTest, ToFaultLogShowsTheNoticeAndReturnsEmpty) {
-  EXPECT_EQ(WriteErrorLog(run_, "text", true), "");
-  ASSERT_EQ(host_.shown_boxes().size(), 1u);
-  EXPECT_EQ(host_.shown_boxes()[0].text.rfind("Error logged to \n\r", 0), 0u);
-}
+using LogsTest = plant_files::PlantTest;
 
 TEST_F(LogsTest, ProgramFolderWithoutSeparatorIsInvalidArgument) {
   host_.set_program_directory("Config");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -67,11 +68,9 @@ TEST_F(DiskFilesTest, CopyReplacesContentAndKeepsWriteTime) {
   EXPECT_EQ(FakeHost::ReadTextFile(Path("to.mdb")), "new content");
   EXPECT_EQ(host_.GetFileTimes(Path("to.mdb")).last_write, times.last_write);
   // No temporary file is left beside the destination.
-  int entries = 0;
-  for (auto& e : std::filesystem::directory_iterator(host_.temp_dir())) {
-    entries += e.is_regular_file() ? 1 : 0;
-  }
-  EXPECT_EQ(entries, 2);
+  EXPECT_EQ(std::count_if(std::filesystem::directory_iterator(host_.temp_dir()),
+                          {}, [](auto& e) { return e.is_regular_file(); }),
+            2);
   // A missing source fails and keeps the destination.
   EXPECT_EQ(ErrorOf([&] {
               host_.CopyFileReplacing(Path("missing.mdb"), Path("to.mdb"));
@@ -133,18 +132,12 @@ TEST_F(DiskFilesTest, ProfileFileThatIsNoOrdinaryFileCountsAsMissing) {
 
 TEST_F(DiskFilesTest, ProfileTextIsWindows1252OnDisk) {
   std::string ini = Path("lang.ini");
-  EXPECT_TRUE(host_.WritePrivateProfileString("Deutsch", "Titel",
-                                              "Gr\xC3\xBC\xC3\x9F"
-                                              "e",
-                                              ini));
-  EXPECT_EQ(FileText(ini),
-            "[Deutsch]\r\nTitel=Gr\xFC\xDF"
-            "e\r\n");
+  const std::string text = "Gr\xC3\xBC\xC3\x9F!";  // "Grüß!" in UTF-8
+  EXPECT_TRUE(host_.WritePrivateProfileString("Deutsch", "Titel", text, ini));
+  EXPECT_EQ(FileText(ini), "[Deutsch]\r\nTitel=Gr\xFC\xDF!\r\n");
   std::string out;
   host_.GetPrivateProfileString("deutsch", "titel", "", 255, out, ini);
-  EXPECT_EQ(out,
-            "Gr\xC3\xBC\xC3\x9F"
-            "e");
+  EXPECT_EQ(out, text);
 }
 
 TEST_F(DiskFilesTest, ProfileWriteThroughSymlinkKeepsTheLink) {

@@ -23,6 +23,20 @@ struct ReadCase {
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
+const std::string kFile =
+    "lead=ignored\r\n[App]\r\nname1 = val1 \r\nname2=\"val2\"\r\n"
+    "name3='both' \r\nname4=\"mixed'\r\nname5=\"\"inner\"\"\r\n"
+    "\tname6\t=\ttabbed\t\r\nname7= a=b ;c\r\n; hidden=comment\r\n"
+    "#hash=kept\r\nempty=\r\ndup=first\r\nDUP=second\r\nnoequals\r\n"
+    "  [ Other ]  trailing\r\nx=1\r\n[app]\r\nlate=invisible\r\n"
+    "[Unclosed\r\nu=open\r\n";
+
+// A case on kFile with default "d" and the full buffer.
+ReadCase InFile(const char* name, const char* section, const char* key,
+                const char* expected, uint32_t count) {
+  return {name, kFile, section, key, "d", 255, expected, count};
+}
+
 class ProfileReadTest : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(ProfileReadTest, ReturnsTextAndCount) {
@@ -34,65 +48,26 @@ TEST_P(ProfileReadTest, ReturnsTextAndCount) {
   EXPECT_EQ(out, c.expected);
 }
 
-const std::string kFile =
-    "lead=ignored\r\n"
-    "[App]\r\n"
-    "name1 = val1 \r\n"
-    "name2=\"val2\"\r\n"
-    "name3='both' \r\n"
-    "name4=\"mixed'\r\n"
-    "name5=\"\"inner\"\"\r\n"
-    "\tname6\t=\ttabbed\t\r\n"
-    "name7= a=b ;c\r\n"
-    "; hidden=comment\r\n"
-    "#hash=kept\r\n"
-    "empty=\r\n"
-    "dup=first\r\n"
-    "DUP=second\r\n"
-    "noequals\r\n"
-    "  [ Other ]  trailing\r\n"
-    "x=1\r\n"
-    "[app]\r\n"
-    "late=invisible\r\n"
-    "[Unclosed\r\n"
-    "u=open\r\n";
-
 INSTANTIATE_TEST_SUITE_P(
     Values, ProfileReadTest,
     testing::Values(
-        ReadCase{"Trimmed", kFile, "App", "name1", "d", 255, "val1", 4},
-        ReadCase{"CaseInsensitiveNames", kFile, "aPP", "NAME1", "d", 255,
-                 "val1", 4},
-        ReadCase{"ArgumentSpacesIgnored", kFile, " App ", " name1 ", "d", 255,
-                 "val1", 4},
-        ReadCase{"ArgumentTabsKept", kFile, "App", "\tname1", "d", 255, "d", 1},
-        ReadCase{"DoubleQuotesDropped", kFile, "App", "name2", "d", 255, "val2",
-                 4},
-        ReadCase{"SingleQuotesDropped", kFile, "App", "name3", "d", 255, "both",
-                 4},
-        ReadCase{"MixedQuotesKept", kFile, "App", "name4", "d", 255, "\"mixed'",
-                 7},
-        ReadCase{"OnlyOnePairDropped", kFile, "App", "name5", "d", 255,
-                 "\"inner\"", 7},
-        ReadCase{"TabsAroundTrimmed", kFile, "App", "name6", "d", 255, "tabbed",
-                 6},
-        ReadCase{"NoInlineComments", kFile, "App", "name7", "d", 255, "a=b ;c",
-                 6},
-        ReadCase{"SemicolonLineIsComment", kFile, "App", "; hidden", "d", 255,
-                 "d", 1},
-        ReadCase{"HashIsNoComment", kFile, "App", "#hash", "d", 255, "kept", 4},
-        ReadCase{"EmptyValueIsNotDefault", kFile, "App", "empty", "d", 255, "",
-                 0},
-        ReadCase{"FirstDuplicateKeyWins", kFile, "App", "dup", "d", 255,
-                 "first", 5},
-        ReadCase{"FirstDuplicateSectionOnly", kFile, "APP", "late", "d", 255,
-                 "d", 1},
-        ReadCase{"LinesBeforeFirstSectionIgnored", kFile, "", "lead", "d", 255,
-                 "d", 1},
-        ReadCase{"BlanksAroundSectionName", kFile, "Other", "x", "d", 255, "1",
-                 1},
-        ReadCase{"MissingBracketTolerated", kFile, "Unclosed", "u", "d", 255,
-                 "open", 4},
+        InFile("Trimmed", "App", "name1", "val1", 4),
+        InFile("ArgumentSpacesIgnored", " App ", " name1 ", "val1", 4),
+        InFile("ArgumentTabsKept", "App", "\tname1", "d", 1),
+        InFile("DoubleQuotesDropped", "App", "name2", "val2", 4),
+        InFile("SingleQuotesDropped", "App", "name3", "both", 4),
+        InFile("MixedQuotesKept", "App", "name4", "\"mixed'", 7),
+        InFile("OnlyOnePairDropped", "App", "name5", "\"inner\"", 7),
+        InFile("TabsAroundTrimmed", "App", "name6", "tabbed", 6),
+        InFile("NoInlineComments", "App", "name7", "a=b ;c", 6),
+        InFile("SemicolonLineIsComment", "App", "; hidden", "d", 1),
+        InFile("HashIsNoComment", "App", "#hash", "kept", 4),
+        InFile("EmptyValueIsNotDefault", "App", "empty", "", 0),
+        InFile("FirstDuplicateKeyWins", "App", "dup", "first", 5),
+        InFile("FirstDuplicateSectionOnly", "APP", "late", "d", 1),
+        InFile("LinesBeforeFirstSectionIgnored", "", "lead", "d", 1),
+        InFile("BlanksAroundSectionName", "Other", "x", "1", 1),
+        InFile("MissingBracketTolerated", "Unclosed", "u", "open", 4),
         ReadCase{"MissingFileGivesDefault", std::nullopt, "App", "name1", "def",
                  255, "def", 3},
         ReadCase{"DefaultLosesTrailingSpacesOnly", kFile, "App", "missing",
@@ -129,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct IntCase {
   const char* name;
-  std::string value_line;  // the line under [S], or "" for no key
+  std::optional<std::string> value_line;  // the line under [S]; no file
   int32_t default_value;
   uint32_t expected;
 };
@@ -141,7 +116,8 @@ class ProfileIntTest : public testing::TestWithParam<IntCase> {};
 
 TEST_P(ProfileIntTest, ParsesLikeWindows) {
   const IntCase& c = GetParam();
-  std::string content = "[S]\r\n" + c.value_line + "\r\n";
+  std::optional<std::string> content;
+  if (c.value_line) content = "[S]\r\n" + *c.value_line + "\r\n";
   EXPECT_EQ(GetInt(content, "S", "k", c.default_value), c.expected);
 }
 
@@ -159,14 +135,11 @@ INSTANTIATE_TEST_SUITE_P(
                     IntCase{"NegativeWraps", "k=-4294967297", -1, 4294967295u},
                     IntCase{"Quoted", "k=\"7\"", -1, 7},
                     IntCase{"EmptyGivesDefault", "k=", -1, 4294967295u},
-                    IntCase{"MissingGivesDefault", "other=3", 9, 9}),
+                    IntCase{"MissingGivesDefault", "other=3", 9, 9},
+                    IntCase{"MissingFileGivesDefault", std::nullopt, 12, 12}),
     [](const testing::TestParamInfo<IntCase>& info) {
       return std::string(info.param.name);
     });
-
-TEST(ProfileIntTest, MissingFileGivesDefault) {
-  EXPECT_EQ(GetInt(std::nullopt, "S", "k", 12), 12u);
-}
 
 }  // namespace
 }  // namespace platform::profile

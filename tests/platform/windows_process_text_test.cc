@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace platform::windows {
 namespace {
 
@@ -39,21 +41,19 @@ TEST(FirstEnvironmentEntryTest, SkipsTheDrivesCurrentFolders) {
   EXPECT_EQ(FirstEnvironmentEntry(nullptr), u"");
 }
 
+// Only the last extension goes; a drive's root keeps its separator.
 TEST(SplitProgramPathTest, FolderAndNameWithoutExtension) {
-  ProgramPath p =
-      SplitProgramPath(u"C:\\Hmi\\Line1\\Corvane\\Corvane_Config.exe");
-  EXPECT_EQ(p.directory, u"C:\\Hmi\\Line1\\Corvane");
-  EXPECT_EQ(p.file_name, u"Corvane_Config");
-  // Only the last extension goes; a drive's root keeps its separator.
-  p = SplitProgramPath(u"C:\\Corvane_Config.v2.exe");
-  EXPECT_EQ(p.directory, u"C:\\");
-  EXPECT_EQ(p.file_name, u"Corvane_Config.v2");
-  p = SplitProgramPath(u"\\\\server\\share\\Corvane_Config.EXE");
-  EXPECT_EQ(p.directory, u"\\\\server\\share");
-  EXPECT_EQ(p.file_name, u"Corvane_Config");
-  p = SplitProgramPath(u"Corvane_Config");
-  EXPECT_EQ(p.directory, u".");
-  EXPECT_EQ(p.file_name, u"Corvane_Config");
+  for (auto [path, directory, name] :
+       {std::tuple{u"C:\\Hmi\\Line1\\Corvane\\Corvane_Config.exe",
+                   u"C:\\Hmi\\Line1\\Corvane", u"Corvane_Config"},
+        {u"C:\\Corvane_Config.v2.exe", u"C:\\", u"Corvane_Config.v2"},
+        {u"\\\\server\\share\\Corvane_Config.EXE", u"\\\\server\\share",
+         u"Corvane_Config"},
+        {u"Corvane_Config", u".", u"Corvane_Config"}}) {
+    ProgramPath p = SplitProgramPath(path);
+    EXPECT_EQ(p.directory, directory);
+    EXPECT_EQ(p.file_name, name);
+  }
 }
 
 }  // namespace

@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "env/file_locations.h"
-#include "env/report_environment.h"
-#include "errors/error_handler.h"
-#include "platform/fake_host.h"
 #include "tests/env/plant_files.h"
 #include "tests/support/plant.h"
 #include "tests/support/test_support.h"
@@ -16,9 +12,9 @@
 namespace md_Standard_Config_Exe {
 namespace {
 
-class EditInfoTest : public ::testing::Test {
+class EditInfoTest : public plant_files::PlantTest {
  protected:
-  EditInfoTest() : run_(host_, ComponentReportEnvironment()) {
+  EditInfoTest() {
     test_support::WriteBytes(
         Cfg(),
         "[Project]\r\nValidMachines=ALL\r\n"
@@ -41,9 +37,6 @@ class EditInfoTest : public ::testing::Test {
     WriteEditInfo();
     return Stored("Info", "S_Editor");
   }
-
-  platform::FakeHost host_;
-  errors::RunState run_;
 };
 
 TEST_F(EditInfoTest, VersionAndStartModeReplaceTheRecord) {
@@ -67,12 +60,6 @@ TEST_F(EditInfoTest, EditorMarkEncodesTheFirstEnvironmentValue) {
   EXPECT_EQ(MarkFor("X=\xC3\xBB"), "100");
   EXPECT_EQ(MarkFor("X=\xE2\x82\xAC"), "85");
   EXPECT_EQ(MarkFor("X=\xE4\xB8\xAD"), "44");
-}
-
-TEST_F(EditInfoTest, MissingConfigurationFileEndsTheRunWithoutCreatingIt) {
-  std::filesystem::remove(Cfg());
-  EXPECT_THROW(WriteEditInfo(), errors::EndOfRun);
-  EXPECT_FALSE(std::filesystem::exists(Cfg()));
 }
 
 }  // namespace

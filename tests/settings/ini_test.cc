@@ -6,31 +6,23 @@
 #include <string>
 
 #include "base/runtime_error.h"
-#include "env/report_environment.h"
 #include "platform/fake_host.h"
+#include "tests/env/plant_files.h"
 
 namespace md_Standard_Config_Exe {
 namespace {
 
 using platform::FakeHost;
 
-class IniTest : public testing::Test {
+class IniTest : public plant_files::PlantTest {
  protected:
   void SetUp() override {
     ini_ = host_.temp_dir() + "/program.ini";
-    FakeHost::WriteBytes(ini_,
-                         "[Common]\r\n"
-                         "Name=Line 1\r\n"
-                         "Empty=\r\n"
-                         "Long=" +
-                             std::string(300, 'x') +
-                             "\r\n"
-                             "Number=12\r\n"
-                             "MinusOne=-1\r\n"
-                             "Huge=70000\r\n"
-                             "[Flags]\r\n"
-                             "a=true\r\nb=True\r\nc=TRUE\r\nd=FALSE\r\n"
-                             "e=0\r\nf=1\r\ng=yes\r\n");
+    FakeHost::WriteBytes(
+        ini_,
+        "[Common]\r\nName=Line 1\r\nEmpty=\r\nLong=" + std::string(300, 'x') +
+            "\r\nNumber=12\r\nMinusOne=-1\r\nHuge=70000\r\n[Flags]\r\n"
+            "a=true\r\nb=True\r\nc=TRUE\r\nd=FALSE\r\ne=0\r\nf=1\r\ng=yes\r\n");
   }
   std::string Notice(const std::string& file, const std::string& section,
                      const std::string& key) {
@@ -41,9 +33,6 @@ class IniTest : public testing::Test {
     return FakeHost::ReadTextFile(host_.temp_dir() + "/Hmi/HX3cfglog.txt");
   }
 
-  FakeHost host_;
-  errors::RunState run_{host_,
-                        md_Standard_Config_Exe::ComponentReportEnvironment()};
   std::string ini_;
 };
 

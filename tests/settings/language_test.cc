@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "env/report_environment.h"
-#include "platform/fake_host.h"
 #include "settings/control.h"
 #include "tests/env/plant_files.h"
 #include "tests/support/plant.h"
@@ -29,11 +27,8 @@ Control Make(std::string type, std::string name, std::string caption,
   return c;
 }
 
-class LanguageTest : public ::testing::Test {
+class LanguageTest : public plant_files::PlantTest {
  protected:
-  LanguageTest()
-      : run_(host_, md_Standard_Config_Exe::ComponentReportEnvironment()) {}
-
   std::string File() const {
     return host_.ProgramDirectory() + "/Corvane_Config.ini";
   }
@@ -45,9 +40,6 @@ class LanguageTest : public ::testing::Test {
            const std::string& value) {
     host_.WritePrivateProfileString(section, key, value, File());
   }
-
-  platform::FakeHost host_;
-  errors::RunState run_;
 };
 
 TEST_F(LanguageTest, MissingLanguageIsWrittenAsGerman) {
