@@ -471,52 +471,11 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
       throw base::RuntimeError(kDuplicateField, kErrorSource,
                                "Cannot define field more than once.");
     }
-    // Only the name changes: splice it into the stored definition so that
-    // everything else (descriptor order, fields this engine does not model)
-    // stays byte for byte.
-    const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
-    std::vector<uint8_t> buf = ReadTdefChain(store_, s.def.tdef_page).buffer;
-    const size_t real = U32(buf, format::kTdefRealIndexCount);
-    const size_t count = U16(buf, format::kTdefColumnCount);
-    const size_t descriptors = format::kTdefHeaderSize + 12 * real;
-    if (real > 1000 ||
-        descriptors + format::kColumnDescriptor * count > buf.size()) {
-      ThrowCorrupt("table definition");
-    }
-    size_t at = descriptors + format::kColumnDescriptor * count;
-    std::ptrdiff_t delta = 0;
-    bool found = false;
-    for (size_t k = 0; k < count && !found; ++k) {
-      if (at + 2 > buf.size()) ThrowCorrupt("column names");
-      const size_t len = U16(buf, at);
-      if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
-      if (U16(buf, descriptors + format::kColumnDescriptor * k +
-                       format::kColNumber) != number) {
-        at += 2 + len;
-        continue;
-      }
-      const std::u16string name = base::Utf8ToUtf16(to);
-      std::vector<uint8_t> bytes;
-      AppendU16(bytes, static_cast<uint16_t>(name.size() * 2));
-      for (char16_t ch : name) AppendU16(bytes, static_cast<uint16_t>(ch));
-      const auto pos = buf.begin() + static_cast<std::ptrdiff_t>(at);
-      buf.erase(pos, pos + static_cast<std::ptrdiff_t>(2 + len));
-      buf.insert(buf.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(),
-                 bytes.end());
-      delta = static_cast<std::ptrdiff_t>(bytes.size()) -
-              static_cast<std::ptrdiff_t>(2 + len);
-      found = true;
-    }
-    if (!found) ThrowItemNotFound();
-    const std::ptrdiff_t new_len =
-        static_cast<std::ptrdiff_t>(U32(buf, format::kTdefLength)) + delta;
-    if (new_len < static_cast<std::ptrdiff_t>(at) ||
-        new_len > static_cast<std::ptrdiff_t>(buf.size())) {
-      ThrowCorrupt("table definition length");
-    }
-    buf.resize(static_cast<size_t>(new_len));
-    PutU32(buf, format::kTdefLength, static_cast<uint32_t>(new_len));
-    WriteTdef(store_, s.def.tdef_page, buf);
+    // The parsed definition keeps the bytes this engine does not model, so
+    // everything but the name is written back byte for byte.
+    TableDef def = s.def;
+    def.columns[static_cast<size_t>(i)].name = to;
+    StoreTableDef(store_, def);
     s.def = LoadTableDef(store_, s.def.tdef_page);
   });
 }
