@@ -253,12 +253,9 @@ TableDef MSysAccessObjects(uint32_t page, uint32_t map_page, uint32_t root) {
 }
 
 void WriteEmptyLeaf(PageStore& store, uint32_t page, uint32_t tdef) {
-  auto p = store.Page(page);
-  std::fill(p.begin(), p.end(), 0);
-  p[0] = format::kPageIndexLeaf;
-  p[1] = 0x01;
-  PutU16(p, 2, static_cast<uint16_t>(format::kIndexRoom));
-  PutU32(p, 4, tdef);
+  IndexPage leaf;
+  leaf.owner = tdef;
+  EncodeIndexPage(store.Page(page), leaf);
 }
 
 void WriteHeaderPage(std::span<uint8_t> p, double creation_date) {

@@ -20,6 +20,7 @@
 #include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/format.h"
+#include "jet/index_page.h"
 #include "jet/lval.h"
 #include "jet/row_reader.h"
 #include "jet/usage_map.h"
@@ -170,69 +171,30 @@ struct Checker {
                                "index tree loops or is too deep");
     }
     InUse(where, page);
-    auto p = store.Page(page);
-    if ((p[0] != format::kPageIndexLeaf && p[0] != format::kPageIndexNode) ||
-        p[1] != 1) {
-      Problem(where, "page " + std::to_string(page) + " is no index page");
-      return;
-    }
-    if (U32(p, format::kIndexOwner) != tdef) {
+    const IndexPage p = DecodeIndexPage(store.ReadPage(page));
+    if (p.owner != tdef) {
       Problem(where,
               "index page " + std::to_string(page) + " names another table");
     }
-    const uint16_t prefix = U16(p, format::kIndexPrefixLength);
-    std::vector<std::vector<uint8_t>> entries;
-    size_t prev = 0;
-    for (size_t bit = 0;
-         bit < (format::kIndexEntries - format::kIndexBitmap) * 8; ++bit) {
-      if (!(p[format::kIndexBitmap + bit / 8] >> (bit % 8) & 1)) continue;
-      if (bit > format::kIndexRoom) {
-        Problem(where, "entry bitmap past the page");
-        break;
-      }
-      std::vector<uint8_t> e;
-      if (!entries.empty()) {
-        if (prefix > entries.front().size()) {
-          Problem(where, "prefix longer than the first entry");
-          return;
-        }
-        e.assign(entries.front().begin(), entries.front().begin() + prefix);
-      }
-      e.insert(
-          e.end(),
-          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + prev),
-          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + bit));
-      entries.push_back(std::move(e));
-      prev = bit;
-    }
-    if (U16(p, format::kIndexFreeSpace) != format::kIndexRoom - prev) {
+    if (p.free_space != format::kIndexRoom - p.used) {
       Problem(where,
               "index page " + std::to_string(page) + " free-space field");
     }
-    if (p[0] == format::kPageIndexLeaf) {
-      for (auto& e : entries) {
-        if (e.size() < 5) {
-          Problem(where, "leaf entry too short");
-          continue;
-        }
-        out.push_back(std::move(e));
+    const size_t shortest = p.type == format::kPageIndexLeaf ? 5 : 9;
+    for (const auto& e : p.entries) {
+      if (e.size() < shortest) {
+        Problem(where,
+                "index page " + std::to_string(page) + ": entry too short");
+        return;
       }
+    }
+    if (p.type == format::kPageIndexLeaf) {
+      out.insert(out.end(), p.entries.begin(), p.entries.end());
       return;
     }
     std::vector<std::pair<uint32_t, const std::vector<uint8_t>*>> kids;
-    for (const auto& e : entries) {
-      if (e.size() < 9) {
-        Problem(where, "node entry too short");
-        return;
-      }
-      const size_t n = e.size();
-      kids.emplace_back(static_cast<uint32_t>(e[n - 4]) << 24 | e[n - 3] << 16 |
-                            e[n - 2] << 8 | e[n - 1],
-                        &e);
-    }
-    if (const uint32_t tail = U32(p, format::kIndexTailPage)) {
-      kids.emplace_back(tail, nullptr);
-    }
+    for (const auto& e : p.entries) kids.emplace_back(ChildPage(e), &e);
+    if (p.tail != 0) kids.emplace_back(p.tail, nullptr);
     for (const auto& [child, entry] : kids) {
       const size_t before = out.size();
       Walk(where, tdef, child, depth + 1, out, seen);

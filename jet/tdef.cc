@@ -280,8 +280,7 @@ void PutLogicalIndex(std::vector<uint8_t>& b, const LogicalIndexDef& li) {
 }
 
 void PutHeader(std::vector<uint8_t>& b, const TableDef& t) {
-  std::span<uint8_t> h =
-      Block(b, format::kTdefHeaderSize, t.stored_header, 0);
+  std::span<uint8_t> h = Block(b, format::kTdefHeaderSize, t.stored_header, 0);
   if (t.stored_header.empty()) {
     h[0] = format::kPageTdef;
     h[1] = 0x01;
@@ -308,10 +307,9 @@ std::vector<const ColumnDef*> DescriptorOrder(const TableDef& t) {
   for (const ColumnDef& c : t.columns) out.push_back(&c);
   if (t.descriptor_order.size() != t.columns.size()) return out;
   for (size_t i = 0; i < out.size(); ++i) {
-    auto it = std::find_if(t.columns.begin(), t.columns.end(),
-                           [&](const ColumnDef& c) {
-                             return c.number == t.descriptor_order[i];
-                           });
+    auto it = std::find_if(
+        t.columns.begin(), t.columns.end(),
+        [&](const ColumnDef& c) { return c.number == t.descriptor_order[i]; });
     if (it == t.columns.end()) ThrowCorrupt("descriptor order");
     out[i] = &*it;
   }
@@ -331,9 +329,9 @@ std::vector<uint8_t> SerializeTdef(const TableDef& t) {
   const bool as_read = t.descriptor_order.size() == columns.size() &&
                        t.stored_descriptors.size() == columns.size();
   for (size_t i = 0; i < columns.size(); ++i) {
-    PutColumnDescriptor(b, *columns[i],
-                        as_read ? t.stored_descriptors[i]
-                                : std::vector<uint8_t>{});
+    PutColumnDescriptor(
+        b, *columns[i],
+        as_read ? t.stored_descriptors[i] : std::vector<uint8_t>{});
   }
   for (const ColumnDef* c : columns) AppendName(b, c->name);
   for (const RealIndexDef& ix : t.real_indexes) PutRealIndex(b, ix);
