@@ -18,6 +18,7 @@
 #include "jet/integrity.h"
 #include "jet/row_reader.h"
 #include "jet/row_writer.h"
+#include "jet/usage_map.h"
 
 namespace jet {
 namespace {
@@ -523,15 +524,7 @@ void DatabaseWriter::ReleaseMapRows(const TableDef& def,
   std::set<uint32_t> map_pages;
   for (RowId r : MapRows(def)) {
     map_pages.insert(r.page);
-    Bytes page = store_.ReadPage(r.page);
-    const RowSlot slot = GetRowSlot(page, r.row);
-    if (slot.length() < format::kMapInlineBits ||
-        page[slot.start] != format::kMapReference) {
-      continue;
-    }
-    for (size_t at = slot.start + format::kMapReferencePages;
-         at + 4 <= slot.end; at += 4) {
-      const uint32_t bitmap = U32(page, at);
+    for (uint32_t bitmap : ReadUsageMap(store_, r).map_pages) {
       if (bitmap >= format::kFirstAllocatablePage &&
           bitmap < store_.page_count() &&
           store_.ReadPage(bitmap)[0] == format::kPageUsageMap) {

@@ -72,12 +72,10 @@ struct Checker {
     }
   }
 
-  // The bitmap pages of a reference map (the row in `slot`) belong to `who`.
-  void OwnBitmapPages(const std::string& who, Bytes page, const RowSlot& slot) {
-    if (slot.length() == 0 || page[slot.start] != format::kMapReference) return;
-    for (size_t at = slot.start + format::kMapReferencePages;
-         at + 4 <= slot.end; at += 4) {
-      if (const uint32_t bitmap = U32(page, at)) Own(who, bitmap);
+  // The bitmap pages of a reference map belong to `who`.
+  void OwnBitmapPages(const std::string& who, const UsageMap& map) {
+    for (uint32_t bitmap : map.map_pages) {
+      if (bitmap != 0) Own(who, bitmap);
     }
   }
 
@@ -91,8 +89,8 @@ struct Checker {
     if (slot.length() < format::kMapInlineBits)
       ThrowCorrupt("usage map row too short");
     map_row_pages.insert(map.page);
-    OwnBitmapPages(who + " usage map", page, slot);
     const UsageMap usage = ParseUsageMap(store, SlotBytes(page, slot), map);
+    OwnBitmapPages(who + " usage map", usage);
     if (usage.past_end) Problem(who, "lists pages past the end of the file");
     return usage.pages;
   }
@@ -134,8 +132,8 @@ struct Checker {
   // Owned pages the global map marks free, and pages in use that nothing
   // owns (when `unowned` is asked for).
   void CheckGlobalMap(bool unowned) {
-    Bytes global = store.ReadPage(format::kGlobalMapPage);
-    OwnBitmapPages("global usage map", global, GetRowSlot(global, 0));
+    OwnBitmapPages("global usage map",
+                   ReadUsageMap(store, RowId{format::kGlobalMapPage, 0}));
     for (const auto& [page, who] : owners) {
       if (store.IsFree(page)) {
         Problem(who, PageName(page) +
