@@ -227,16 +227,6 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
   return id;
 }
 
-std::vector<base::Value> RowValues(
-    const TableDef& def,
-    std::initializer_list<std::pair<const char*, base::Value>> v) {
-  std::vector<base::Value> out(def.max_cols, base::Value::Null());
-  for (const auto& [name, value] : v) {
-    out[ColumnByName(def, name).number] = value;
-  }
-  return out;
-}
-
 }  // namespace
 
 RowId InsertCatalogRow(PageStore& store,
@@ -266,8 +256,34 @@ double NowAsOleDate() {
   return 25569.0 + static_cast<double>(secs) / 86400.0;
 }
 
-uint32_t CreateTable(PageStore& store, const std::string& name,
-                     const std::vector<FieldDesc>& fields, double now) {
+std::vector<base::Value> RowValues(
+    const TableDef& def,
+    std::initializer_list<std::pair<const char*, base::Value>> v) {
+  std::vector<base::Value> out(def.max_cols, base::Value::Null());
+  for (const auto& [name, value] : v) {
+    out[ColumnByName(def, name).number] = value;
+  }
+  return out;
+}
+
+void AppendRows(PageStore& store, uint32_t tdef_page,
+                const std::vector<std::vector<base::Value>>& rows) {
+  TableDef def = LoadTableDef(store, tdef_page);
+  uint32_t hint = 0;
+  for (const auto& values : rows) {
+    AppendRowImage(store, def, EncodeRow(def, values, nullptr), &hint);
+  }
+  RebuildIndexes(store, def);
+  StoreTableCounters(store, def);
+}
+
+namespace {
+
+// Checks the names of a new table and its fields; returns the catalog and
+// the Tables container's id.
+std::pair<std::vector<CatalogEntry>, int32_t> CheckNewTable(
+    const PageStore& store, const std::string& name,
+    const std::vector<FieldDesc>& fields) {
   ValidateObjectName(name);
   // The catalog's name index needs the name's key; refuse before anything
   // is written.
@@ -284,7 +300,7 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
                                "Cannot define field more than once.");
     }
   }
-  const std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
+  std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
   const int32_t tables_id = TablesContainerId(objects);
   if (tables_id == 0) ThrowCorrupt("the catalog has no Tables container");
   for (const CatalogEntry& o : objects) {
@@ -293,34 +309,26 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
                                "Table '" + name + "' already exists.");
     }
   }
+  return {std::move(objects), tables_id};
+}
 
-  TableDef def;
-  def.columns = LayoutColumns(fields);
-  def.table_type = format::kTableTypeUser;
-  def.max_cols = static_cast<uint16_t>(def.columns.size());
-  def.tdef_page = store.Allocate();
-  // Usage-map rows: owned, free space, then two per Memo/OLE column; 57
-  // rows fit one page.
-  std::vector<std::vector<uint8_t>> map_rows;
-  map_rows.push_back(InlineMapRow(0, {}));
-  map_rows.push_back(InlineMapRow(0, {}));
+// Usage-map rows of a new table: owned, free space, then two per Memo/OLE
+// column; 57 rows fit one page.
+void CreateMapRows(PageStore& store, TableDef& def) {
   std::vector<uint16_t> long_cols;
   for (const ColumnDef& c : def.columns) {
-    if (c.IsLongValue()) {
-      long_cols.push_back(c.number);
-      map_rows.push_back(InlineMapRow(0, {}));
-      map_rows.push_back(InlineMapRow(0, {}));
-    }
+    if (c.IsLongValue()) long_cols.push_back(c.number);
   }
   std::vector<RowId> map_ids;
   uint32_t map_page = 0;
-  for (const auto& r : map_rows) {
-    if (map_page == 0 || !DataPageFits(store.Page(map_page), r.size())) {
+  const std::vector<uint8_t> row = InlineMapRow(0, {});
+  for (size_t i = 0; i < 2 + 2 * long_cols.size(); ++i) {
+    if (map_page == 0 || !DataPageFits(store.Page(map_page), row.size())) {
       map_page = store.Allocate();
       InitDataPage(store.Page(map_page), 0);
     }
-    const uint16_t row = DataPageAddRow(store.Page(map_page), r);
-    map_ids.push_back(RowId{map_page, static_cast<uint8_t>(row)});
+    const uint16_t r = DataPageAddRow(store.Page(map_page), row);
+    map_ids.push_back(RowId{map_page, static_cast<uint8_t>(r)});
   }
   def.owned_map = map_ids[0];
   def.free_map = map_ids[1];
@@ -328,28 +336,75 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
     def.column_maps.push_back(
         ColumnMaps{long_cols[i], map_ids[2 + 2 * i], map_ids[3 + 2 * i]});
   }
+}
+
+// The Owner of the database object (MSysDb), which new tables take over.
+base::Value DatabaseOwner(const PageStore& store, const TableDef& catalog,
+                          const std::vector<CatalogEntry>& objects) {
+  base::Value owner = base::Value::Binary({0xA6, 0x33});
+  const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
+  const bool var = HasVarColumns(catalog);
+  for (const CatalogEntry& o : objects) {
+    if (o.name != "MSysDb" || o.type != format::kObjectTypeDatabase) continue;
+    ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
+      if (!(rid == o.row)) return;
+      RowLayout layout(Bytes(row), var);
+      if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
+        owner = base::Value::Binary(*b);
+      }
+    });
+  }
+  return owner;
+}
+
+// Permissions of a new table: one ACE per SID that holds rights on the
+// Tables container.
+void InsertTableAces(PageStore& store, uint32_t tdef_page, int32_t tables_id) {
+  const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
+  const ColumnDef& ace_object = ColumnByName(aces, "ObjectId");
+  const ColumnDef& ace_sid = ColumnByName(aces, "SID");
+  std::vector<std::vector<uint8_t>> sids;
+  const bool var = HasVarColumns(aces);
+  ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
+    RowLayout layout(Bytes(row), var);
+    auto obj = ColumnBytes(layout, ace_object);
+    auto sid = ColumnBytes(layout, ace_sid);
+    if (obj && obj->size() >= 4 &&
+        static_cast<int32_t>(U32(*obj, 0)) == tables_id && sid &&
+        std::find(sids.begin(), sids.end(), *sid) == sids.end()) {
+      sids.push_back(*sid);
+    }
+  });
+  if (sids.empty()) sids.push_back({0xA6, 0x33});
+  // All ACE rows first, then one index rebuild (MSysACEs has no unique key).
+  std::vector<std::vector<base::Value>> rows;
+  for (const auto& sid : sids) {
+    rows.push_back(RowValues(
+        aces, {{"ObjectId", base::Value::Long(static_cast<int32_t>(tdef_page))},
+               {"SID", base::Value::Binary(sid)},
+               {"ACM", base::Value::Long(0xFFFFF)},
+               {"FInheritable", base::Value::Boolean(false)}}));
+  }
+  AppendRows(store, format::kAcesTdefPage, rows);
+}
+
+}  // namespace
+
+uint32_t CreateTable(PageStore& store, const std::string& name,
+                     const std::vector<FieldDesc>& fields, double now) {
+  const auto [objects, tables_id] = CheckNewTable(store, name, fields);
+  TableDef def;
+  def.columns = LayoutColumns(fields);
+  def.table_type = format::kTableTypeUser;
+  def.max_cols = static_cast<uint16_t>(def.columns.size());
+  def.tdef_page = store.Allocate();
+  CreateMapRows(store, def);
   for (const ColumnDef& c : def.columns) {
     if (!c.IsFixed()) ++def.var_col_count;
   }
   StoreTableDef(store, def);
 
-  // Catalog row; Owner as the database object's.
   const TableDef catalog = LoadTableDef(store, format::kCatalogTdefPage);
-  base::Value owner = base::Value::Binary({0xA6, 0x33});
-  {
-    const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
-    const bool var = HasVarColumns(catalog);
-    for (const CatalogEntry& o : objects) {
-      if (o.name != "MSysDb" || o.type != 2) continue;
-      ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
-        if (!(rid == o.row)) return;
-        RowLayout layout(Bytes(row), var);
-        if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
-          owner = base::Value::Binary(*b);
-        }
-      });
-    }
-  }
   InsertCatalogRow(
       store,
       RowValues(catalog,
@@ -359,44 +414,9 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
                  {"Type", base::Value::Integer(format::kObjectTypeTable)},
                  {"DateCreate", base::Value::FromDate({now})},
                  {"DateUpdate", base::Value::FromDate({now})},
-                 {"Owner", owner},
+                 {"Owner", DatabaseOwner(store, catalog, objects)},
                  {"Flags", base::Value::Long(0)}}));
-
-  // Permissions: one ACE per SID that holds rights on the Tables container.
-  const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
-  const ColumnDef& ace_object = ColumnByName(aces, "ObjectId");
-  const ColumnDef& ace_sid = ColumnByName(aces, "SID");
-  std::vector<std::vector<uint8_t>> sids;
-  {
-    const bool var = HasVarColumns(aces);
-    ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
-      RowLayout layout(Bytes(row), var);
-      auto obj = ColumnBytes(layout, ace_object);
-      auto sid = ColumnBytes(layout, ace_sid);
-      if (obj && obj->size() >= 4 &&
-          static_cast<int32_t>(U32(*obj, 0)) == tables_id && sid &&
-          std::find(sids.begin(), sids.end(), *sid) == sids.end()) {
-        sids.push_back(*sid);
-      }
-    });
-  }
-  if (sids.empty()) sids.push_back({0xA6, 0x33});
-  // All ACE rows first, then one index rebuild (MSysACEs has no unique key).
-  TableDef ace_def = aces;
-  uint32_t hint = 0;
-  for (const auto& sid : sids) {
-    const std::vector<uint8_t> row = EncodeRow(
-        ace_def,
-        RowValues(ace_def, {{"ObjectId", base::Value::Long(static_cast<int32_t>(
-                                             def.tdef_page))},
-                            {"SID", base::Value::Binary(sid)},
-                            {"ACM", base::Value::Long(0xFFFFF)},
-                            {"FInheritable", base::Value::Boolean(false)}}),
-        nullptr);
-    AppendRowImage(store, ace_def, row, &hint);
-  }
-  RebuildIndexes(store, ace_def);
-  StoreTableCounters(store, ace_def);
+  InsertTableAces(store, def.tdef_page, tables_id);
   return def.tdef_page;
 }
 

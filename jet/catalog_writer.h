@@ -49,6 +49,16 @@ void RebuildIndexes(PageStore& store, TableDef& def);
 RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint);
 
+// Values by column number for the named columns, Null elsewhere.
+std::vector<base::Value> RowValues(
+    const TableDef& def,
+    std::initializer_list<std::pair<const char*, base::Value>> values);
+
+// Appends rows (values by column number) to a table without unique keys to
+// check: all rows first, then one index rebuild and the counters.
+void AppendRows(PageStore& store, uint32_t tdef_page,
+                const std::vector<std::vector<base::Value>>& rows);
+
 // --- the system catalog ---
 
 // Inserts one MSysObjects row (values by column number of MSysObjects) and

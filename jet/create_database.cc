@@ -385,21 +385,18 @@ void InsertCatalogRows(PageStore& store, double now,
                        const std::vector<CatalogRow>& rows) {
   const TableDef cat = LoadTableDef(store, format::kCatalogTdefPage);
   for (const CatalogRow& r : rows) {
-    std::vector<base::Value> v(cat.max_cols, base::Value::Null());
-    auto set = [&](const char* col, base::Value value) {
-      v[cat.columns[static_cast<size_t>(cat.FindColumn(col))].number] =
-          std::move(value);
-    };
-    set("Id", base::Value::Long(r.id));
-    set("ParentId", base::Value::Long(r.parent));
-    set("Name", base::Value::Text(r.name));
-    set("Type", base::Value::Integer(r.type));
-    set("DateCreate", base::Value::FromDate({now}));
-    set("DateUpdate", base::Value::FromDate({now}));
-    set("Owner", r.owner);
-    set("Flags", base::Value::Long(static_cast<int32_t>(r.flags)));
-    set("LvProp", r.lvprop);
-    InsertCatalogRow(store, v);
+    InsertCatalogRow(
+        store,
+        RowValues(cat,
+                  {{"Id", base::Value::Long(r.id)},
+                   {"ParentId", base::Value::Long(r.parent)},
+                   {"Name", base::Value::Text(r.name)},
+                   {"Type", base::Value::Integer(r.type)},
+                   {"DateCreate", base::Value::FromDate({now})},
+                   {"DateUpdate", base::Value::FromDate({now})},
+                   {"Owner", r.owner},
+                   {"Flags", base::Value::Long(static_cast<int32_t>(r.flags))},
+                   {"LvProp", r.lvprop}}));
   }
 }
 
@@ -499,21 +496,16 @@ std::vector<Ace> CoreAces(int32_t access_objects) {
 
 // One data page, one index rebuild: the rows go in directly.
 void InsertAces(PageStore& store, const std::vector<Ace>& list) {
-  TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
-  auto col = [&](const char* n) {
-    return aces.columns[static_cast<size_t>(aces.FindColumn(n))].number;
-  };
-  uint32_t hint = 0;
+  const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
+  std::vector<std::vector<base::Value>> rows;
   for (const Ace& a : list) {
-    std::vector<base::Value> v(aces.max_cols, base::Value::Null());
-    v[col("ObjectId")] = base::Value::Long(a.object);
-    v[col("SID")] = Bin({a.sid0, a.sid});
-    v[col("ACM")] = base::Value::Long(a.acm);
-    v[col("FInheritable")] = base::Value::Boolean(a.inherit);
-    AppendRowImage(store, aces, EncodeRow(aces, v, nullptr), &hint);
+    rows.push_back(
+        RowValues(aces, {{"ObjectId", base::Value::Long(a.object)},
+                         {"SID", Bin({a.sid0, a.sid})},
+                         {"ACM", base::Value::Long(a.acm)},
+                         {"FInheritable", base::Value::Boolean(a.inherit)}}));
   }
-  RebuildIndexes(store, aces);
-  StoreTableCounters(store, aces);
+  AppendRows(store, format::kAcesTdefPage, rows);
 }
 
 }  // namespace
