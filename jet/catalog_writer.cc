@@ -150,21 +150,10 @@ void RebuildIndexes(PageStore& store, TableDef& def) {
     }
   });
   for (size_t i = 0; i < def.real_indexes.size(); ++i) {
-    std::vector<const IndexKey*> keys;
-    for (const IndexEntry& e : all[i]) keys.push_back(&e.key);
-    auto cmp = [](const IndexKey* a, const IndexKey* b) {
-      return CompareKeys(a->data(), a->size(), b->data(), b->size());
-    };
-    std::sort(
-        keys.begin(), keys.end(),
-        [&](const IndexKey* a, const IndexKey* b) { return cmp(a, b) < 0; });
-    uint32_t distinct = 0;
-    for (size_t k = 0; k < keys.size(); ++k) {
-      if (k == 0 || cmp(keys[k - 1], keys[k]) != 0) ++distinct;
-    }
     RealIndexDef& ix = def.real_indexes[i];
-    ix.unique_count = std::max(ix.unique_count, distinct);
-    WriteIndexTree(store, def.tdef_page, ix, std::move(all[i]));
+    ix.unique_count =
+        std::max(ix.unique_count,
+                 WriteIndexTree(store, def.tdef_page, ix, std::move(all[i])));
   }
 }
 

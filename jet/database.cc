@@ -69,14 +69,7 @@ std::vector<Row> Database::ReadRows(std::string_view name) {
 
 std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view name) {
   const TableEntry* t = catalog_.FindTable(name);
-  if (!t) {
-    throw base::RuntimeError(
-        base::err::kObjectNotFound, kErrorSource,
-        "The Microsoft Jet database engine cannot find the input table or "
-        "query '" +
-            std::string(name) +
-            "'. Make sure it exists and that its name is spelled correctly.");
-  }
+  if (!t) ThrowInputTableNotFound(name);
   return std::make_unique<Recordset>(t->name, SharedTableDef(name),
                                      ReadRows(name));
 }

@@ -26,4 +26,13 @@ void ThrowNoCurrentRecord() {
                            "No current record.");
 }
 
+void ThrowInputTableNotFound(std::string_view name) {
+  throw base::RuntimeError(
+      base::err::kObjectNotFound, kErrorSource,
+      "The Microsoft Jet database engine cannot find the input table or "
+      "query '" +
+          std::string(name) +
+          "'. Make sure it exists and that its name is spelled correctly.");
+}
+
 }  // namespace jet

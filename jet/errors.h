@@ -17,6 +17,8 @@ inline constexpr char kErrorSource[] = "DAO.Database";
 [[noreturn]] void ThrowItemNotFound();
 // 3021: no current record.
 [[noreturn]] void ThrowNoCurrentRecord();
+// 3078: no table or query of that name.
+[[noreturn]] void ThrowInputTableNotFound(std::string_view name);
 
 }  // namespace jet
 

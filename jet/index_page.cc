@@ -1,6 +1,7 @@
 #include "jet/index_page.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "jet/errors.h"
 
@@ -222,23 +223,26 @@ void WriteLevel(PageStore& store, uint32_t tdef_page, const Level& lv,
 
 }  // namespace
 
-void WriteIndexTree(PageStore& store, uint32_t tdef_page,
-                    const RealIndexDef& index,
-                    std::vector<IndexEntry> entries) {
+uint32_t WriteIndexTree(PageStore& store, uint32_t tdef_page,
+                        const RealIndexDef& index,
+                        std::vector<IndexEntry> entries) {
+  // Keys compare as unsigned bytes, as std::vector does.
   std::sort(entries.begin(), entries.end(),
             [](const IndexEntry& a, const IndexEntry& b) {
-              const int c = CompareKeys(a.key.data(), a.key.size(),
-                                        b.key.data(), b.key.size());
-              if (c != 0) return c < 0;
-              if (a.row.page != b.row.page) return a.row.page < b.row.page;
-              return a.row.row < b.row.row;
+              return std::tie(a.key, a.row.page, a.row.row) <
+                     std::tie(b.key, b.row.page, b.row.row);
             });
+  uint32_t distinct = 0;
+  for (size_t k = 0; k < entries.size(); ++k) {
+    if (k == 0 || entries[k - 1].key != entries[k].key) ++distinct;
+  }
   std::vector<Level> levels = BuildLevels(entries);
   AssignPages(store, tdef_page, index, levels);
   for (size_t l = 0; l < levels.size(); ++l) {
     WriteLevel(store, tdef_page, levels[l],
                l + 1 < levels.size() ? &levels[l + 1] : nullptr, l == 0);
   }
+  return distinct;
 }
 
 }  // namespace jet

@@ -53,8 +53,10 @@ struct IndexEntry {
 // Writes the B-tree of a real index holding exactly `entries` (any order).
 // The root page stays where the definition says; other pages of the index's
 // usage map are reused, new ones allocated, pages no longer needed freed.
-void WriteIndexTree(PageStore& store, uint32_t tdef_page,
-                    const RealIndexDef& index, std::vector<IndexEntry> entries);
+// Returns the number of distinct keys.
+uint32_t WriteIndexTree(PageStore& store, uint32_t tdef_page,
+                        const RealIndexDef& index,
+                        std::vector<IndexEntry> entries);
 
 }  // namespace jet
 

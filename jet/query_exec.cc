@@ -44,15 +44,6 @@ bool Matches(const BoundQuery::Condition& condition,
 
 }  // namespace
 
-void ThrowInputTableNotFound(std::string_view name) {
-  throw base::RuntimeError(
-      base::err::kObjectNotFound, kErrorSource,
-      "The Microsoft Jet database engine cannot find the input table or "
-      "query '" +
-          std::string(name) +
-          "'. Make sure it exists and that its name is spelled correctly.");
-}
-
 BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
   BoundQuery bound;
   if (query.all_columns) {

@@ -5,9 +5,9 @@
 // column names, index definitions and the Memo/OLE usage-map list, stored as
 // one logical buffer over a chain of pages (continuation pages repeat an
 // 8-byte header). Decoded and encoded here, so the layout lives in one place
-// (tdef_writer.h writes the page chain). The definition's own length ends the chain, not only a
-// next pointer of 0. Every count and offset is checked against the buffer;
-// damage raises 3049 and leaves nothing half decoded.
+// (tdef_writer.h writes the page chain). The definition's own length ends the
+// chain, not only a next pointer of 0. Every count and offset is checked
+// against the buffer; damage raises 3049 and leaves nothing half decoded.
 
 #include <cstdint>
 #include <functional>
@@ -68,7 +68,7 @@ struct LogicalIndexDef {
   uint32_t related_table_page = 0;
   uint8_t cascade_updates = 0;
   uint8_t cascade_deletes = 0;
-  uint8_t index_type = 0;  // 1 primary key, 2 foreign key
+  uint8_t index_type = 0;       // 1 primary key, 2 foreign key
   std::vector<uint8_t> stored;  // the definition as read
 };
 
