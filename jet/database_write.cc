@@ -51,20 +51,27 @@ std::vector<RowId> MapRows(const TableDef& def) {
   return maps;
 }
 
-// The key of a row for a unique index as a string, or nullopt when a key
-// column is Null (such rows never collide).
-std::optional<std::string> UniqueKey(const TableDef& def,
-                                     const RealIndexDef& ix,
-                                     std::span<const uint8_t> row) {
+// Whether a key column other than a Boolean is Null in the row.
+bool HasNullKeyColumn(const TableDef& def, const RealIndexDef& ix,
+                      std::span<const uint8_t> row) {
   RowLayout layout(Bytes(row), HasVarColumns(def));
   for (const IndexColumn& ic : ix.columns) {
     for (const ColumnDef& c : def.columns) {
       if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
           !layout.MaskBit(c.number)) {
-        return std::nullopt;
+        return true;
       }
     }
   }
+  return false;
+}
+
+// The key of a row for a unique index as a string, or nullopt when a key
+// column is Null (such rows never collide).
+std::optional<std::string> UniqueKey(const TableDef& def,
+                                     const RealIndexDef& ix,
+                                     std::span<const uint8_t> row) {
+  if (HasNullKeyColumn(def, ix, row)) return std::nullopt;
   std::optional<IndexKey> key = RowIndexKey(def, ix, row);
   if (!key) return std::nullopt;
   return std::string(key->begin(), key->end());
@@ -265,10 +272,9 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
 std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
                                               RowId id) const {
   const RowId at = Locate(def, id);
-  auto page = store_.Page(at.page);
-  const RowSlot slot = GetRowSlot(page, at.row);
-  return std::vector<uint8_t>(page.begin() + slot.start,
-                              page.begin() + slot.end);
+  const Bytes row = SlotBytes(store_.ReadPage(at.page),
+                              GetRowSlot(store_.ReadPage(at.page), at.row));
+  return std::vector<uint8_t>(row.begin(), row.end());
 }
 
 void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
@@ -316,18 +322,10 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
     // Every index must take the row's key, or the indexes cannot be
     // rebuilt when the change is saved.
     if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
-    if (IsRequired(s.def, i)) {
-      RowLayout layout(Bytes(row), HasVarColumns(s.def));
-      for (const IndexColumn& ic : ix.columns) {
-        for (const ColumnDef& c : s.def.columns) {
-          if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
-              !layout.MaskBit(c.number)) {
-            throw base::RuntimeError(
-                3058, kErrorSource,
-                "Index or primary key cannot contain a Null value.");
-          }
-        }
-      }
+    if (IsRequired(s.def, i) && HasNullKeyColumn(s.def, ix, row)) {
+      throw base::RuntimeError(
+          3058, kErrorSource,
+          "Index or primary key cannot contain a Null value.");
     }
     if (!(ix.flags & 0x01)) continue;
     keys[i] = UniqueKey(s.def, ix, row);
@@ -389,12 +387,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
   AllOrNothing([&] {
     TableState& s = State(table);
     const RowId at = Locate(s.def, id);
-    std::vector<uint8_t> old;
-    {
-      auto page = store_.Page(at.page);
-      RowSlot slot = GetRowSlot(page, at.row);
-      old.assign(page.begin() + slot.start, page.begin() + slot.end);
-    }
+    const std::vector<uint8_t> old = RowImage(s.def, id);
     // The new image first: if it fails (text too long...), the row and its
     // long values are still intact.
     std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
