@@ -66,7 +66,9 @@ void StoreTableCounters(PageStore& store, const TableDef& def) {
   PutU32(p, format::kTdefRowCount, def.row_count);
   PutU32(p, format::kTdefAutoNumber, def.last_autonumber);
   for (size_t i = 0; i < def.real_indexes.size(); ++i) {
-    const size_t at = format::kTdefHeaderSize + 12 * i + 4;
+    const size_t at = format::kTdefHeaderSize +
+                      format::kRealIndexCountBlock * i +
+                      format::kRealIndexUniqueCount;
     if (at + 4 > p.size())
       ThrowCorrupt("index count block beyond the first page");
     PutU32(p, at, def.real_indexes[i].unique_count);
