@@ -200,37 +200,27 @@ TEST(DatabaseWriterTest, NamesFollowJetRules) {
   auto w = DatabaseWriter::CreateNew();
   w->CreateTable("PRESET_DEFS",
                  {{"ID", f::kTypeLong, 0}, {"var_name", f::kTypeText, 100}});
-  EXPECT_EQ(ErrorOf([&] {
-              w->CreateTable("preset_defs", {{"X", f::kTypeLong, 0}});
-            }),
-            base::err::kTableExists);
-  EXPECT_EQ(ErrorOf([&] {
-              w->CreateTable("MSysObjects", {{"X", f::kTypeLong, 0}});
-            }),
-            base::err::kTableExists);
-  EXPECT_EQ(ErrorOf([&] {
-              w->CreateTable("a.b", {{"X", f::kTypeLong, 0}});
-            }),
-            3125);
+  const FieldDesc x{"X", f::kTypeLong, 0};
+  const struct {
+    std::string name;
+    std::vector<FieldDesc> fields;
+    int32_t error;
+  } refused[] = {
+      {"preset_defs", {x}, base::err::kTableExists},
+      {"MSysObjects", {x}, base::err::kTableExists},
+      {"a.b", {x}, 3125},
+      {" lead", {x}, 3125},
+      {std::string(65, 'n'), {x}, 3125},
+      {"T2", {x, {"x", f::kTypeText, 5}}, 3191},
+      // The catalog's name key cannot be made: refused before any write.
+      {"\xD0\x96uk", {x}, base::err::kInvalidProcedureCall},
+  };
   const size_t pages = w->store().page_count();
-  EXPECT_EQ(ErrorOf([&] {
-              w->CreateTable("\xD0\x96uk", {{"X", f::kTypeLong, 0}});
-            }),
-            base::err::kInvalidProcedureCall);
+  for (const auto& r : refused) {
+    EXPECT_EQ(ErrorOf([&] { w->CreateTable(r.name, r.fields); }), r.error)
+        << r.name;
+  }
   EXPECT_EQ(w->store().page_count(), pages);  // nothing written
-  EXPECT_EQ(ErrorOf([&] {
-              w->CreateTable(" lead", {{"X", f::kTypeLong, 0}});
-            }),
-            3125);
-  EXPECT_EQ(ErrorOf([&] {
-              w->CreateTable(std::string(65, 'n'), {{"X", f::kTypeLong, 0}});
-            }),
-            3125);
-  EXPECT_EQ(
-      ErrorOf([&] {
-        w->CreateTable("T2", {{"X", f::kTypeLong, 0}, {"x", f::kTypeText, 5}});
-      }),
-      3191);
   try {
     w->CreateTable("Preset_Defs", {{"X", f::kTypeLong, 0}});
     FAIL();
