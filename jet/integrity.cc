@@ -84,14 +84,8 @@ struct Checker {
   // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
   // reference map are owned by `who`; the pages it lists are returned.
   std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
-    Bytes page = store.ReadPage(map.page);
-    if (page[0] != format::kPageData)
-      ThrowCorrupt("usage map row is not on a data page");
-    const RowSlot slot = GetRowSlot(page, map.row);
-    if (slot.length() < format::kMapInlineBits)
-      ThrowCorrupt("usage map row too short");
+    const UsageMap usage = ReadUsageMap(store, map);
     map_row_pages.insert(map.page);
-    const UsageMap usage = ParseUsageMap(store, SlotBytes(page, slot), map);
     OwnBitmapPages(who + " usage map", usage);
     if (usage.past_end) Problem(who, "lists pages past the end of the file");
     return usage.pages;
