@@ -271,7 +271,7 @@ struct Checker {
   // Live LVAL rows that no row refers to.
   void CheckLongValueRows() {
     for (const auto& [p, who] : owners) {
-      auto page = store.Page(p);
+      const Bytes page = store.ReadPage(p);
       if (page[0] != format::kPageData ||
           U32(page, format::kDataOwner) != format::kLvalOwner) {
         continue;
@@ -279,11 +279,7 @@ struct Checker {
       try {
         const uint16_t rows = RowCount(page);
         for (uint16_t r = 0; r < rows; ++r) {
-          if (U16(page, format::kDataRowTable + 2 * size_t{r}) &
-              format::kRowDeleted) {
-            continue;
-          }
-          if (!lval_refs.count(p << 8 | r)) {
+          if (!GetRowSlot(page, r).deleted && !lval_refs.count(p << 8 | r)) {
             Problem(who, "long value row " + std::to_string(p) + "/" +
                              std::to_string(r) + " that no row refers to");
           }

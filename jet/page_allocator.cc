@@ -166,24 +166,24 @@ bool GrowGlobalMap(PageStore& store, uint32_t n) {
     RowSlot rs = GetRowSlot(page, r);
     images.emplace_back(page.begin() + rs.start, page.begin() + rs.end);
   }
-  size_t need = 5 + ((n - start) / 8 + 1);
-  need = (need + 63) / 64 * 64 + 5;
+  constexpr size_t kBits = format::kMapInlineBits;
+  // The bitmap grows in steps of 64 bytes.
+  const size_t need = ((n - start) / 8 + 1 + kBits + 63) / 64 * 64 + kBits;
   const size_t old_len = images[0].size();
   images[0].resize(need, 0);
   for (size_t i = old_len; i < need; ++i) {
     for (int b = 0; b < 8; ++b) {
-      const uint64_t p = start + (i - 5) * 8 + b;
+      const uint64_t p = start + (i - kBits) * 8 + b;
       if (p >= store.page_count()) images[0][i] |= static_cast<uint8_t>(1 << b);
     }
   }
-  size_t total = 14;
-  for (auto& img : images) total += img.size() + 2;
+  size_t total = format::kDataRowTable;
+  for (auto& img : images) total += img.size() + 2;  // row and its offset
   if (total > format::kPageSize) {
     throw base::RuntimeError(base::err::kDeviceIoError, kErrorSource,
                              "The database has reached its maximum size.");
   }
-  const uint32_t owner = U32(page, 4);
-  InitDataPage(page, owner);
+  InitDataPage(page, U32(page, format::kDataOwner));
   for (auto& img : images) DataPageAddRow(page, img);
   return true;
 }
