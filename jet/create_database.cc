@@ -300,23 +300,18 @@ std::vector<uint8_t> PropertyBlob(
   std::vector<uint8_t> names;
   std::vector<uint8_t> props;
   uint16_t index = 0;
-  auto add_name = [&](const std::string& n) {
-    const std::u16string u = base::Utf8ToUtf16(n);
-    AppendU16(names, static_cast<uint16_t>(u.size() * 2));
-    for (char16_t ch : u) AppendU16(names, static_cast<uint16_t>(ch));
-  };
   for (const auto& [name, value] : texts) {
-    add_name(name);
-    const std::u16string u = base::Utf8ToUtf16(value);
-    AppendU16(props, static_cast<uint16_t>(8 + u.size() * 2));
+    AppendName(names, name);
+    std::vector<uint8_t> text;
+    AppendName(text, value);  // u16 length, UTF-16
+    AppendU16(props, static_cast<uint16_t>(6 + text.size()));
     props.push_back(0);
     props.push_back(format::kTypeText);
     AppendU16(props, index++);
-    AppendU16(props, static_cast<uint16_t>(u.size() * 2));
-    for (char16_t ch : u) AppendU16(props, static_cast<uint16_t>(ch));
+    props.insert(props.end(), text.begin(), text.end());
   }
   for (const auto& [name, value] : longs) {
-    add_name(name);
+    AppendName(names, name);
     AppendU16(props, 12);
     props.push_back(0);
     props.push_back(format::kTypeLong);

@@ -203,13 +203,13 @@ TableDef ParseTableDef(Bytes buf) {
 
 // --- serializing ---
 
-namespace {
-
-void AppendName(std::vector<uint8_t>& b, const std::string& utf8) {
+void AppendName(std::vector<uint8_t>& b, std::string_view utf8) {
   const std::u16string name = base::Utf8ToUtf16(utf8);
   AppendU16(b, static_cast<uint16_t>(name.size() * 2));
   for (char16_t ch : name) AppendU16(b, static_cast<uint16_t>(ch));
 }
+
+namespace {
 
 // Appends a block of `size` bytes to `b` and returns it: the bytes as read
 // when there are any, else zeros with the structure's magic number at 0.

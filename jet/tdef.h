@@ -138,6 +138,9 @@ TableDef ReadTableDef(const PageSource& file, uint32_t page);
 // Decodes a logical TDEF buffer (first page + continuation payloads).
 TableDef ParseTableDef(Bytes buffer);
 
+// Appends a name as a definition stores it: u16 byte length, UTF-16LE.
+void AppendName(std::vector<uint8_t>& b, std::string_view utf8);
+
 // The logical TDEF buffer of a table (header through the FF FF terminator),
 // the inverse of ParseTableDef: a parsed definition comes back byte for
 // byte, with its edits. Columns go in `descriptor_order`, else in the order
