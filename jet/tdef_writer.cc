@@ -10,7 +10,7 @@ namespace jet {
 namespace {
 
 constexpr size_t kPage = format::kPageSize;
-constexpr size_t kContinuationPayload = kPage - 8;
+constexpr size_t kContinuationPayload = kPage - format::kTdefPageHeader;
 
 }  // namespace
 
@@ -70,18 +70,12 @@ void WriteTdef(PageStore& store, uint32_t first_page,
   for (size_t i = 0; i < pages.size(); ++i) {
     auto p = store.Page(pages[i]);
     std::fill(p.begin(), p.end(), 0);
-    size_t used;
-    if (i == 0) {
-      const size_t n = std::min(buffer.size(), kPage);
-      std::copy(buffer.begin(), buffer.begin() + n, p.begin());
-      pos = n;
-      used = n;
-    } else {
-      const size_t n = std::min(buffer.size() - pos, kContinuationPayload);
-      std::copy(buffer.begin() + pos, buffer.begin() + pos + n, p.begin() + 8);
-      pos += n;
-      used = n + 8;
-    }
+    // Continuation pages carry their payload after a page header.
+    const size_t at = i == 0 ? 0 : format::kTdefPageHeader;
+    const size_t n = std::min(buffer.size() - pos, kPage - at);
+    std::copy(buffer.begin() + pos, buffer.begin() + pos + n, p.begin() + at);
+    pos += n;
+    const size_t used = at + n;
     p[0] = format::kPageTdef;
     p[1] = 0x01;
     PutU16(p, format::kTdefFreeSpace,
@@ -136,10 +130,8 @@ std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields) {
         c.extra_flags = format::kColExtraCompressed;
       } else if (f.type == format::kTypeBinary) {
         c.length = f.size == 0 ? 255 : std::min<uint16_t>(f.size, 255);
-      } else {
-        if (f.type == format::kTypeMemo) {
-          c.extra_flags = format::kColExtraCompressed;
-        }
+      } else if (f.type == format::kTypeMemo) {
+        c.extra_flags = format::kColExtraCompressed;
       }
     } else {
       throw base::RuntimeError(base::err::kInvalidProcedureCall, kErrorSource,
