@@ -32,13 +32,6 @@ std::optional<std::vector<uint8_t>> ColumnBytes(const RowLayout& layout,
   return std::vector<uint8_t>(b->begin(), b->end());
 }
 
-const ColumnDef* ColumnByNumber(const TableDef& def, uint16_t n) {
-  for (const ColumnDef& c : def.columns) {
-    if (c.number == n) return &c;
-  }
-  return nullptr;
-}
-
 const ColumnDef& ColumnByName(const TableDef& def, std::string_view name) {
   const int i = def.FindColumn(name);
   if (i < 0) ThrowCorrupt("system table lacks a column");
@@ -82,7 +75,7 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
   IndexKey key;
   bool all_null = true;
   for (const IndexColumn& ic : index.columns) {
-    const ColumnDef* c = ColumnByNumber(def, ic.column_number);
+    const ColumnDef* c = def.ColumnNumbered(ic.column_number);
     if (c == nullptr) ThrowCorrupt("index names a missing column");
     auto bytes = ColumnBytes(layout, *c);
     if (!bytes) {

@@ -56,11 +56,9 @@ bool HasNullKeyColumn(const TableDef& def, const RealIndexDef& ix,
                       std::span<const uint8_t> row) {
   RowLayout layout(Bytes(row), HasVarColumns(def));
   for (const IndexColumn& ic : ix.columns) {
-    for (const ColumnDef& c : def.columns) {
-      if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
-          !layout.MaskBit(c.number)) {
-        return true;
-      }
+    const ColumnDef* c = def.ColumnNumbered(ic.column_number);
+    if (c && c->type != format::kTypeBoolean && !layout.MaskBit(c->number)) {
+      return true;
     }
   }
   return false;

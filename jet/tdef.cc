@@ -35,6 +35,13 @@ int TableDef::FindColumn(std::string_view name) const {
   return -1;
 }
 
+const ColumnDef* TableDef::ColumnNumbered(uint16_t number) const {
+  for (const ColumnDef& c : columns) {
+    if (c.number == number) return &c;
+  }
+  return nullptr;
+}
+
 TdefChain ReadTdefChain(const PageSource& file, uint32_t first) {
   TdefChain chain;
   std::unordered_set<uint32_t> seen;
@@ -307,11 +314,8 @@ std::vector<const ColumnDef*> DescriptorOrder(const TableDef& t) {
   for (const ColumnDef& c : t.columns) out.push_back(&c);
   if (t.descriptor_order.size() != t.columns.size()) return out;
   for (size_t i = 0; i < out.size(); ++i) {
-    auto it = std::find_if(
-        t.columns.begin(), t.columns.end(),
-        [&](const ColumnDef& c) { return c.number == t.descriptor_order[i]; });
-    if (it == t.columns.end()) ThrowCorrupt("descriptor order");
-    out[i] = &*it;
+    out[i] = t.ColumnNumbered(t.descriptor_order[i]);
+    if (out[i] == nullptr) ThrowCorrupt("descriptor order");
   }
   return out;
 }

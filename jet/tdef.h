@@ -107,6 +107,8 @@ struct TableDef {
   // Position in `columns` of the column with that name (case-insensitive),
   // or -1.
   int FindColumn(std::string_view name) const;
+  // The column with that number, or nullptr.
+  const ColumnDef* ColumnNumbered(uint16_t number) const;
 };
 
 // Whether rows of the table carry a variable-offset table.
