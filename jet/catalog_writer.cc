@@ -362,6 +362,7 @@ void InsertTableAces(PageStore& store, uint32_t tdef_page, int32_t tables_id) {
   if (sids.empty()) sids.push_back({0xA6, 0x33});
   // All ACE rows first, then one index rebuild (MSysACEs has no unique key).
   std::vector<std::vector<base::Value>> rows;
+  rows.reserve(sids.size());
   for (const auto& sid : sids) {
     rows.push_back(RowValues(
         aces, {{"ObjectId", base::Value::Long(static_cast<int32_t>(tdef_page))},

@@ -356,7 +356,7 @@ void WriteCoreTables(PageStore& store) {
   auto p = store.Page(kMapPage);
   InitDataPage(p, 0);
   for (int r = 0; r < kMapRowCount; ++r) DataPageAddRow(p, InlineMapRow(0, {}));
-  for (TableDef t :
+  for (const TableDef& t :
        {MSysObjects(), MSysACEs(), MSysQueries(), MSysRelationships()}) {
     for (const RealIndexDef& ix : t.real_indexes) {
       WriteEmptyLeaf(store, ix.root_page, t.tdef_page);
@@ -493,6 +493,7 @@ std::vector<Ace> CoreAces(int32_t access_objects) {
 void InsertAces(PageStore& store, const std::vector<Ace>& list) {
   const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
   std::vector<std::vector<base::Value>> rows;
+  rows.reserve(list.size());
   for (const Ace& a : list) {
     rows.push_back(
         RowValues(aces, {{"ObjectId", base::Value::Long(a.object)},

@@ -43,7 +43,7 @@ IndexPage DecodeIndexPage(Bytes page);
 void EncodeIndexPage(std::span<uint8_t> page, const IndexPage& p);
 
 // The child page at the end of a node entry (0 for a shorter entry).
-uint32_t ChildPage(const std::vector<uint8_t>& node_entry);
+uint32_t ChildPage(const std::vector<uint8_t>& entry);
 
 struct IndexEntry {
   IndexKey key;
