@@ -251,14 +251,20 @@ struct Checker {
                          std::to_string(got.size()) + " entries, " +
                          std::to_string(expected.size()) + " expected)");
     }
-    if (ix.flags & 0x01) {
-      for (size_t i = 1; i < found.size(); ++i) {
-        if (std::equal(found[i - 1].begin(), found[i - 1].end() - 4,
-                       found[i].begin(), found[i].end() - 4) &&
-            found[i - 1].size() == found[i].size() && found[i][0] != 0) {
-          Problem(where, "duplicate key in a unique index");
-          break;
-        }
+    if (ix.flags & 0x01) CheckUniqueKeys(where, found);
+  }
+
+  // Entries of a unique index in tree order: no two with the same key (keys
+  // starting with a 0 byte, a Null first column in ascending order, may
+  // repeat).
+  void CheckUniqueKeys(const std::string& where,
+                       const std::vector<std::vector<uint8_t>>& found) {
+    for (size_t i = 1; i < found.size(); ++i) {
+      if (std::equal(found[i - 1].begin(), found[i - 1].end() - 4,
+                     found[i].begin(), found[i].end() - 4) &&
+          found[i - 1].size() == found[i].size() && found[i][0] != 0) {
+        Problem(where, "duplicate key in a unique index");
+        break;
       }
     }
   }
