@@ -74,6 +74,7 @@ constexpr std::pair<int32_t, std::string_view> kTexts[] = {
     {kObjectInvalid, "Object invalid or no longer set."},
     {kConversionError, "Data type conversion error."},
     {kTypeMismatchInCriteria, "Data type mismatch in criteria expression."},
+    {kDatabaseError, "Database-Error - Contact Administrator!"},
 };
 static_assert(std::is_sorted(std::begin(kTexts), std::end(kTexts)),
               "the catalogue is looked up by binary search");

@@ -82,6 +82,7 @@ inline constexpr int32_t kNameExists = 3367;
 inline constexpr int32_t kObjectInvalid = 3420;
 inline constexpr int32_t kConversionError = 3421;
 inline constexpr int32_t kTypeMismatchInCriteria = 3464;
+inline constexpr int32_t kDatabaseError = 9999;  // the takeover's fatal report
 
 // Sources: the objects that raise errors, as DAO names them.
 inline constexpr char kSourceDatabase[] = "DAO.Database";

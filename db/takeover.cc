@@ -19,8 +19,6 @@ using base::Value;
 constexpr int kStandardColumnCount = 15;
 constexpr char kQ[] = "\"";
 constexpr char kLineBreak[] = "\n\r";
-constexpr char kDatabaseError[] = "Database-Error - Contact Administrator!";
-constexpr int32_t kDatabaseErrorNumber = 9999;
 
 // The snapshot columns, by name; the category column's name varies.
 enum Column {
@@ -170,7 +168,8 @@ Value TakeoverMachineCopyMDBData(
   // The fatal report of the second handler: the error log line, "Fatal
   // error", and the end of the program (a silent start goes on).
   auto report_fatal = [&] {
-    on_error.Report(kDatabaseErrorNumber, names.e, kDatabaseError,
+    on_error.Report(base::err::kDatabaseError, names.e,
+                    std::string(base::err::Text(base::err::kDatabaseError)),
                     /*fatal=*/true);
   };
 

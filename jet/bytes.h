@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <vector>
 
 #include "jet/errors.h"
 
@@ -60,6 +61,22 @@ inline float F32(Bytes b, size_t offset, const char* what = "single") {
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
+}
+
+// Little-endian writes for building page images (the writer's side).
+inline void PutU16(std::span<uint8_t> b, size_t at, uint16_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+inline void PutU32(std::span<uint8_t> b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline void AppendU16(std::vector<uint8_t>& b, uint16_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+inline void AppendU32(std::vector<uint8_t>& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 // A row pointer: (page << 8) | row, stored as row byte + 3-byte page.

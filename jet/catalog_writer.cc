@@ -30,80 +30,10 @@ std::optional<std::vector<uint8_t>> ColumnBytes(const RowLayout& layout,
   return std::vector<uint8_t>(b->begin(), b->end());
 }
 
-const ColumnDef* ColumnByNumber(const TableDef& def, uint16_t n) {
-  for (const ColumnDef& c : def.columns) {
-    if (c.number == n) return &c;
-  }
-  return nullptr;
-}
-
 const ColumnDef& ColumnByName(const TableDef& def, std::string_view name) {
   const int i = def.FindColumn(name);
   if (i < 0) ThrowCorrupt("system table lacks a column");
   return def.columns[static_cast<size_t>(i)];
-}
-
-std::vector<uint8_t> LeafEntry(const IndexEntry& e) {
-  std::vector<uint8_t> out = e.key;
-  out.push_back(static_cast<uint8_t>(e.row.page >> 16));
-  out.push_back(static_cast<uint8_t>(e.row.page >> 8));
-  out.push_back(static_cast<uint8_t>(e.row.page));
-  out.push_back(e.row.row);
-  return out;
-}
-
-void WriteIndexPage(std::span<uint8_t> page, uint8_t type, uint32_t tdef,
-                    uint32_t prev, uint32_t next, uint32_t tail,
-                    const std::vector<const std::vector<uint8_t>*>& entries) {
-  std::fill(page.begin(), page.end(), 0);
-  page[0] = type;
-  page[1] = 0x01;
-  PutU32(page, format::kIndexOwner, tdef);
-  PutU32(page, format::kIndexPrevPage, prev);
-  PutU32(page, format::kIndexNextPage, next);
-  PutU32(page, format::kIndexTailPage, tail);
-  size_t pos = 0;
-  for (const std::vector<uint8_t>* e : entries) {
-    if (pos + e->size() > format::kIndexRoom)
-      ThrowCorrupt("index page overfull");
-    std::copy(e->begin(), e->end(), page.begin() + format::kIndexEntries + pos);
-    pos += e->size();
-    uint8_t& bits = page[format::kIndexBitmap + pos / 8];
-    bits = static_cast<uint8_t>(bits | (1 << (pos % 8)));
-  }
-  PutU16(page, format::kIndexFreeSpace,
-         static_cast<uint16_t>(format::kIndexRoom - pos));
-}
-
-// Groups of consecutive items whose stored bytes fit one page. For node
-// levels the last child of a page is kept in the tail field and takes no
-// room.
-std::vector<std::vector<size_t>> Pack(
-    const std::vector<std::vector<uint8_t>>& items, bool tail_free) {
-  std::vector<std::vector<size_t>> groups;
-  size_t used = 0;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i].size() > format::kIndexRoom)
-      ThrowCorrupt("index entry too long");
-    if (!groups.empty()) {
-      const auto& g = groups.back();
-      // Bytes the page needs if item i joins it.
-      const size_t add = tail_free ? items[g.back()].size() : items[i].size();
-      if (used + add <= format::kIndexRoom) {
-        groups.back().push_back(i);
-        used += add;
-        continue;
-      }
-    }
-    groups.push_back({i});
-    used = tail_free ? 0 : items[i].size();
-  }
-  return groups;
-}
-
-uint32_t Be32(std::span<const uint8_t> b) {
-  return static_cast<uint32_t>(b[0]) << 24 | static_cast<uint32_t>(b[1]) << 16 |
-         static_cast<uint32_t>(b[2]) << 8 | b[3];
 }
 
 }  // namespace
@@ -127,7 +57,9 @@ void StoreTableCounters(PageStore& store, const TableDef& def) {
   PutU32(p, format::kTdefRowCount, def.row_count);
   PutU32(p, format::kTdefAutoNumber, def.last_autonumber);
   for (size_t i = 0; i < def.real_indexes.size(); ++i) {
-    const size_t at = format::kTdefHeaderSize + 12 * i + 4;
+    const size_t at = format::kTdefHeaderSize +
+                      format::kRealIndexCountBlock * i +
+                      format::kRealIndexUniqueCount;
     if (at + 4 > p.size())
       ThrowCorrupt("index count block beyond the first page");
     PutU32(p, at, def.real_indexes[i].unique_count);
@@ -141,7 +73,7 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
   IndexKey key;
   bool all_null = true;
   for (const IndexColumn& ic : index.columns) {
-    const ColumnDef* c = ColumnByNumber(def, ic.column_number);
+    const ColumnDef* c = def.ColumnNumbered(ic.column_number);
     if (c == nullptr) ThrowCorrupt("index names a missing column");
     auto bytes = ColumnBytes(layout, *c);
     if (!bytes) {
@@ -214,119 +146,6 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
   return key;
 }
 
-void WriteIndexTree(PageStore& store, uint32_t tdef_page,
-                    const RealIndexDef& index,
-                    std::vector<IndexEntry> entries) {
-  std::sort(entries.begin(), entries.end(),
-            [](const IndexEntry& a, const IndexEntry& b) {
-              const int c = CompareKeys(a.key.data(), a.key.size(),
-                                        b.key.data(), b.key.size());
-              if (c != 0) return c < 0;
-              if (a.row.page != b.row.page) return a.row.page < b.row.page;
-              return a.row.row < b.row.row;
-            });
-  // Levels bottom-up: items of each level and their grouping into pages.
-  struct Level {
-    std::vector<std::vector<uint8_t>> items;
-    std::vector<std::vector<uint8_t>>
-        last_leaf;  // per item: last leaf entry below
-    std::vector<std::vector<size_t>> groups;
-    std::vector<uint32_t> pages;
-  };
-  std::vector<Level> levels(1);
-  for (const IndexEntry& e : entries) {
-    levels[0].items.push_back(LeafEntry(e));
-    levels[0].last_leaf.push_back(levels[0].items.back());
-  }
-  levels[0].groups = Pack(levels[0].items, false);
-  if (levels[0].groups.empty()) levels[0].groups.push_back({});
-  while (levels.back().groups.size() > 1) {
-    if (levels.size() > 8) ThrowCorrupt("index tree too deep");
-    Level next;
-    const Level& below = levels.back();
-    for (const auto& g : below.groups) {
-      next.last_leaf.push_back(below.last_leaf[g.back()]);
-      next.items.push_back(below.last_leaf[g.back()]);
-      next.items.back().insert(next.items.back().end(), 4, 0);  // child, later
-    }
-    next.groups = Pack(next.items, true);
-    levels.push_back(std::move(next));
-  }
-
-  // Pages: the root keeps its number; others reuse the index's pages.
-  const uint32_t map_ptr = index.usage_map.Packed();
-  std::vector<uint32_t> pool;
-  for (uint32_t p : MapPages(store, map_ptr)) {
-    // Only pages that really are this index's are reused.
-    if (p == index.root_page || p < 3 || p >= store.page_count()) continue;
-    auto page = store.Page(p);
-    if ((page[0] == 0x03 || page[0] == 0x04) && U32(page, 4) == tdef_page) {
-      pool.push_back(p);
-    }
-  }
-  size_t pool_used = 0;
-  for (size_t l = 0; l < levels.size(); ++l) {
-    for (size_t g = 0; g < levels[l].groups.size(); ++g) {
-      uint32_t page;
-      if (l + 1 == levels.size()) {
-        page = index.root_page;
-      } else if (pool_used < pool.size()) {
-        page = pool[pool_used++];
-      } else {
-        page = store.Allocate();
-        MapSetPage(store, map_ptr, page, true);
-      }
-      levels[l].pages.push_back(page);
-    }
-  }
-  for (size_t i = pool_used; i < pool.size(); ++i) {
-    MapSetPage(store, map_ptr, pool[i], false);
-    store.Free(pool[i]);
-  }
-  // Child pointers of node items.
-  for (size_t l = 1; l < levels.size(); ++l) {
-    for (size_t i = 0; i < levels[l].items.size(); ++i) {
-      auto& item = levels[l].items[i];
-      const uint32_t child = levels[l - 1].pages[i];
-      const size_t n = item.size();
-      item[n - 4] = static_cast<uint8_t>(child >> 24);
-      item[n - 3] = static_cast<uint8_t>(child >> 16);
-      item[n - 2] = static_cast<uint8_t>(child >> 8);
-      item[n - 1] = static_cast<uint8_t>(child);
-    }
-  }
-  // Parent group of each page, for sibling links among node pages.
-  for (size_t l = 0; l < levels.size(); ++l) {
-    Level& lv = levels[l];
-    std::vector<size_t> parent(lv.groups.size(), 0);
-    if (l + 1 < levels.size()) {
-      const Level& up = levels[l + 1];
-      for (size_t g = 0; g < up.groups.size(); ++g) {
-        for (size_t item : up.groups[g]) parent[item] = g;
-      }
-    }
-    for (size_t g = 0; g < lv.groups.size(); ++g) {
-      const bool leaf = l == 0;
-      const bool link_prev = g > 0 && (leaf || parent[g - 1] == parent[g]);
-      const bool link_next =
-          g + 1 < lv.groups.size() && (leaf || parent[g + 1] == parent[g]);
-      std::vector<const std::vector<uint8_t>*> stored;
-      uint32_t tail = 0;
-      const auto& grp = lv.groups[g];
-      for (size_t k = 0; k < grp.size(); ++k) {
-        if (!leaf && grp.size() > 1 && k + 1 == grp.size()) {
-          tail = Be32(std::span<const uint8_t>(lv.items[grp[k]]).last(4));
-        } else {
-          stored.push_back(&lv.items[grp[k]]);
-        }
-      }
-      WriteIndexPage(store.Page(lv.pages[g]), leaf ? 0x04 : 0x03, tdef_page,
-                     link_prev ? lv.pages[g - 1] : 0,
-                     link_next ? lv.pages[g + 1] : 0, tail, stored);
-    }
-  }
-}
-
 void RebuildIndexes(PageStore& store, TableDef& def) {
   if (def.real_indexes.empty()) return;
   std::vector<std::vector<IndexEntry>> all(def.real_indexes.size());
@@ -337,21 +156,10 @@ void RebuildIndexes(PageStore& store, TableDef& def) {
     }
   });
   for (size_t i = 0; i < def.real_indexes.size(); ++i) {
-    std::vector<const IndexKey*> keys;
-    for (const IndexEntry& e : all[i]) keys.push_back(&e.key);
-    auto cmp = [](const IndexKey* a, const IndexKey* b) {
-      return CompareKeys(a->data(), a->size(), b->data(), b->size());
-    };
-    std::sort(
-        keys.begin(), keys.end(),
-        [&](const IndexKey* a, const IndexKey* b) { return cmp(a, b) < 0; });
-    uint32_t distinct = 0;
-    for (size_t k = 0; k < keys.size(); ++k) {
-      if (k == 0 || cmp(keys[k - 1], keys[k]) != 0) ++distinct;
-    }
     RealIndexDef& ix = def.real_indexes[i];
-    ix.unique_count = std::max(ix.unique_count, distinct);
-    WriteIndexTree(store, def.tdef_page, ix, std::move(all[i]));
+    ix.unique_count =
+        std::max(ix.unique_count,
+                 WriteIndexTree(store, def.tdef_page, ix, std::move(all[i])));
   }
 }
 
@@ -410,16 +218,6 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
   return id;
 }
 
-std::vector<base::Value> RowValues(
-    const TableDef& def,
-    std::initializer_list<std::pair<const char*, base::Value>> v) {
-  std::vector<base::Value> out(def.max_cols, base::Value::Null());
-  for (const auto& [name, value] : v) {
-    out[ColumnByName(def, name).number] = value;
-  }
-  return out;
-}
-
 }  // namespace
 
 RowId InsertCatalogRow(PageStore& store,
@@ -448,8 +246,34 @@ double NowAsOleDate() {
   return 25569.0 + static_cast<double>(secs) / 86400.0;
 }
 
-uint32_t CreateTable(PageStore& store, const std::string& name,
-                     const std::vector<FieldDesc>& fields, double now) {
+std::vector<base::Value> RowValues(
+    const TableDef& def,
+    std::initializer_list<std::pair<const char*, base::Value>> v) {
+  std::vector<base::Value> out(def.max_cols, base::Value::Null());
+  for (const auto& [name, value] : v) {
+    out[ColumnByName(def, name).number] = value;
+  }
+  return out;
+}
+
+void AppendRows(PageStore& store, uint32_t tdef_page,
+                const std::vector<std::vector<base::Value>>& rows) {
+  TableDef def = LoadTableDef(store, tdef_page);
+  uint32_t hint = 0;
+  for (const auto& values : rows) {
+    AppendRowImage(store, def, EncodeRow(def, values, nullptr), &hint);
+  }
+  RebuildIndexes(store, def);
+  StoreTableCounters(store, def);
+}
+
+namespace {
+
+// Checks the names of a new table and its fields; returns the catalog and
+// the Tables container's id.
+std::pair<std::vector<CatalogEntry>, int32_t> CheckNewTable(
+    const PageStore& store, const std::string& name,
+    const std::vector<FieldDesc>& fields) {
   ValidateObjectName(name);
   std::set<std::string> seen;
   for (const FieldDesc& f : fields) {
@@ -458,7 +282,7 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
       throw base::Error(base::err::kFieldExists, kErrorSource);
     }
   }
-  const std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
+  std::vector<CatalogEntry> objects = ReadCatalogEntries(store);
   const int32_t tables_id = TablesContainerId(objects);
   if (tables_id == 0) ThrowCorrupt("the catalog has no Tables container");
   for (const CatalogEntry& o : objects) {
@@ -466,34 +290,26 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
       throw base::Error(base::err::kTableExists, kErrorSource, name);
     }
   }
+  return {std::move(objects), tables_id};
+}
 
-  TableDef def;
-  def.columns = LayoutColumns(fields);
-  def.table_type = format::kTableTypeUser;
-  def.max_cols = static_cast<uint16_t>(def.columns.size());
-  def.tdef_page = store.Allocate();
-  // Usage-map rows: owned, free space, then two per Memo/OLE column; 57
-  // rows fit one page.
-  std::vector<std::vector<uint8_t>> map_rows;
-  map_rows.push_back(InlineMapRow(0, {}));
-  map_rows.push_back(InlineMapRow(0, {}));
+// Usage-map rows of a new table: owned, free space, then two per Memo/OLE
+// column; 57 rows fit one page.
+void CreateMapRows(PageStore& store, TableDef& def) {
   std::vector<uint16_t> long_cols;
   for (const ColumnDef& c : def.columns) {
-    if (c.IsLongValue()) {
-      long_cols.push_back(c.number);
-      map_rows.push_back(InlineMapRow(0, {}));
-      map_rows.push_back(InlineMapRow(0, {}));
-    }
+    if (c.IsLongValue()) long_cols.push_back(c.number);
   }
   std::vector<RowId> map_ids;
   uint32_t map_page = 0;
-  for (const auto& r : map_rows) {
-    if (map_page == 0 || !DataPageFits(store.Page(map_page), r.size())) {
+  const std::vector<uint8_t> row = InlineMapRow(0, {});
+  for (size_t i = 0; i < 2 + 2 * long_cols.size(); ++i) {
+    if (map_page == 0 || !DataPageFits(store.Page(map_page), row.size())) {
       map_page = store.Allocate();
       InitDataPage(store.Page(map_page), 0);
     }
-    const uint16_t row = DataPageAddRow(store.Page(map_page), r);
-    map_ids.push_back(RowId{map_page, static_cast<uint8_t>(row)});
+    const uint16_t r = DataPageAddRow(store.Page(map_page), row);
+    map_ids.push_back(RowId{map_page, static_cast<uint8_t>(r)});
   }
   def.owned_map = map_ids[0];
   def.free_map = map_ids[1];
@@ -501,27 +317,74 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
     def.column_maps.push_back(
         ColumnMaps{long_cols[i], map_ids[2 + 2 * i], map_ids[3 + 2 * i]});
   }
+}
+
+// The Owner of the database object (MSysDb), which new tables take over.
+base::Value DatabaseOwner(const PageStore& store, const TableDef& catalog,
+                          const std::vector<CatalogEntry>& objects) {
+  base::Value owner = base::Value::Binary({0xA6, 0x33});
+  const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
+  for (const CatalogEntry& o : objects) {
+    if (o.name != "MSysDb" || o.type != format::kObjectTypeDatabase) continue;
+    ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
+      if (!(rid == o.row)) return;
+      RowLayout layout(Bytes(row), catalog);
+      if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
+        owner = base::Value::Binary(*b);
+      }
+    });
+  }
+  return owner;
+}
+
+// Permissions of a new table: one ACE per SID that holds rights on the
+// Tables container.
+void InsertTableAces(PageStore& store, uint32_t tdef_page, int32_t tables_id) {
+  const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
+  const ColumnDef& ace_object = ColumnByName(aces, "ObjectId");
+  const ColumnDef& ace_sid = ColumnByName(aces, "SID");
+  std::vector<std::vector<uint8_t>> sids;
+  ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
+    RowLayout layout(Bytes(row), aces);
+    auto obj = ColumnBytes(layout, ace_object);
+    auto sid = ColumnBytes(layout, ace_sid);
+    if (obj && obj->size() >= 4 &&
+        static_cast<int32_t>(U32(*obj, 0)) == tables_id && sid &&
+        std::find(sids.begin(), sids.end(), *sid) == sids.end()) {
+      sids.push_back(*sid);
+    }
+  });
+  if (sids.empty()) sids.push_back({0xA6, 0x33});
+  // All ACE rows first, then one index rebuild (MSysACEs has no unique key).
+  std::vector<std::vector<base::Value>> rows;
+  rows.reserve(sids.size());
+  for (const auto& sid : sids) {
+    rows.push_back(RowValues(
+        aces, {{"ObjectId", base::Value::Long(static_cast<int32_t>(tdef_page))},
+               {"SID", base::Value::Binary(sid)},
+               {"ACM", base::Value::Long(0xFFFFF)},
+               {"FInheritable", base::Value::Boolean(false)}}));
+  }
+  AppendRows(store, format::kAcesTdefPage, rows);
+}
+
+}  // namespace
+
+uint32_t CreateTable(PageStore& store, const std::string& name,
+                     const std::vector<FieldDesc>& fields, double now) {
+  const auto [objects, tables_id] = CheckNewTable(store, name, fields);
+  TableDef def;
+  def.columns = LayoutColumns(fields);
+  def.table_type = format::kTableTypeUser;
+  def.max_cols = static_cast<uint16_t>(def.columns.size());
+  def.tdef_page = store.Allocate();
+  CreateMapRows(store, def);
   for (const ColumnDef& c : def.columns) {
     if (!c.IsFixed()) ++def.var_col_count;
   }
   StoreTableDef(store, def);
 
-  // Catalog row; Owner as the database object's.
   const TableDef catalog = LoadTableDef(store, format::kCatalogTdefPage);
-  base::Value owner = base::Value::Binary({0xA6, 0x33});
-  {
-    const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
-    for (const CatalogEntry& o : objects) {
-      if (o.name != "MSysDb" || o.type != 2) continue;
-      ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
-        if (!(rid == o.row)) return;
-        RowLayout layout(Bytes(row), catalog);
-        if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
-          owner = base::Value::Binary(*b);
-        }
-      });
-    }
-  }
   InsertCatalogRow(
       store,
       RowValues(catalog,
@@ -531,43 +394,9 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
                  {"Type", base::Value::Integer(format::kObjectTypeTable)},
                  {"DateCreate", base::Value::FromDate({now})},
                  {"DateUpdate", base::Value::FromDate({now})},
-                 {"Owner", owner},
+                 {"Owner", DatabaseOwner(store, catalog, objects)},
                  {"Flags", base::Value::Long(0)}}));
-
-  // Permissions: one ACE per SID that holds rights on the Tables container.
-  const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
-  const ColumnDef& ace_object = ColumnByName(aces, "ObjectId");
-  const ColumnDef& ace_sid = ColumnByName(aces, "SID");
-  std::vector<std::vector<uint8_t>> sids;
-  {
-    ScanTable(store, aces, [&](RowId, std::span<const uint8_t> row) {
-      RowLayout layout(Bytes(row), aces);
-      auto obj = ColumnBytes(layout, ace_object);
-      auto sid = ColumnBytes(layout, ace_sid);
-      if (obj && obj->size() >= 4 &&
-          static_cast<int32_t>(U32(*obj, 0)) == tables_id && sid &&
-          std::find(sids.begin(), sids.end(), *sid) == sids.end()) {
-        sids.push_back(*sid);
-      }
-    });
-  }
-  if (sids.empty()) sids.push_back({0xA6, 0x33});
-  // All ACE rows first, then one index rebuild (MSysACEs has no unique key).
-  TableDef ace_def = aces;
-  uint32_t hint = 0;
-  for (const auto& sid : sids) {
-    const std::vector<uint8_t> row = EncodeRow(
-        ace_def,
-        RowValues(ace_def, {{"ObjectId", base::Value::Long(static_cast<int32_t>(
-                                             def.tdef_page))},
-                            {"SID", base::Value::Binary(sid)},
-                            {"ACM", base::Value::Long(0xFFFFF)},
-                            {"FInheritable", base::Value::Boolean(false)}}),
-        nullptr);
-    AppendRowImage(store, ace_def, row, &hint);
-  }
-  RebuildIndexes(store, ace_def);
-  StoreTableCounters(store, ace_def);
+  InsertTableAces(store, def.tdef_page, tables_id);
   return def.tdef_page;
 }
 

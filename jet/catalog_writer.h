@@ -2,8 +2,8 @@
 #define JET_CATALOG_WRITER_H_
 
 // Changes to tables as a whole: definitions loaded with the reader and
-// stored back, rows appended, index B-trees (pages 0x03/0x04, layout in
-// format.h) rebuilt from the live rows, catalog rows inserted and new
+// stored back, rows appended, index B-trees (index_page.h) rebuilt from the
+// live rows, catalog rows inserted and new
 // tables created. These change pages in place; a caller wraps them in a unit
 // of change (PageStore::BeginChange) so a failure leaves the store as
 // before.
@@ -17,18 +17,13 @@
 #include "base/value.h"
 #include "jet/catalog.h"
 #include "jet/format.h"
-#include "jet/index_key.h"
+#include "jet/index_page.h"
 #include "jet/page_allocator.h"
 #include "jet/table_scan.h"
 #include "jet/tdef.h"
 #include "jet/tdef_writer.h"
 
 namespace jet {
-
-struct IndexEntry {
-  IndexKey key;
-  RowId row;
-};
 
 // Reads a table definition from the store.
 TableDef LoadTableDef(const PageStore& store, uint32_t tdef_page);
@@ -44,12 +39,6 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
                                     const RealIndexDef& index,
                                     std::span<const uint8_t> row);
 
-// Writes the B-tree of a real index holding exactly `entries` (any order).
-// The root page stays where the definition says; other pages of the index's
-// usage map are reused, new ones allocated, pages no longer needed freed.
-void WriteIndexTree(PageStore& store, uint32_t tdef_page,
-                    const RealIndexDef& index, std::vector<IndexEntry> entries);
-
 // Rebuilds every real index of a table from its live rows and raises the
 // unique-entry counters where needed (the caller stores the definition).
 void RebuildIndexes(PageStore& store, TableDef& def);
@@ -59,6 +48,16 @@ void RebuildIndexes(PageStore& store, TableDef& def);
 // owned and free-space maps. Updates `def.row_count` (not stored).
 RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint);
+
+// Values by column number for the named columns, Null elsewhere.
+std::vector<base::Value> RowValues(
+    const TableDef& def,
+    std::initializer_list<std::pair<const char*, base::Value>> values);
+
+// Appends rows (values by column number) to a table without unique keys to
+// check: all rows first, then one index rebuild and the counters.
+void AppendRows(PageStore& store, uint32_t tdef_page,
+                const std::vector<std::vector<base::Value>>& rows);
 
 // --- the system catalog ---
 

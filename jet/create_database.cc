@@ -16,8 +16,8 @@
 namespace jet {
 namespace {
 
-// Fixed page numbers of a new database.
-constexpr uint32_t kMapPage = 6;  // usage maps of the four core tables
+constexpr uint32_t kMapPage = format::kCoreMapPage;
+constexpr const uint32_t* kRoots = format::kCoreIndexRoots;
 
 // Rows on the usage-map page 6, in the order Access lays them out.
 enum MapRow : uint8_t {
@@ -152,8 +152,8 @@ TableDef MSysObjects() {
                {"RmtInfoShort", format::kTypeBinary, 11, 510, V, 0, 5},
                {"Type", format::kTypeInteger, 3, 2, F, 8, 0}}),
       kObjectsOwned, kObjectsFree);
-  t.real_indexes = {Index({1, 2}, kObjectsParentIdName, 7, 0x81),
-                    Index({0}, kObjectsId, 8, 0x81)};
+  t.real_indexes = {Index({1, 2}, kObjectsParentIdName, kRoots[0], 0x81),
+                    Index({0}, kObjectsId, kRoots[1], 0x81)};
   t.logical_indexes = {Logical("Id", 1, 1), Logical("ParentIdName", 0, 0)};
   auto maps = [](uint16_t col, uint8_t row) {
     return ColumnMaps{col, MapRowId(row),
@@ -175,14 +175,14 @@ TableDef MSysACEs() {
                {"ObjectId", format::kTypeLong, 0, 4, F, 0, 0},
                {"SID", format::kTypeBinary, 1, 510, VO, 0, 0}}),
       kAcesOwned, kAcesFree);
-  t.real_indexes = {Index({0}, kAcesIndex, 9, 0x88)};
+  t.real_indexes = {Index({0}, kAcesIndex, kRoots[2], 0x88)};
   t.logical_indexes = {Logical("ObjectId", 0, 0)};
   return t;
 }
 
 TableDef MSysQueries() {
   TableDef t =
-      SystemTable(4, format::kTableTypeSystem, 8,
+      SystemTable(format::kQueriesTdefPage, format::kTableTypeSystem, 8,
                   Columns({{"Attribute", format::kTypeByte, 1, 1, F, 4, 0},
                            {"Expression", format::kTypeMemo, 5, 0, V, 0, 3},
                            {"Flag", format::kTypeInteger, 6, 2, F, 5, 0},
@@ -192,7 +192,7 @@ TableDef MSysQueries() {
                            {"ObjectId", format::kTypeLong, 0, 4, F, 0, 0},
                            {"Order", format::kTypeBinary, 2, 510, V, 0, 0}}),
                   kQueriesOwned, kQueriesFree);
-  t.real_indexes = {Index({0, 1, 2}, kQueriesIndex, 10, 0x81)};
+  t.real_indexes = {Index({0, 1, 2}, kQueriesIndex, kRoots[3], 0x81)};
   t.logical_indexes = {Logical("ObjectIdAttribute", 0, 1)};
   t.column_maps = {ColumnMaps{5, MapRowId(kQueriesExpression),
                               MapRowId(kQueriesExpression + 1)}};
@@ -201,7 +201,7 @@ TableDef MSysQueries() {
 
 TableDef MSysRelationships() {
   TableDef t = SystemTable(
-      5, format::kTableTypeSystem, 8,
+      format::kRelationshipsTdefPage, format::kTableTypeSystem, 8,
       Columns({{"ccolumn", format::kTypeLong, 2, 4, F, 4, 0},
                {"grbit", format::kTypeLong, 1, 4, F, 0, 0},
                {"icolumn", format::kTypeLong, 3, 4, F, 8, 0},
@@ -211,9 +211,9 @@ TableDef MSysRelationships() {
                {"szReferencedObject", format::kTypeText, 6, 510, V, 0, 3},
                {"szRelationship", format::kTypeText, 0, 510, V, 0, 0}}),
       kRelOwned, kRelFree);
-  t.real_indexes = {Index({0}, kRelIndex0, 11, 0x82),
-                    Index({4}, kRelIndex0 + 1, 12, 0x82),
-                    Index({6}, kRelIndex0 + 2, 13, 0x82)};
+  t.real_indexes = {Index({0}, kRelIndex0, kRoots[4], 0x82),
+                    Index({4}, kRelIndex0 + 1, kRoots[5], 0x82),
+                    Index({6}, kRelIndex0 + 2, kRoots[6], 0x82)};
   t.logical_indexes = {Logical("szObject", 1, 0),
                        Logical("szReferencedObject", 2, 0),
                        Logical("szRelationship", 0, 0)};
@@ -251,17 +251,14 @@ TableDef MSysAccessObjects(uint32_t page, uint32_t map_page, uint32_t root) {
 }
 
 void WriteEmptyLeaf(PageStore& store, uint32_t page, uint32_t tdef) {
-  auto p = store.Page(page);
-  std::fill(p.begin(), p.end(), 0);
-  p[0] = format::kPageIndexLeaf;
-  p[1] = 0x01;
-  PutU16(p, 2, static_cast<uint16_t>(format::kIndexRoom));
-  PutU32(p, 4, tdef);
+  IndexPage leaf;
+  leaf.owner = tdef;
+  EncodeIndexPage(store.Page(page), leaf);
 }
 
 void WriteHeaderPage(std::span<uint8_t> p, double creation_date) {
   std::fill(p.begin(), p.end(), 0);
-  p[0] = 0x00;
+  p[0] = format::kPageHeader;
   p[1] = 0x01;
   std::memcpy(p.data() + format::kHeaderEngineName, format::kJetEngineName,
               sizeof format::kJetEngineName);
@@ -279,18 +276,18 @@ void WriteHeaderPage(std::span<uint8_t> p, double creation_date) {
   for (uint32_t i = 0; i < format::kHeaderPasswordLength; i += 4) {
     PutU32(p, format::kHeaderPassword + i, day);
   }
-  PutU32(p, 0x6A, 0x21AA);
+  PutU32(p, format::kHeaderField6A, 0x21AA);
   PutU16(p, format::kHeaderSortOrder, format::kSortGeneralLcid);
   uint64_t bits;
   std::memcpy(&bits, &creation_date, 8);
   PutU32(p, format::kHeaderCreationDate, static_cast<uint32_t>(bits));
   PutU32(p, format::kHeaderCreationDate + 4, static_cast<uint32_t>(bits >> 32));
   ToggleHeaderMask(p);
-  PutU32(p, 0x98, 0x0654);
-  std::memcpy(p.data() + 0x9C, "4.0", 4);
-  // A table of 256 16-bit entries that every Access file carries.
-  for (size_t i = 0; i < 256; ++i) PutU16(p, 0xE00 + 2 * i, 0x0100);
-  PutU16(p, 0xE00, 0x0101);
+  PutU32(p, format::kHeaderField98, 0x0654);
+  std::memcpy(p.data() + format::kHeaderVersionText, "4.0", 4);
+  for (size_t i = 0; i < 256; ++i) {
+    PutU16(p, format::kHeaderTable + 2 * i, i == 0 ? 0x0101 : 0x0100);
+  }
 }
 
 // A property blob ("MR2" format) holding text and long properties of the
@@ -301,23 +298,18 @@ std::vector<uint8_t> PropertyBlob(
   std::vector<uint8_t> names;
   std::vector<uint8_t> props;
   uint16_t index = 0;
-  auto add_name = [&](const std::string& n) {
-    const std::u16string u = base::Utf8ToUtf16(n);
-    AppendU16(names, static_cast<uint16_t>(u.size() * 2));
-    for (char16_t ch : u) AppendU16(names, static_cast<uint16_t>(ch));
-  };
   for (const auto& [name, value] : texts) {
-    add_name(name);
-    const std::u16string u = base::Utf8ToUtf16(value);
-    AppendU16(props, static_cast<uint16_t>(8 + u.size() * 2));
+    AppendName(names, name);
+    std::vector<uint8_t> text;
+    AppendName(text, value);  // u16 length, UTF-16
+    AppendU16(props, static_cast<uint16_t>(6 + text.size()));
     props.push_back(0);
     props.push_back(format::kTypeText);
     AppendU16(props, index++);
-    AppendU16(props, static_cast<uint16_t>(u.size() * 2));
-    for (char16_t ch : u) AppendU16(props, static_cast<uint16_t>(ch));
+    props.insert(props.end(), text.begin(), text.end());
   }
   for (const auto& [name, value] : longs) {
-    add_name(name);
+    AppendName(names, name);
     AppendU16(props, 12);
     props.push_back(0);
     props.push_back(format::kTypeLong);
@@ -341,118 +333,138 @@ base::Value Bin(std::initializer_list<uint8_t> b) {
   return base::Value::Binary(std::vector<uint8_t>(b));
 }
 
-}  // namespace
+// Page 1: the global usage map (row 0) and a second, empty map (row 1).
+// Bits set = free; pages 0 and 1 are in use.
+void WriteGlobalMapPage(PageStore& store) {
+  auto p = store.Page(store.AppendPage());
+  InitDataPage(p, 1);
+  std::vector<uint8_t> global(format::kMapRowLength, 0xFF);
+  global[0] = format::kMapInline;
+  PutU32(global, format::kMapInlineStart, 0);
+  global[format::kMapInlineBits] = 0xFC;
+  DataPageAddRow(p, global);
+  DataPageAddRow(p, std::vector<uint8_t>(format::kMapRowLength, 0));
+}
 
-PageStore CreateEmptyDatabase(double creation_date) {
-  PageStore store;
-  WriteHeaderPage(store.Page(store.AppendPage()), creation_date);
-  {
-    // Page 1: the global usage map (row 0) and a second, empty map (row 1).
-    // Bits set = free; pages 0 and 1 are in use.
-    auto p = store.Page(store.AppendPage());
-    InitDataPage(p, 1);
-    std::vector<uint8_t> global(format::kMapRowLength, 0xFF);
-    PutU32(global, 1, 0);
-    global[0] = 0x00;
-    global[5] = 0xFC;
-    DataPageAddRow(p, global);
-    DataPageAddRow(p, std::vector<uint8_t>(format::kMapRowLength, 0));
-  }
-  // Pages 2..13: the four core TDEFs, their usage-map page, index roots.
-  for (uint32_t n = 2; n <= 13; ++n) {
+// Pages 2-13: the four core TDEFs, their usage-map page, index roots.
+void WriteCoreTables(PageStore& store) {
+  for (uint32_t n = format::kCatalogTdefPage; n < format::kCorePageCount; ++n) {
     if (store.Allocate() != n) ThrowCorrupt("unexpected page allocation");
   }
-  {
-    auto p = store.Page(kMapPage);
-    InitDataPage(p, 0);
-    for (int r = 0; r < kMapRowCount; ++r)
-      DataPageAddRow(p, InlineMapRow(0, {}));
-  }
-  TableDef objects = MSysObjects();
-  TableDef aces = MSysACEs();
-  TableDef queries = MSysQueries();
-  TableDef relationships = MSysRelationships();
-  for (TableDef* t : {&objects, &aces, &queries, &relationships}) {
-    for (const RealIndexDef& ix : t->real_indexes) {
-      WriteEmptyLeaf(store, ix.root_page, t->tdef_page);
+  auto p = store.Page(kMapPage);
+  InitDataPage(p, 0);
+  for (int r = 0; r < kMapRowCount; ++r) DataPageAddRow(p, InlineMapRow(0, {}));
+  for (const TableDef& t :
+       {MSysObjects(), MSysACEs(), MSysQueries(), MSysRelationships()}) {
+    for (const RealIndexDef& ix : t.real_indexes) {
+      WriteEmptyLeaf(store, ix.root_page, t.tdef_page);
       MapSetPage(store, ix.usage_map.Packed(), ix.root_page, true);
     }
-    StoreTableDef(store, *t);
+    StoreTableDef(store, t);
   }
+}
 
-  const double now = creation_date;
+struct CatalogRow {
+  int32_t id;
+  int32_t parent;
+  const char* name;
+  int16_t type;
+  uint32_t flags;
+  base::Value owner;
+  base::Value lvprop = base::Value::Null();
+};
+
+void InsertCatalogRows(PageStore& store, double now,
+                       const std::vector<CatalogRow>& rows) {
   const TableDef cat = LoadTableDef(store, format::kCatalogTdefPage);
-  auto catalog_row = [&](int32_t id, int32_t parent, const char* name,
-                         int16_t type, uint32_t flags, base::Value owner,
-                         base::Value lvprop = base::Value::Null()) {
-    std::vector<base::Value> v(cat.max_cols, base::Value::Null());
-    auto set = [&](const char* col, base::Value value) {
-      v[cat.columns[static_cast<size_t>(cat.FindColumn(col))].number] =
-          std::move(value);
-    };
-    set("Id", base::Value::Long(id));
-    set("ParentId", base::Value::Long(parent));
-    set("Name", base::Value::Text(name));
-    set("Type", base::Value::Integer(type));
-    set("DateCreate", base::Value::FromDate({now}));
-    set("DateUpdate", base::Value::FromDate({now}));
-    set("Owner", std::move(owner));
-    set("Flags", base::Value::Long(static_cast<int32_t>(flags)));
-    set("LvProp", std::move(lvprop));
-    InsertCatalogRow(store, v);
-  };
-  constexpr int32_t kRoot = 0x0F000000;
-  constexpr int32_t kTables = 0x0F000001;
-  constexpr int32_t kDatabases = 0x0F000002;
-  constexpr int32_t kRelationships = 0x0F000003;
-  constexpr int32_t kDb = 0x10000000;
-  constexpr uint32_t kSystem = 0x80000000;
-  catalog_row(kTables, kRoot, "Tables", 3, kSystem, Bin({0xA7, 0x31}));
-  catalog_row(kDatabases, kRoot, "Databases", 3, kSystem, Bin({0xA7, 0x31}));
-  catalog_row(kRelationships, kRoot, "Relationships", 3, kSystem,
-              Bin({0xA7, 0x31}));
-  catalog_row(kDb, kDatabases, "MSysDb", 2, kSystem, Bin({0xA6, 0x33}),
-              base::Value::Binary(PropertyBlob({{"AccessVersion", "08.50"}},
-                                               {{"Build", 6620}})));
-  catalog_row(2, kTables, "MSysObjects", 1, kSystem, Bin({0xA7, 0x31}));
-  catalog_row(3, kTables, "MSysACEs", 1, kSystem, Bin({0xA7, 0x31}));
-  catalog_row(4, kTables, "MSysQueries", 1, kSystem, Bin({0xA7, 0x31}));
-  catalog_row(5, kTables, "MSysRelationships", 1, kSystem, Bin({0xA7, 0x31}));
-  const char* containers[] = {"DataAccessPages", "Forms",   "Modules",
-                              "Reports",         "Scripts", "SysRel"};
-  for (int i = 0; i < 6; ++i) {
-    catalog_row(static_cast<int32_t>(0x80000000u + static_cast<uint32_t>(i)),
-                kRoot, containers[i], 3, 0, Bin({0xA6, 0x33}));
+  for (const CatalogRow& r : rows) {
+    InsertCatalogRow(
+        store,
+        RowValues(cat,
+                  {{"Id", base::Value::Long(r.id)},
+                   {"ParentId", base::Value::Long(r.parent)},
+                   {"Name", base::Value::Text(r.name)},
+                   {"Type", base::Value::Integer(r.type)},
+                   {"DateCreate", base::Value::FromDate({now})},
+                   {"DateUpdate", base::Value::FromDate({now})},
+                   {"Owner", r.owner},
+                   {"Flags", base::Value::Long(static_cast<int32_t>(r.flags))},
+                   {"LvProp", r.lvprop}}));
   }
+}
 
-  // MSysAccessObjects: TDEF, its own usage-map page, an empty index.
+constexpr int32_t kRoot = format::kCatalogRootId;
+constexpr int32_t kTables = format::kTablesContainerId;
+constexpr int32_t kDatabases = format::kDatabasesContainerId;
+constexpr int32_t kRelationships = format::kRelationshipsContainerId;
+constexpr int32_t kDb = format::kDatabaseObjectId;
+constexpr uint32_t kSystem = 0x80000000;
+constexpr int16_t kTable = format::kObjectTypeTable;
+constexpr int16_t kContainer = format::kObjectTypeContainer;
+// The containers Access keeps for its own objects, with ids 0x80000000 on.
+constexpr const char* kAccessContainers[] = {
+    "DataAccessPages", "Forms", "Modules", "Reports", "Scripts", "SysRel"};
+
+int32_t AccessContainerId(uint32_t i) {
+  return static_cast<int32_t>(0x80000000u + i);
+}
+
+void InsertCoreCatalogRows(PageStore& store, double now) {
+  std::vector<CatalogRow> rows;
+  rows.push_back(
+      {kTables, kRoot, "Tables", kContainer, kSystem, Bin({0xA7, 0x31})});
+  rows.push_back(
+      {kDatabases, kRoot, "Databases", kContainer, kSystem, Bin({0xA7, 0x31})});
+  rows.push_back({kRelationships, kRoot, "Relationships", kContainer, kSystem,
+                  Bin({0xA7, 0x31})});
+  rows.push_back({kDb, kDatabases, "MSysDb", format::kObjectTypeDatabase,
+                  kSystem, Bin({0xA6, 0x33}),
+                  base::Value::Binary(PropertyBlob({{"AccessVersion", "08.50"}},
+                                                   {{"Build", 6620}}))});
+  const char* tables[] = {"MSysObjects", "MSysACEs", "MSysQueries",
+                          "MSysRelationships"};
+  for (int32_t i = 0; i < 4; ++i) {
+    rows.push_back({static_cast<int32_t>(format::kCatalogTdefPage) + i, kTables,
+                    tables[i], kTable, kSystem, Bin({0xA7, 0x31})});
+  }
+  for (uint32_t i = 0; i < std::size(kAccessContainers); ++i) {
+    rows.push_back({AccessContainerId(i), kRoot, kAccessContainers[i],
+                    kContainer, 0, Bin({0xA6, 0x33})});
+  }
+  InsertCatalogRows(store, now, rows);
+}
+
+// MSysAccessObjects: TDEF, its own usage-map page, an empty index, and its
+// catalog row. Returns its TDEF page.
+uint32_t CreateAccessObjects(PageStore& store, double now) {
   const uint32_t ao_page = store.Allocate();
   const uint32_t ao_maps = store.Allocate();
   const uint32_t ao_root = store.Allocate();
-  {
-    auto p = store.Page(ao_maps);
-    InitDataPage(p, 0);
-    for (int r = 0; r < 3; ++r) DataPageAddRow(p, InlineMapRow(0, {}));
-  }
-  TableDef access_objects = MSysAccessObjects(ao_page, ao_maps, ao_root);
+  auto p = store.Page(ao_maps);
+  InitDataPage(p, 0);
+  for (int r = 0; r < 3; ++r) DataPageAddRow(p, InlineMapRow(0, {}));
   WriteEmptyLeaf(store, ao_root, ao_page);
   MapSetPage(store, RowId{ao_maps, 2}.Packed(), ao_root, true);
-  StoreTableDef(store, access_objects);
-  catalog_row(static_cast<int32_t>(ao_page), kTables, "MSysAccessObjects", 1, 2,
-              Bin({0xA6, 0x33}));
+  StoreTableDef(store, MSysAccessObjects(ao_page, ao_maps, ao_root));
+  InsertCatalogRows(store, now,
+                    {{static_cast<int32_t>(ao_page), kTables,
+                      "MSysAccessObjects", kTable, 2, Bin({0xA6, 0x33})}});
+  return ao_page;
+}
 
-  // Permissions of the objects above for the engine's built-in accounts.
-  const TableDef ace_def = LoadTableDef(store, format::kAcesTdefPage);
-  struct Ace {
-    int32_t object;
-    uint8_t sid;  // second byte: A7 33 / A6 33 / A7 36
-    uint8_t sid0;
-    int32_t acm;
-    bool inherit;
-  };
+struct Ace {
+  int32_t object;
+  uint8_t sid;  // second byte: A7 33 / A6 33 / A7 36
+  uint8_t sid0;
+  int32_t acm;
+  bool inherit;
+};
+
+// Permissions of the objects above for the engine's built-in accounts.
+std::vector<Ace> CoreAces(int32_t access_objects) {
   std::vector<Ace> list;
-  for (uint32_t c = 0; c < 6; ++c) {
-    const int32_t id = static_cast<int32_t>(0x80000000u + c);
+  for (uint32_t c = 0; c < std::size(kAccessContainers); ++c) {
+    const int32_t id = AccessContainerId(c);
     list.push_back({id, 0x33, 0xA7, 0xFFFFF, true});
     list.push_back({id, 0x33, 0xA6, 0xFFFFF, true});
     list.push_back({id, 0x36, 0xA7, 0xFFFFF, true});
@@ -466,30 +478,40 @@ PageStore CreateEmptyDatabase(double creation_date) {
   list.push_back({kTables, 0x33, 0xA7, 0xFFEFF, true});
   list.push_back({kDb, 0x33, 0xA6, 0x6000E, false});
   list.push_back({kDb, 0x33, 0xA7, 0xE, false});
-  list.push_back({static_cast<int32_t>(ao_page), 0x33, 0xA6, 0xFFFFF, false});
-  list.push_back({static_cast<int32_t>(ao_page), 0x33, 0xA7, 0xFFFFF, false});
+  list.push_back({access_objects, 0x33, 0xA6, 0xFFFFF, false});
+  list.push_back({access_objects, 0x33, 0xA7, 0xFFFFF, false});
   for (int32_t t : {2, 3, 4, 5}) {
     list.push_back({t, 0x33, 0xA6, t == 5 ? 0xE0000 : 0x60000, false});
     if (t != 3) list.push_back({t, 0x33, 0xA7, 0x14, false});
   }
-  // One data page, one index rebuild: insert the rows directly.
-  TableDef aces_def = ace_def;
-  uint32_t hint = 0;
+  return list;
+}
+
+// One data page, one index rebuild: the rows go in directly.
+void InsertAces(PageStore& store, const std::vector<Ace>& list) {
+  const TableDef aces = LoadTableDef(store, format::kAcesTdefPage);
+  std::vector<std::vector<base::Value>> rows;
+  rows.reserve(list.size());
   for (const Ace& a : list) {
-    std::vector<base::Value> v(aces_def.max_cols, base::Value::Null());
-    auto col = [&](const char* n) {
-      return aces_def.columns[static_cast<size_t>(aces_def.FindColumn(n))]
-          .number;
-    };
-    v[col("ObjectId")] = base::Value::Long(a.object);
-    v[col("SID")] = Bin({a.sid0, a.sid});
-    v[col("ACM")] = base::Value::Long(a.acm);
-    v[col("FInheritable")] = base::Value::Boolean(a.inherit);
-    const std::vector<uint8_t> row = EncodeRow(aces_def, v, nullptr);
-    AppendRowImage(store, aces_def, row, &hint);
+    rows.push_back(
+        RowValues(aces, {{"ObjectId", base::Value::Long(a.object)},
+                         {"SID", Bin({a.sid0, a.sid})},
+                         {"ACM", base::Value::Long(a.acm)},
+                         {"FInheritable", base::Value::Boolean(a.inherit)}}));
   }
-  RebuildIndexes(store, aces_def);
-  StoreTableCounters(store, aces_def);
+  AppendRows(store, format::kAcesTdefPage, rows);
+}
+
+}  // namespace
+
+PageStore CreateEmptyDatabase(double creation_date) {
+  PageStore store;
+  WriteHeaderPage(store.Page(store.AppendPage()), creation_date);
+  WriteGlobalMapPage(store);
+  WriteCoreTables(store);
+  InsertCoreCatalogRows(store, creation_date);
+  const uint32_t access_objects = CreateAccessObjects(store, creation_date);
+  InsertAces(store, CoreAces(static_cast<int32_t>(access_objects)));
   return store;
 }
 

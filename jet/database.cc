@@ -69,9 +69,7 @@ std::vector<Row> Database::ReadRows(std::string_view name) {
 
 std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view name) {
   const TableEntry* t = catalog_.FindTable(name);
-  if (!t) {
-    throw base::Error(base::err::kObjectNotFound, kErrorSource, name);
-  }
+  if (!t) ThrowInputTableNotFound(name);
   return std::make_unique<Recordset>(t->name, SharedTableDef(name),
                                      ReadRows(name));
 }

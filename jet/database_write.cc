@@ -18,6 +18,7 @@
 #include "jet/integrity.h"
 #include "jet/row_reader.h"
 #include "jet/row_writer.h"
+#include "jet/usage_map.h"
 
 namespace jet {
 namespace {
@@ -48,20 +49,25 @@ std::vector<RowId> MapRows(const TableDef& def) {
   return maps;
 }
 
+// Whether a key column other than a Boolean is Null in the row.
+bool HasNullKeyColumn(const TableDef& def, const RealIndexDef& ix,
+                      std::span<const uint8_t> row) {
+  RowLayout layout(Bytes(row), def);
+  for (const IndexColumn& ic : ix.columns) {
+    const ColumnDef* c = def.ColumnNumbered(ic.column_number);
+    if (c && c->type != format::kTypeBoolean && !layout.MaskBit(c->number)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The key of a row for a unique index as a string, or nullopt when a key
 // column is Null (such rows never collide).
 std::optional<std::string> UniqueKey(const TableDef& def,
                                      const RealIndexDef& ix,
                                      std::span<const uint8_t> row) {
-  RowLayout layout(Bytes(row), def);
-  for (const IndexColumn& ic : ix.columns) {
-    for (const ColumnDef& c : def.columns) {
-      if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
-          !layout.MaskBit(c.number)) {
-        return std::nullopt;
-      }
-    }
-  }
+  if (HasNullKeyColumn(def, ix, row)) return std::nullopt;
   std::optional<IndexKey> key = RowIndexKey(def, ix, row);
   if (!key) return std::nullopt;
   return std::string(key->begin(), key->end());
@@ -265,10 +271,9 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
 std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
                                               RowId id) const {
   const RowId at = Locate(def, id);
-  auto page = store_.Page(at.page);
-  const RowSlot slot = GetRowSlot(page, at.row);
-  return std::vector<uint8_t>(page.begin() + slot.start,
-                              page.begin() + slot.end);
+  const Bytes row = SlotBytes(store_.ReadPage(at.page),
+                              GetRowSlot(store_.ReadPage(at.page), at.row));
+  return std::vector<uint8_t>(row.begin(), row.end());
 }
 
 void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
@@ -316,16 +321,8 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
     // Every index must take the row's key, or the indexes cannot be
     // rebuilt when the change is saved.
     if (!(ix.flags & 0x01)) RowIndexKey(s.def, ix, row);
-    if (IsRequired(s.def, i)) {
-      RowLayout layout(Bytes(row), s.def);
-      for (const IndexColumn& ic : ix.columns) {
-        for (const ColumnDef& c : s.def.columns) {
-          if (c.number == ic.column_number && c.type != format::kTypeBoolean &&
-              !layout.MaskBit(c.number)) {
-            throw base::Error(base::err::kNullInIndex, kErrorSource);
-          }
-        }
-      }
+    if (IsRequired(s.def, i) && HasNullKeyColumn(s.def, ix, row)) {
+      throw base::Error(base::err::kNullInIndex, kErrorSource);
     }
     if (!(ix.flags & 0x01)) continue;
     keys[i] = UniqueKey(s.def, ix, row);
@@ -390,12 +387,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
   AllOrNothing([&] {
     TableState& s = State(table);
     const RowId at = Locate(s.def, id);
-    std::vector<uint8_t> old;
-    {
-      auto page = store_.Page(at.page);
-      RowSlot slot = GetRowSlot(page, at.row);
-      old.assign(page.begin() + slot.start, page.begin() + slot.end);
-    }
+    const std::vector<uint8_t> old = RowImage(s.def, id);
     // The new image first: if it fails (text too long...), the row and its
     // long values are still intact.
     CheckColumnRules(s, values);
@@ -473,52 +465,11 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     if (other >= 0 && other != i) {
       throw base::Error(base::err::kFieldExists, kErrorSource);
     }
-    // Only the name changes: splice it into the stored definition so that
-    // everything else (descriptor order, fields this engine does not model)
-    // stays byte for byte.
-    const uint16_t number = s.def.columns[static_cast<size_t>(i)].number;
-    std::vector<uint8_t> buf = ReadTdefChain(store_, s.def.tdef_page).buffer;
-    const size_t real = U32(buf, format::kTdefRealIndexCount);
-    const size_t count = U16(buf, format::kTdefColumnCount);
-    const size_t descriptors = format::kTdefHeaderSize + 12 * real;
-    if (real > 1000 ||
-        descriptors + format::kColumnDescriptor * count > buf.size()) {
-      ThrowCorrupt("table definition");
-    }
-    size_t at = descriptors + format::kColumnDescriptor * count;
-    std::ptrdiff_t delta = 0;
-    bool found = false;
-    for (size_t k = 0; k < count && !found; ++k) {
-      if (at + 2 > buf.size()) ThrowCorrupt("column names");
-      const size_t len = U16(buf, at);
-      if (at + 2 + len > buf.size()) ThrowCorrupt("column names");
-      if (U16(buf, descriptors + format::kColumnDescriptor * k +
-                       format::kColNumber) != number) {
-        at += 2 + len;
-        continue;
-      }
-      const std::u16string name = base::Utf8ToUtf16(to);
-      std::vector<uint8_t> bytes;
-      AppendU16(bytes, static_cast<uint16_t>(name.size() * 2));
-      for (char16_t ch : name) AppendU16(bytes, static_cast<uint16_t>(ch));
-      const auto pos = buf.begin() + static_cast<std::ptrdiff_t>(at);
-      buf.erase(pos, pos + static_cast<std::ptrdiff_t>(2 + len));
-      buf.insert(buf.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(),
-                 bytes.end());
-      delta = static_cast<std::ptrdiff_t>(bytes.size()) -
-              static_cast<std::ptrdiff_t>(2 + len);
-      found = true;
-    }
-    if (!found) ThrowItemNotFound();
-    const std::ptrdiff_t new_len =
-        static_cast<std::ptrdiff_t>(U32(buf, format::kTdefLength)) + delta;
-    if (new_len < static_cast<std::ptrdiff_t>(at) ||
-        new_len > static_cast<std::ptrdiff_t>(buf.size())) {
-      ThrowCorrupt("table definition length");
-    }
-    buf.resize(static_cast<size_t>(new_len));
-    PutU32(buf, format::kTdefLength, static_cast<uint32_t>(new_len));
-    WriteTdef(store_, s.def.tdef_page, buf);
+    // The parsed definition keeps the bytes this engine does not model, so
+    // everything but the name is written back byte for byte.
+    TableDef def = s.def;
+    def.columns[static_cast<size_t>(i)].name = to;
+    StoreTableDef(store_, def);
     s.def = LoadTableDef(store_, s.def.tdef_page);
   });
 }
@@ -566,15 +517,7 @@ void DatabaseWriter::ReleaseMapRows(const TableDef& def,
   std::set<uint32_t> map_pages;
   for (RowId r : MapRows(def)) {
     map_pages.insert(r.page);
-    Bytes page = store_.ReadPage(r.page);
-    const RowSlot slot = GetRowSlot(page, r.row);
-    if (slot.length() < format::kMapInlineBits ||
-        page[slot.start] != format::kMapReference) {
-      continue;
-    }
-    for (size_t at = slot.start + format::kMapReferencePages;
-         at + 4 <= slot.end; at += 4) {
-      const uint32_t bitmap = U32(page, at);
+    for (uint32_t bitmap : ReadUsageMap(store_, r).map_pages) {
       if (bitmap >= format::kFirstAllocatablePage &&
           bitmap < store_.page_count() &&
           store_.ReadPage(bitmap)[0] == format::kPageUsageMap) {

@@ -20,4 +20,8 @@ void ThrowNoCurrentRecord() {
   throw base::Error(base::err::kNoCurrentRecord, kErrorSource);
 }
 
+void ThrowInputTableNotFound(std::string_view name) {
+  throw base::Error(base::err::kObjectNotFound, kErrorSource, name);
+}
+
 }  // namespace jet

@@ -19,6 +19,8 @@ inline constexpr const char* kErrorSource = base::err::kSourceDatabase;
 [[noreturn]] void ThrowItemNotFound();
 // 3021: no current record.
 [[noreturn]] void ThrowNoCurrentRecord();
+// 3078: no table or query of that name.
+[[noreturn]] void ThrowInputTableNotFound(std::string_view name);
 
 }  // namespace jet
 

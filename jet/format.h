@@ -39,6 +39,14 @@ inline constexpr uint32_t kHeaderPasswordLength = 40;
 inline constexpr uint32_t kHeaderSortOrder = 0x6E;
 inline constexpr uint32_t kHeaderCreationDate = 0x72;
 inline constexpr uint16_t kSortGeneralLcid = 0x0409;
+// Fields a new file carries as Access writes them (meaning unknown).
+inline constexpr uint32_t kHeaderField6A = 0x6A;      // u32 0x21AA
+inline constexpr uint32_t kHeaderField98 = 0x98;      // u32 0x0654
+inline constexpr uint32_t kHeaderVersionText = 0x9C;  // "4.0" and NUL
+// A table of 256 u16 entries (0x0101, then 0x0100) every Access file carries.
+inline constexpr uint32_t kHeaderTable = 0xE00;
+static_assert(kHeaderMaskOffset + kHeaderMaskLength <= kHeaderField98);
+static_assert(kHeaderTable + 256 * 2 <= kPageSize);
 
 // Data page header (type 0x01; also long-value and usage-map row pages).
 inline constexpr uint32_t kDataFreeSpace = 2;
@@ -58,6 +66,15 @@ inline constexpr uint32_t kLvalOwner = 0x4C41564C;
 inline constexpr uint32_t kGlobalMapPage = 1;
 inline constexpr uint32_t kCatalogTdefPage = 2;  // MSysObjects
 inline constexpr uint32_t kAcesTdefPage = 3;     // MSysACEs
+// The other fixed pages of a new database (Access's layout): the TDEFs of
+// MSysQueries and MSysRelationships, the page holding the usage-map rows of
+// the four core tables, the index roots of the core tables.
+inline constexpr uint32_t kQueriesTdefPage = 4;
+inline constexpr uint32_t kRelationshipsTdefPage = 5;
+inline constexpr uint32_t kCoreMapPage = 6;
+inline constexpr uint32_t kCoreIndexRoots[] = {7, 8, 9, 10, 11, 12, 13};
+inline constexpr uint32_t kCorePageCount = 14;  // pages 0-13
+static_assert(kCoreIndexRoots[6] + 1 == kCorePageCount);
 // Pages 0-2 (header, global map, catalog TDEF) are never allocated or freed.
 inline constexpr uint32_t kFirstAllocatablePage = 3;
 
@@ -196,6 +213,13 @@ inline constexpr uint32_t kMaxCompressibleChars = 1024;
 
 // System catalog.
 inline constexpr int32_t kCatalogRootId = 0x0F000000;
+// Containers under the root, and the database object MSysDb.
+inline constexpr int32_t kTablesContainerId = 0x0F000001;
+inline constexpr int32_t kDatabasesContainerId = 0x0F000002;
+inline constexpr int32_t kRelationshipsContainerId = 0x0F000003;
+inline constexpr int32_t kDatabaseObjectId = 0x10000000;
+inline constexpr int16_t kObjectTypeDatabase = 2;
+inline constexpr int16_t kObjectTypeContainer = 3;
 inline constexpr int16_t kObjectTypeTable = 1;
 inline constexpr uint32_t kObjectFlagSystem = 0x80000002;
 inline constexpr uint32_t kObjectIdPageMask = 0x00FFFFFF;

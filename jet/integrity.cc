@@ -21,6 +21,7 @@
 #include "jet/errors.h"
 #include "jet/format.h"
 #include "jet/header.h"
+#include "jet/index_page.h"
 #include "jet/lval.h"
 #include "jet/rc4.h"
 #include "jet/row_reader.h"
@@ -29,6 +30,8 @@
 namespace jet {
 namespace {
 
+// Keys compare as unsigned bytes (a named function: GCC 12 misreads the
+// inlined std::vector comparison inside std::sort here).
 bool KeyLess(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   return CompareKeys(a.data(), a.size(), b.data(), b.size()) < 0;
 }
@@ -73,27 +76,19 @@ struct Checker {
     }
   }
 
-  // The bitmap pages of a reference map (the row in `slot`) belong to `who`.
-  void OwnBitmapPages(const std::string& who, Bytes page, const RowSlot& slot) {
-    if (slot.length() == 0 || page[slot.start] != format::kMapReference) return;
-    for (size_t at = slot.start + format::kMapReferencePages;
-         at + 4 <= slot.end; at += 4) {
-      if (const uint32_t bitmap = U32(page, at)) Own(who, bitmap);
+  // The bitmap pages of a reference map belong to `who`.
+  void OwnBitmapPages(const std::string& who, const UsageMap& map) {
+    for (uint32_t bitmap : map.map_pages) {
+      if (bitmap != 0) Own(who, bitmap);
     }
   }
 
   // Reads a usage map (3049 when it cannot be read); the bitmap pages of a
   // reference map are owned by `who`; the pages it lists are returned.
   std::vector<uint32_t> ReadMap(const std::string& who, RowId map) {
-    Bytes page = store.ReadPage(map.page);
-    if (page[0] != format::kPageData)
-      ThrowCorrupt("usage map row is not on a data page");
-    const RowSlot slot = GetRowSlot(page, map.row);
-    if (slot.length() < format::kMapInlineBits)
-      ThrowCorrupt("usage map row too short");
+    const UsageMap usage = ReadUsageMap(store, map);
     map_row_pages.insert(map.page);
-    OwnBitmapPages(who + " usage map", page, slot);
-    const UsageMap usage = ParseUsageMap(store, SlotBytes(page, slot), map);
+    OwnBitmapPages(who + " usage map", usage);
     if (usage.past_end) Problem(who, "lists pages past the end of the file");
     return usage.pages;
   }
@@ -135,8 +130,8 @@ struct Checker {
   // Owned pages the global map marks free, and pages in use that nothing
   // owns (when `unowned` is asked for).
   void CheckGlobalMap(bool unowned) {
-    Bytes global = store.ReadPage(format::kGlobalMapPage);
-    OwnBitmapPages("global usage map", global, GetRowSlot(global, 0));
+    OwnBitmapPages("global usage map",
+                   ReadUsageMap(store, RowId{format::kGlobalMapPage, 0}));
     for (const auto& [page, who] : owners) {
       if (store.IsFree(page)) {
         Problem(who, PageName(page) +
@@ -171,69 +166,30 @@ struct Checker {
       ThrowCorrupt("index tree loops or is too deep");
     }
     InUse(where, page);
-    auto p = store.Page(page);
-    if ((p[0] != format::kPageIndexLeaf && p[0] != format::kPageIndexNode) ||
-        p[1] != 1) {
-      Problem(where, "page " + std::to_string(page) + " is no index page");
-      return;
-    }
-    if (U32(p, format::kIndexOwner) != tdef) {
+    const IndexPage p = DecodeIndexPage(store.ReadPage(page));
+    if (p.owner != tdef) {
       Problem(where,
               "index page " + std::to_string(page) + " names another table");
     }
-    const uint16_t prefix = U16(p, format::kIndexPrefixLength);
-    std::vector<std::vector<uint8_t>> entries;
-    size_t prev = 0;
-    for (size_t bit = 0;
-         bit < (format::kIndexEntries - format::kIndexBitmap) * 8; ++bit) {
-      if (!(p[format::kIndexBitmap + bit / 8] >> (bit % 8) & 1)) continue;
-      if (bit > format::kIndexRoom) {
-        Problem(where, "entry bitmap past the page");
-        break;
-      }
-      std::vector<uint8_t> e;
-      if (!entries.empty()) {
-        if (prefix > entries.front().size()) {
-          Problem(where, "prefix longer than the first entry");
-          return;
-        }
-        e.assign(entries.front().begin(), entries.front().begin() + prefix);
-      }
-      e.insert(
-          e.end(),
-          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + prev),
-          p.begin() + static_cast<std::ptrdiff_t>(format::kIndexEntries + bit));
-      entries.push_back(std::move(e));
-      prev = bit;
-    }
-    if (U16(p, format::kIndexFreeSpace) != format::kIndexRoom - prev) {
+    if (p.free_space != format::kIndexRoom - p.used) {
       Problem(where,
               "index page " + std::to_string(page) + " free-space field");
     }
-    if (p[0] == format::kPageIndexLeaf) {
-      for (auto& e : entries) {
-        if (e.size() < 5) {
-          Problem(where, "leaf entry too short");
-          continue;
-        }
-        out.push_back(std::move(e));
+    const size_t shortest = p.type == format::kPageIndexLeaf ? 5 : 9;
+    for (const auto& e : p.entries) {
+      if (e.size() < shortest) {
+        Problem(where,
+                "index page " + std::to_string(page) + ": entry too short");
+        return;
       }
+    }
+    if (p.type == format::kPageIndexLeaf) {
+      out.insert(out.end(), p.entries.begin(), p.entries.end());
       return;
     }
     std::vector<std::pair<uint32_t, const std::vector<uint8_t>*>> kids;
-    for (const auto& e : entries) {
-      if (e.size() < 9) {
-        Problem(where, "node entry too short");
-        return;
-      }
-      const size_t n = e.size();
-      kids.emplace_back(static_cast<uint32_t>(e[n - 4]) << 24 | e[n - 3] << 16 |
-                            e[n - 2] << 8 | e[n - 1],
-                        &e);
-    }
-    if (const uint32_t tail = U32(p, format::kIndexTailPage)) {
-      kids.emplace_back(tail, nullptr);
-    }
+    for (const auto& e : p.entries) kids.emplace_back(ChildPage(e), &e);
+    if (p.tail != 0) kids.emplace_back(p.tail, nullptr);
     for (const auto& [child, entry] : kids) {
       const size_t before = out.size();
       Walk(where, tdef, child, depth + 1, out, seen);
@@ -259,7 +215,7 @@ struct Checker {
       }
     }
     for (size_t i = 1; i < found.size(); ++i) {
-      if (!KeyLess(found[i - 1], found[i])) {
+      if (!(found[i - 1] < found[i])) {
         Problem(where, "entries out of order");
         break;
       }
@@ -290,25 +246,26 @@ struct Checker {
     }
     std::sort(got.begin(), got.end(), KeyLess);
     std::sort(expected.begin(), expected.end(), KeyLess);
-    const bool same = got.size() == expected.size() &&
-                      std::equal(got.begin(), got.end(), expected.begin(),
-                                 [](const auto& a, const auto& b) {
-                                   return CompareKeys(a.data(), a.size(),
-                                                      b.data(), b.size()) == 0;
-                                 });
+    const bool same = got == expected;
     if (!same) {
       Problem(where, "entries do not match the rows (" +
                          std::to_string(got.size()) + " entries, " +
                          std::to_string(expected.size()) + " expected)");
     }
-    if (ix.flags & 0x01) {
-      for (size_t i = 1; i < found.size(); ++i) {
-        if (std::equal(found[i - 1].begin(), found[i - 1].end() - 4,
-                       found[i].begin(), found[i].end() - 4) &&
-            found[i - 1].size() == found[i].size() && found[i][0] != 0) {
-          Problem(where, "duplicate key in a unique index");
-          break;
-        }
+    if (ix.flags & 0x01) CheckUniqueKeys(where, found);
+  }
+
+  // Entries of a unique index in tree order: no two with the same key (keys
+  // starting with a 0 byte, a Null first column in ascending order, may
+  // repeat).
+  void CheckUniqueKeys(const std::string& where,
+                       const std::vector<std::vector<uint8_t>>& found) {
+    for (size_t i = 1; i < found.size(); ++i) {
+      if (std::equal(found[i - 1].begin(), found[i - 1].end() - 4,
+                     found[i].begin(), found[i].end() - 4) &&
+          found[i - 1].size() == found[i].size() && found[i][0] != 0) {
+        Problem(where, "duplicate key in a unique index");
+        break;
       }
     }
   }
@@ -321,7 +278,7 @@ struct Checker {
   // Live LVAL rows that no row refers to.
   void CheckLongValueRows() {
     for (const auto& [p, who] : owners) {
-      auto page = store.Page(p);
+      const Bytes page = store.ReadPage(p);
       if (page[0] != format::kPageData ||
           U32(page, format::kDataOwner) != format::kLvalOwner) {
         continue;
@@ -329,11 +286,7 @@ struct Checker {
       try {
         const uint16_t rows = RowCount(page);
         for (uint16_t r = 0; r < rows; ++r) {
-          if (U16(page, format::kDataRowTable + 2 * size_t{r}) &
-              format::kRowDeleted) {
-            continue;
-          }
-          if (!lval_refs.count(p << 8 | r)) {
+          if (!GetRowSlot(page, r).deleted && !lval_refs.count(p << 8 | r)) {
             Problem(who, "long value row " + std::to_string(p) + "/" +
                              std::to_string(r) + " that no row refers to");
           }

@@ -94,40 +94,60 @@ std::vector<uint32_t> PageStore::TakeDirtyPages() {
 
 namespace {
 
-// Where the bit of page `n` lives in the global map: a page and a byte on
-// it. Found through read-only access, so looking does not mark pages dirty.
+// The bytes of a usage-map row; read-only for a const store.
+template <typename Store>
+auto MapRowBytes(Store& store, uint32_t map_ptr) {
+  const RowId ref = RowId::FromPacked(map_ptr);
+  auto page = store.Page(ref.page);
+  if (page[0] != format::kPageData)
+    ThrowCorrupt("usage map row is not on a data page");
+  const RowSlot s = GetRowSlot(page, ref.row);
+  if (s.length() < format::kMapInlineBits)
+    ThrowCorrupt("usage map row too short");
+  return page.subspan(s.start, s.end - s.start);
+}
+
+// Where the bit of page `n` lives in a usage map: a page and a byte on it.
+// Found through read-only access, so looking does not mark pages dirty.
 struct MapBit {
   uint32_t page = 0;
   size_t byte = 0;
   int bit = 0;
 };
 
-// The bit of page `n`, or nullopt when the map does not cover the page.
-std::optional<MapBit> FindGlobalBit(const PageStore& store, uint32_t n) {
-  auto page = store.Page(format::kGlobalMapPage);
-  if (RowCount(page) < 1) ThrowCorrupt("global usage map missing");
-  RowSlot s = GetRowSlot(page, 0);
-  if (s.end - s.start < 5) ThrowCorrupt("global usage map too short");
-  if (page[s.start] == format::kMapInline) {
-    const uint32_t start = U32(page, s.start + format::kMapInlineStart);
-    const uint32_t bits = (s.end - s.start - format::kMapInlineBits) * 8u;
+// The bit of page `n` in the map whose row is at `map_ptr`, or nullopt when
+// the map does not cover the page (outside an inline map's range, or no
+// bitmap page for it in a reference map).
+std::optional<MapBit> FindMapBit(const PageStore& store, uint32_t map_ptr,
+                                 uint32_t n) {
+  const RowId ref = RowId::FromPacked(map_ptr);
+  const Bytes row = MapRowBytes(store, map_ptr);
+  const size_t at =
+      static_cast<size_t>(row.data() - store.Page(ref.page).data());
+  if (row[0] == format::kMapInline) {
+    const uint32_t start = U32(row, format::kMapInlineStart);
+    const uint32_t bits = (row.size() - format::kMapInlineBits) * 8u;
     if (n < start || n - start >= bits) return std::nullopt;
-    return MapBit{format::kGlobalMapPage,
-                  s.start + format::kMapInlineBits + (n - start) / 8,
+    return MapBit{ref.page, at + format::kMapInlineBits + (n - start) / 8,
                   static_cast<int>((n - start) % 8)};
   }
-  if (page[s.start] != format::kMapReference)
-    ThrowCorrupt("unknown usage map type");
-  const uint32_t j = n / format::kPagesPerMapPage;
-  const size_t slot = 1 + 4 * size_t{j};
-  if (slot + 4 > static_cast<size_t>(s.end - s.start)) return std::nullopt;
-  const uint32_t map_page = U32(page, s.start + slot);
+  if (row[0] != format::kMapReference) ThrowCorrupt("unknown usage map type");
+  const size_t slot =
+      format::kMapReferencePages + 4 * size_t{n / format::kPagesPerMapPage};
+  if (slot + 4 > row.size()) return std::nullopt;
+  const uint32_t map_page = U32(row, slot);
   if (map_page == 0) return std::nullopt;
   if (store.Page(map_page)[0] != format::kPageUsageMap)
     ThrowCorrupt("usage map bitmap page has the wrong type");
   const uint32_t k = n % format::kPagesPerMapPage;
   return MapBit{map_page, format::kMapPageBits + k / 8,
                 static_cast<int>(k % 8)};
+}
+
+void SetMapBit(PageStore& store, const MapBit& at, bool on) {
+  uint8_t& b = store.Page(at.page)[at.byte];
+  const auto mask = static_cast<uint8_t>(1 << at.bit);
+  b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
 }
 
 // The inline global map's bitmap for pages [start, start + 8 * length): old
@@ -187,32 +207,29 @@ bool GrowGlobalMap(PageStore& store, uint32_t n) {
       GlobalMapBits(store, images[0], start, length);
   row.insert(row.end(), bits.begin(), bits.end());
   images[0] = std::move(row);
-  const uint32_t owner = U32(page, 4);
-  InitDataPage(page, owner);
+  InitDataPage(page, U32(page, format::kDataOwner));
   for (auto& img : images) DataPageAddRow(page, img);
   return true;
 }
 
 }  // namespace
 
+constexpr uint32_t kGlobalMap = format::kGlobalMapPage << 8;  // row 0
+
 bool PageStore::IsFree(uint32_t n) const {
-  const std::optional<MapBit> at = FindGlobalBit(*this, n);
+  const std::optional<MapBit> at = FindMapBit(*this, kGlobalMap, n);
   return at && (Page(at->page)[at->byte] >> at->bit & 1);
 }
 
 void PageStore::SetGlobalBit(uint32_t n, bool free) {
-  std::optional<MapBit> at = FindGlobalBit(*this, n);
-  if (!at && !free && GrowGlobalMap(*this, n)) at = FindGlobalBit(*this, n);
+  std::optional<MapBit> at = FindMapBit(*this, kGlobalMap, n);
+  if (!at && !free && GrowGlobalMap(*this, n))
+    at = FindMapBit(*this, kGlobalMap, n);
   if (!at) {
     if (free) return;  // outside the map counts as free already
     ThrowCorrupt("global usage map cannot hold the page");
   }
-  uint8_t& b = Page(at->page)[at->byte];
-  if (free) {
-    b = static_cast<uint8_t>(b | (1 << at->bit));
-  } else {
-    b = static_cast<uint8_t>(b & ~(1 << at->bit));
-  }
+  SetMapBit(*this, *at, free);
 }
 
 uint32_t PageStore::Allocate() {
@@ -381,73 +398,40 @@ std::vector<uint8_t> ReferenceMapRow() {
   return row;
 }
 
-namespace {
-
-// The bytes of a usage-map row; read-only for a const store.
-template <typename Store>
-auto MapRow(Store& store, uint32_t map_ptr) {
-  const RowId ref = RowId::FromPacked(map_ptr);
-  auto page = store.Page(ref.page);
-  if (page[0] != format::kPageData)
-    ThrowCorrupt("usage map row is not on a data page");
-  const RowSlot s = GetRowSlot(page, ref.row);
-  if (s.length() < format::kMapInlineBits)
-    ThrowCorrupt("usage map row too short");
-  return page.subspan(s.start, s.end - s.start);
-}
-
-void ReferenceSet(PageStore& store, uint32_t map_ptr, uint32_t page,
-                  bool present) {
-  const size_t slot =
-      format::kMapReferencePages + 4 * size_t{page / format::kPagesPerMapPage};
-  if (slot + 4 > MapRow(store, map_ptr).size()) {
-    if (!present) return;
-    ThrowCorrupt("usage map cannot hold the page");
-  }
-  uint32_t map_page = U32(MapRow(store, map_ptr), slot);
-  if (map_page == 0) {
-    if (!present) return;
-    map_page = store.Allocate();
-    auto mp = store.Page(map_page);
-    mp[0] = format::kPageUsageMap;
-    mp[1] = 0x01;
-    PutU32(MapRow(store, map_ptr), slot, map_page);
-  }
-  auto mp = store.Page(map_page);
-  if (mp[0] != format::kPageUsageMap)
-    ThrowCorrupt("usage map bitmap page has the wrong type");
-  SetBit(mp.subspan(format::kMapPageBits), page % format::kPagesPerMapPage,
-         present);
-}
-
-}  // namespace
-
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
-  return ParseUsageMap(store, MapRow(store, map_ptr),
+  return ParseUsageMap(store, MapRowBytes(store, map_ptr),
                        RowId::FromPacked(map_ptr))
       .pages;
 }
 
 void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
                 bool present) {
-  auto row = MapRow(store, map_ptr);
-  if (row[0] == format::kMapReference) {
-    ReferenceSet(store, map_ptr, page, present);
-    return;
-  }
-  if (row[0] != format::kMapInline) ThrowCorrupt("unknown usage map type");
-  const uint32_t start = U32(row, format::kMapInlineStart);
-  const auto bits = row.subspan(format::kMapInlineBits);
-  if (page >= start && page - start < bits.size() * 8) {
-    SetBit(bits, page - start, present);
+  if (const std::optional<MapBit> at = FindMapBit(store, map_ptr, page)) {
+    SetMapBit(store, *at, present);
     return;
   }
   if (!present) return;
-  // Out of the map's range: move the range, or turn it into a reference map.
+  auto row = MapRowBytes(store, map_ptr);
+  if (row[0] == format::kMapReference) {
+    // No bitmap page for this range yet.
+    const size_t slot = format::kMapReferencePages +
+                        4 * size_t{page / format::kPagesPerMapPage};
+    if (slot + 4 > row.size()) ThrowCorrupt("usage map cannot hold the page");
+    const uint32_t map_page = store.Allocate();
+    auto mp = store.Page(map_page);
+    mp[0] = format::kPageUsageMap;
+    mp[1] = 0x01;
+    PutU32(MapRowBytes(store, map_ptr), slot, map_page);
+    SetMapBit(store, *FindMapBit(store, map_ptr, page), true);
+    return;
+  }
+  // Out of an inline map's range: move the range, or turn it into a
+  // reference map.
   std::vector<uint32_t> pages = MapPages(store, map_ptr);
   pages.push_back(page);
   const uint32_t first = *std::min_element(pages.begin(), pages.end()) / 8 * 8;
   const uint32_t last = *std::max_element(pages.begin(), pages.end());
+  const auto bits = row.subspan(format::kMapInlineBits);
   std::fill(row.begin() + 1, row.end(), 0);
   if (last - first < bits.size() * 8) {
     PutU32(row, format::kMapInlineStart, first);
@@ -455,7 +439,7 @@ void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
     return;
   }
   row[0] = format::kMapReference;
-  for (uint32_t p : pages) ReferenceSet(store, map_ptr, p, true);
+  for (uint32_t p : pages) MapSetPage(store, map_ptr, p, true);
 }
 
 }  // namespace jet

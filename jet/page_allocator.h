@@ -126,22 +126,6 @@ void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
 // file.
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr);
 
-// --- little-endian writes for building page images (reads: jet/bytes.h) ---
-inline void PutU16(std::span<uint8_t> b, size_t at, uint16_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutU32(std::span<uint8_t> b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void AppendU16(std::vector<uint8_t>& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void AppendU32(std::vector<uint8_t>& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 }  // namespace jet
 
 #endif  // JET_PAGE_ALLOCATOR_H_

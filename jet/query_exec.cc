@@ -43,10 +43,6 @@ bool Matches(const BoundQuery::Condition& condition,
 
 }  // namespace
 
-void ThrowInputTableNotFound(std::string_view name) {
-  throw base::Error(base::err::kObjectNotFound, kErrorSource, name);
-}
-
 BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
   BoundQuery bound;
   if (query.all_columns) {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/errors.h"
 #include "jet/query_parser.h"
 #include "jet/query_table.h"
 #include "jet/tdef.h"
@@ -26,9 +27,6 @@ struct BoundQuery {
   std::vector<Condition> conditions;
   std::vector<Order> order_by;
 };
-
-// 3078: no table or query of that name.
-[[noreturn]] void ThrowInputTableNotFound(std::string_view name);
 
 // Resolves the query's names against `def` (case-insensitively). An
 // unknown column is taken for a parameter and fails with 3061; a text

@@ -52,26 +52,31 @@ const std::vector<RowId>& TableRows::Lookup(size_t column,
   return it == index->end() ? kNone : it->second;
 }
 
-void TableRows::AddToIndexes(RowId id, const std::vector<base::Value>& values) {
-  for (size_t c = 0; c < indexes_.size(); ++c) {
-    if (!indexes_[c]) continue;
-    std::optional<std::string> k = EqualityKey(values[c]);
-    if (!k) continue;
+void TableRows::IndexValue(size_t c, const base::Value& value, RowId id,
+                           bool add) {
+  if (!indexes_[c]) return;
+  std::optional<std::string> k = EqualityKey(value);
+  if (!k) return;
+  if (add) {
     std::vector<RowId>& ids = (*indexes_[c])[*k];
     ids.insert(std::upper_bound(ids.begin(), ids.end(), id, RowIdLess()), id);
+    return;
   }
+  auto it = indexes_[c]->find(*k);
+  if (it == indexes_[c]->end()) return;
+  std::erase(it->second, id);
+  if (it->second.empty()) indexes_[c]->erase(it);
+}
+
+void TableRows::AddToIndexes(RowId id, const std::vector<base::Value>& values) {
+  for (size_t c = 0; c < indexes_.size(); ++c)
+    IndexValue(c, values[c], id, true);
 }
 
 void TableRows::RemoveFromIndexes(RowId id,
                                   const std::vector<base::Value>& values) {
   for (size_t c = 0; c < indexes_.size(); ++c) {
-    if (!indexes_[c]) continue;
-    std::optional<std::string> k = EqualityKey(values[c]);
-    if (!k) continue;
-    auto it = indexes_[c]->find(*k);
-    if (it == indexes_[c]->end()) continue;
-    std::erase(it->second, id);
-    if (it->second.empty()) indexes_[c]->erase(it);
+    IndexValue(c, values[c], id, false);
   }
 }
 
@@ -96,20 +101,9 @@ void TableRows::Update(RowId id, RowId moved_to,
   std::vector<base::Value>& old = it->second;
   for (size_t c = 0; c < indexes_.size(); ++c) {
     if (!indexes_[c] || old[c] == values[c]) continue;
-    std::optional<std::string> before = EqualityKey(old[c]);
-    std::optional<std::string> after = EqualityKey(values[c]);
-    if (before == after) continue;
-    if (before) {
-      auto entry = indexes_[c]->find(*before);
-      if (entry != indexes_[c]->end()) {
-        std::erase(entry->second, id);
-        if (entry->second.empty()) indexes_[c]->erase(entry);
-      }
-    }
-    if (after) {
-      std::vector<RowId>& ids = (*indexes_[c])[*after];
-      ids.insert(std::upper_bound(ids.begin(), ids.end(), id, RowIdLess()), id);
-    }
+    if (EqualityKey(old[c]) == EqualityKey(values[c])) continue;
+    IndexValue(c, old[c], id, false);
+    IndexValue(c, values[c], id, true);
   }
   old = std::move(values);
 }

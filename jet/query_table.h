@@ -52,6 +52,9 @@ class TableRows {
 
  private:
   using Index = std::unordered_map<std::string, std::vector<RowId>>;
+  // Adds or removes `id` under the equality key of `value` in the index of
+  // column `c`, when that index is built and the value has a key.
+  void IndexValue(size_t c, const base::Value& value, RowId id, bool add);
   void AddToIndexes(RowId id, const std::vector<base::Value>& values);
   void RemoveFromIndexes(RowId id, const std::vector<base::Value>& values);
 

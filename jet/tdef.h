@@ -4,9 +4,10 @@
 // Table definitions (TDEF, page type 0x02): a header, column descriptors,
 // column names, index definitions and the Memo/OLE usage-map list, stored as
 // one logical buffer over a chain of pages (continuation pages repeat an
-// 8-byte header). The definition's own length ends the chain, not only a
-// next pointer of 0. Every count and offset is checked against the buffer;
-// damage raises 3049 and leaves nothing half decoded.
+// 8-byte header). Decoded and encoded here, so the layout lives in one place
+// (tdef_writer.h writes the page chain). The definition's own length ends the
+// chain, not only a next pointer of 0. Every count and offset is checked
+// against the buffer; damage raises 3049 and leaves nothing half decoded.
 
 #include <cstdint>
 #include <functional>
@@ -53,6 +54,8 @@ struct RealIndexDef {
   RowId usage_map;
   uint32_t root_page = 0;
   uint8_t flags = 0;  // 0x01 unique, 0x02 ignore nulls, 0x08 required
+  std::vector<uint8_t> stored_count;  // the count block as read
+  std::vector<uint8_t> stored;        // the definition as read
 };
 
 // Index as the user sees it; several may share one real index.
@@ -65,7 +68,8 @@ struct LogicalIndexDef {
   uint32_t related_table_page = 0;
   uint8_t cascade_updates = 0;
   uint8_t cascade_deletes = 0;
-  uint8_t index_type = 0;  // 1 primary key, 2 foreign key
+  uint8_t index_type = 0;       // 1 primary key, 2 foreign key
+  std::vector<uint8_t> stored;  // the definition as read
 };
 
 // Usage maps of one Memo/OLE column.
@@ -91,10 +95,20 @@ struct TableDef {
   std::vector<RealIndexDef> real_indexes;
   std::vector<LogicalIndexDef> logical_indexes;
   std::vector<ColumnMaps> column_maps;
+  // What a parse found besides the fields above, so that a definition read
+  // from a file serializes back byte for byte (bytes this engine does not
+  // model included): the header, each structure's bytes (`stored` members),
+  // the column numbers and descriptors in descriptor order. Empty for
+  // definitions built here.
+  std::vector<uint8_t> stored_header;
+  std::vector<uint16_t> descriptor_order;
+  std::vector<std::vector<uint8_t>> stored_descriptors;
 
   // Position in `columns` of the column with that name (case-insensitive),
   // or -1.
   int FindColumn(std::string_view name) const;
+  // The column with that number, or nullptr.
+  const ColumnDef* ColumnNumbered(uint16_t number) const;
 };
 
 // Whether rows of the table carry a variable-offset table.
@@ -125,6 +139,16 @@ TableDef ReadTableDef(const PageSource& file, uint32_t page);
 
 // Decodes a logical TDEF buffer (first page + continuation payloads).
 TableDef ParseTableDef(Bytes buffer);
+
+// Appends a name as a definition stores it: u16 byte length, UTF-16LE.
+void AppendName(std::vector<uint8_t>& b, std::string_view utf8);
+
+// The logical TDEF buffer of a table (header through the FF FF terminator),
+// the inverse of ParseTableDef: a parsed definition comes back byte for
+// byte, with its edits. Columns go in `descriptor_order`, else in the order
+// of `t.columns` (Access keeps system tables' descriptors in name order);
+// `t.column_maps` gives the Memo/OLE usage-map list in its order.
+std::vector<uint8_t> SerializeTdef(const TableDef& t);
 
 }  // namespace jet
 

@@ -1,9 +1,9 @@
 #ifndef JET_TDEF_WRITER_H_
 #define JET_TDEF_WRITER_H_
 
-// Writing table definitions: the TDEF layout (see tdef.h) serialized from a
-// TableDef, and the page chain rewritten. Decoding stays in tdef.h, so the
-// layout is read in one place. A failure part-way leaves pages changed that
+// Editing table definitions: the TDEF page chain rewritten from a buffer
+// (tdef.h encodes and decodes the layout), and the column layout of new
+// tables. A failure part-way leaves pages changed that
 // the caller's unit of change (PageStore::BeginChange) puts back.
 
 #include <cstdint>
@@ -14,12 +14,6 @@
 #include "jet/tdef.h"
 
 namespace jet {
-
-// The logical TDEF buffer of a table (header through the FF FF terminator).
-// Columns are written in the order of `t.columns` (Access keeps system
-// tables' descriptors in name order; user tables use column-number order);
-// `t.column_maps` gives the Memo/OLE usage-map list in its order.
-std::vector<uint8_t> SerializeTdef(const TableDef& t);
 
 // Writes `buffer` to `first_page` and as many continuation pages as needed,
 // reusing the existing chain first and freeing what is left over.

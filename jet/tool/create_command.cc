@@ -222,9 +222,7 @@ FieldDesc ParseColumnHeader(const std::string& cell) {
     if (base::EqualsIgnoreCase(type, name)) f.type = code;
   }
   if (f.type == 0) throw UsageError{"unknown type '" + type + "'"};
-  if (f.type == format::kTypeText)
-    f.size = static_cast<uint16_t>(size ? size : 255);
-  if (f.type == format::kTypeBinary)
+  if (f.type == format::kTypeText || f.type == format::kTypeBinary)
     f.size = static_cast<uint16_t>(size ? size : 255);
   return f;
 }
