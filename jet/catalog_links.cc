@@ -132,8 +132,7 @@ void DatabaseWriter::DropForeignKeysTo(uint32_t tdef,
     TableDef& def = defs[page] = LoadTableDef(store_, page);
     const size_t before = def.logical_indexes.size();
     std::erase_if(def.logical_indexes, [&](const LogicalIndexDef& li) {
-      return li.index_type == kForeignKeyIndex &&
-             li.related_table_page == tdef;
+      return li.index_type == kForeignKeyIndex && li.related_table_page == tdef;
     });
     if (def.logical_indexes.size() == before) continue;
     std::set<uint32_t> numbers;
@@ -181,8 +180,7 @@ void DatabaseWriter::RenameInRelationships(std::string_view table,
       const int c = s.def.FindColumn(column);
       if (c >= 0 && TextIs(s.def, v, object, table) &&
           TextIs(s.def, v, column, from)) {
-        v[s.def.columns[static_cast<size_t>(c)].number] =
-            base::Value::Text(to);
+        v[s.def.columns[static_cast<size_t>(c)].number] = base::Value::Text(to);
         hit = true;
       }
     }
@@ -196,7 +194,8 @@ void DatabaseWriter::RenameInProperties(uint32_t tdef, std::string_view from,
   TableState& s = StateAt(format::kCatalogTdefPage);
   const int blob_column = s.def.FindColumn("LvProp");
   if (blob_column < 0) return;
-  const uint16_t number = s.def.columns[static_cast<size_t>(blob_column)].number;
+  const uint16_t number =
+      s.def.columns[static_cast<size_t>(blob_column)].number;
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
     if (o.type != format::kObjectTypeTable ||
         (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) != tdef) {

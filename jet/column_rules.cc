@@ -103,8 +103,8 @@ ColumnRules ColumnRules::FromBlob(Bytes blob, const TableDef& def,
 }
 
 std::optional<std::vector<uint8_t>> RenamePropertyOwner(Bytes blob,
-                                                       std::string_view from,
-                                                       std::string_view to) {
+                                                        std::string_view from,
+                                                        std::string_view to) {
   if (blob.size() < sizeof kBlobMagic ||
       std::memcmp(blob.data(), kBlobMagic, sizeof kBlobMagic) != 0) {
     return std::nullopt;

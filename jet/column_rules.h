@@ -59,8 +59,8 @@ class ColumnRules {
 // The blob with the column block of `from` renamed to `to` (entries
 // unchanged), or nullopt when the blob has no block for that column.
 std::optional<std::vector<uint8_t>> RenamePropertyOwner(Bytes blob,
-                                                       std::string_view from,
-                                                       std::string_view to);
+                                                        std::string_view from,
+                                                        std::string_view to);
 
 }  // namespace jet
 

@@ -414,12 +414,10 @@ void DatabaseWriter::UpdateRow(TableState& s, RowId id,
     const uint32_t before = s.def.row_count;
     const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
     s.def.row_count = before;
-    DataPageFlagRow(store_.Page(target.page), target.row,
-                    format::kRowDeleted);
+    DataPageFlagRow(store_.Page(target.page), target.row, format::kRowDeleted);
     auto head = store_.Page(id.page);
     RowSlot hs = GetRowSlot(head, id.row);
-    if (hs.end - hs.start < 4)
-      ThrowCorrupt("row slot too small for a pointer");
+    if (hs.end - hs.start < 4) ThrowCorrupt("row slot too small for a pointer");
     std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
     PutU32(head, hs.start, target.Packed());
     DataPageFlagRow(head, id.row, format::kRowOverflow);
@@ -591,9 +589,9 @@ void DatabaseWriter::DropTable(std::string_view name) {
     const std::set<std::string> relationships = DropRelationships(name);
     std::set<int32_t> ids;
     for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-      const bool table = o.type == format::kObjectTypeTable &&
-                         (static_cast<uint32_t>(o.id) &
-                          format::kObjectIdPageMask) == tdef;
+      const bool table =
+          o.type == format::kObjectTypeTable &&
+          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef;
       if (table || (o.type == format::kObjectTypeRelationship &&
                     relationships.count(base::UpperCase(o.name)))) {
         ids.insert(o.id);
