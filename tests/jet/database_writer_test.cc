@@ -235,7 +235,9 @@ TEST(DatabaseWriterTest, DropAndRenameKeepTheCatalogWhole) {
     return all;
   };
   w->RenameColumn("Table1", "OTHERFK2", "Link3");
-  EXPECT_NE(texts("MSysRelationships").find("Link3|"), std::string::npos);
+  w->RenameColumn("Table3", "ID", "Key3");  // the referenced side
+  EXPECT_NE(texts("MSysRelationships").find("Link3|Table3|Key3|"),
+            std::string::npos);
   EXPECT_EQ(texts("MSysRelationships").find("otherfk2"), std::string::npos);
   EXPECT_NE(texts("MSysObjects").find("Link3"), std::string::npos);  // LvProp
   const uint32_t table2 = w->FindTable("Table2");
