@@ -102,6 +102,48 @@ ColumnRules ColumnRules::FromBlob(Bytes blob, const TableDef& def,
   return out;
 }
 
+std::optional<std::vector<uint8_t>> RenamePropertyOwner(Bytes blob,
+                                                        std::string_view from,
+                                                        std::string_view to) {
+  if (blob.size() < sizeof kBlobMagic ||
+      std::memcmp(blob.data(), kBlobMagic, sizeof kBlobMagic) != 0) {
+    return std::nullopt;
+  }
+  std::vector<uint8_t> out(blob.begin(), blob.begin() + sizeof kBlobMagic);
+  bool renamed = false;
+  for (size_t at = sizeof kBlobMagic; at < blob.size();) {
+    const uint32_t length = U32(blob, at, "property block length");
+    if (length < kBlockHeader) ThrowCorrupt("property block length");
+    const Bytes whole = Sub(blob, at, length, "property block");
+    at += length;
+    const Bytes block = whole.subspan(kBlockHeader);
+    size_t name_at = 4;
+    if (U16(whole, 4) != kColumnBlock ||
+        U32(block, 0, "property owner length") <= kBlockHeader ||
+        !base::EqualsIgnoreCase(ReadName(block, name_at), from)) {
+      out.insert(out.end(), whole.begin(), whole.end());
+      continue;
+    }
+    // Block header and owner name rewritten, the entries kept as they are.
+    std::vector<uint8_t> owner(4);
+    AppendName(owner, to);
+    PutU32(owner, 0, static_cast<uint32_t>(owner.size()));
+    const uint32_t owner_length = U32(block, 0);
+    if (owner_length > block.size()) ThrowCorrupt("property owner length");
+    const Bytes entries = block.subspan(owner_length);
+    const size_t start = out.size();
+    out.resize(start + kBlockHeader);
+    PutU32(out, start,
+           static_cast<uint32_t>(kBlockHeader + owner.size() + entries.size()));
+    PutU16(out, start + 4, kColumnBlock);
+    out.insert(out.end(), owner.begin(), owner.end());
+    out.insert(out.end(), entries.begin(), entries.end());
+    renamed = true;
+  }
+  if (!renamed) return std::nullopt;
+  return out;
+}
+
 void ColumnRules::Check(const TableDef& def,
                         const std::vector<base::Value>& by_number) const {
   const base::Value null = base::Value::Null();

@@ -20,7 +20,9 @@
 // another format holds no rules.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/value.h"
@@ -53,6 +55,12 @@ class ColumnRules {
   std::string table_;
   std::vector<Rule> rules_;
 };
+
+// The blob with the column block of `from` renamed to `to` (entries
+// unchanged), or nullopt when the blob has no block for that column.
+std::optional<std::vector<uint8_t>> RenamePropertyOwner(Bytes blob,
+                                                        std::string_view from,
+                                                        std::string_view to);
 
 }  // namespace jet
 

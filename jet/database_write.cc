@@ -210,7 +210,10 @@ uint32_t DatabaseWriter::FindTable(std::string_view name) const {
 }
 
 DatabaseWriter::TableState& DatabaseWriter::State(std::string_view name) {
-  const uint32_t page = FindTable(name);
+  return StateAt(FindTable(name));
+}
+
+DatabaseWriter::TableState& DatabaseWriter::StateAt(uint32_t page) {
   auto it = tables_.find(page);
   if (it == tables_.end()) {
     TableState s;
@@ -384,43 +387,43 @@ RowId DatabaseWriter::Insert(std::string_view table,
 
 void DatabaseWriter::Update(std::string_view table, RowId id,
                             const std::vector<base::Value>& values) {
-  AllOrNothing([&] {
-    TableState& s = State(table);
-    const RowId at = Locate(s.def, id);
-    const std::vector<uint8_t> old = RowImage(s.def, id);
-    // The new image first: if it fails (text too long...), the row and its
-    // long values are still intact.
-    CheckColumnRules(s, values);
-    std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
-    CheckKeys(s, row, old);
-    ReleaseLongValues(s.def, old);
-    auto page = store_.Page(at.page);
-    RowSlot slot = GetRowSlot(page, at.row);
-    const size_t room = slot.end - slot.start;
-    if (row.size() <= room) {
-      PadRow(s.def, row, room);
-      std::copy(row.begin(), row.end(), page.begin() + slot.start);
-    } else if (DataPageReplaceRow(page, at.row, row)) {
-      // Grew in place: the rows below it on the page moved down.
-    } else {
-      // Moves: the new image goes elsewhere, flagged so scans skip it; the
-      // header slot keeps the row id and points at it.
-      const uint32_t before = s.def.row_count;
-      const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
-      s.def.row_count = before;
-      DataPageFlagRow(store_.Page(target.page), target.row,
-                      format::kRowDeleted);
-      auto head = store_.Page(id.page);
-      RowSlot hs = GetRowSlot(head, id.row);
-      if (hs.end - hs.start < 4)
-        ThrowCorrupt("row slot too small for a pointer");
-      std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
-      PutU32(head, hs.start, target.Packed());
-      DataPageFlagRow(head, id.row, format::kRowOverflow);
-    }
-    s.counters_dirty = true;
-    if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
-  });
+  AllOrNothing([&] { UpdateRow(State(table), id, values); });
+}
+
+void DatabaseWriter::UpdateRow(TableState& s, RowId id,
+                               const std::vector<base::Value>& values) {
+  const RowId at = Locate(s.def, id);
+  const std::vector<uint8_t> old = RowImage(s.def, id);
+  // The new image first: if it fails (text too long...), the row and its
+  // long values are still intact.
+  CheckColumnRules(s, values);
+  std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
+  CheckKeys(s, row, old);
+  ReleaseLongValues(s.def, old);
+  auto page = store_.Page(at.page);
+  RowSlot slot = GetRowSlot(page, at.row);
+  const size_t room = slot.end - slot.start;
+  if (row.size() <= room) {
+    PadRow(s.def, row, room);
+    std::copy(row.begin(), row.end(), page.begin() + slot.start);
+  } else if (DataPageReplaceRow(page, at.row, row)) {
+    // Grew in place: the rows below it on the page moved down.
+  } else {
+    // Moves: the new image goes elsewhere, flagged so scans skip it; the
+    // header slot keeps the row id and points at it.
+    const uint32_t before = s.def.row_count;
+    const RowId target = AppendRowImage(store_, s.def, row, &s.insert_hint);
+    s.def.row_count = before;
+    DataPageFlagRow(store_.Page(target.page), target.row, format::kRowDeleted);
+    auto head = store_.Page(id.page);
+    RowSlot hs = GetRowSlot(head, id.row);
+    if (hs.end - hs.start < 4) ThrowCorrupt("row slot too small for a pointer");
+    std::fill(head.begin() + hs.start, head.begin() + hs.end, 0);
+    PutU32(head, hs.start, target.Packed());
+    DataPageFlagRow(head, id.row, format::kRowOverflow);
+  }
+  s.counters_dirty = true;
+  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
 }
 
 void DatabaseWriter::Delete(std::string_view table, RowId id) {
@@ -468,28 +471,23 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     // The parsed definition keeps the bytes this engine does not model, so
     // everything but the name is written back byte for byte.
     TableDef def = s.def;
+    const std::string old_name = def.columns[static_cast<size_t>(i)].name;
     def.columns[static_cast<size_t>(i)].name = to;
     StoreTableDef(store_, def);
     s.def = LoadTableDef(store_, s.def.tdef_page);
+    // Relationships and the column's properties follow the new name.
+    const uint32_t tdef = s.def.tdef_page;
+    RenameInRelationships(table, old_name, to);
+    RenameInProperties(tdef, old_name, to);
+    Flush();
+    // System tables are read afresh by later schema changes.
+    std::erase_if(tables_, [&](const auto& entry) {
+      return entry.second.def.table_type != format::kTableTypeUser;
+    });
   });
 }
 
 namespace {
-
-// Adds the pages a map lists that carry the marks of `owner` (one of the
-// page `types`): only those are freed, whatever a damaged map may list.
-void AddMarkedPages(const PageStore& store, RowId map,
-                    std::initializer_list<uint8_t> types, uint32_t owner,
-                    std::set<uint32_t>& pages) {
-  static_assert(format::kIndexOwner == format::kDataOwner);
-  for (uint32_t p : MapPages(store, map.Packed())) {
-    Bytes page = store.ReadPage(p);
-    if (std::find(types.begin(), types.end(), page[0]) != types.end() &&
-        U32(page, format::kDataOwner) == owner) {
-      pages.insert(p);
-    }
-  }
-}
 
 // The pages that belong to a table alone: its definition, its data, index
 // and long-value pages.
@@ -546,11 +544,10 @@ void DatabaseWriter::ReleaseMapRows(const TableDef& def,
   }
 }
 
-void DatabaseWriter::DeleteCatalogRows(uint32_t tdef) {
+void DatabaseWriter::DeleteCatalogRows(const std::set<int32_t>& ids) {
   TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (o.type == format::kObjectTypeTable &&
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef) {
+    if (ids.count(o.id)) {
       DeleteRow(catalog, o.row);
       --catalog.row_count;
     }
@@ -567,7 +564,8 @@ void DatabaseWriter::DeleteCatalogRows(uint32_t tdef) {
     RowLayout layout(row, aces);
     if (!layout.MaskBit(oc.number)) return;
     auto b = oc.IsFixed() ? layout.Fixed(oc) : layout.Var(oc.var_index);
-    if (b && b->size() >= 4 && U32(*b, 0) == tdef) doomed.push_back(id);
+    if (b && b->size() >= 4 && ids.count(static_cast<int32_t>(U32(*b, 0))))
+      doomed.push_back(id);
   });
   for (RowId id : doomed) {
     DeleteRow(aces, id);
@@ -587,7 +585,21 @@ void DatabaseWriter::DropTable(std::string_view name) {
     names_valid_ = false;
     std::set<uint32_t> pages = TablePages(store_, def);
     ReleaseMapRows(def, pages);
-    DeleteCatalogRows(tdef);
+    // The table's catalog rows, and those of its relationships.
+    const std::set<std::string> relationships = DropRelationships(name);
+    std::set<int32_t> ids;
+    for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
+      const bool table =
+          o.type == format::kObjectTypeTable &&
+          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef;
+      if (table || (o.type == format::kObjectTypeRelationship &&
+                    relationships.count(base::UpperCase(o.name)))) {
+        ids.insert(o.id);
+      }
+    }
+    DeleteCatalogRows(ids);
+    tables_.erase(format::kCatalogTdefPage);
+    DropForeignKeysTo(tdef, pages);
     for (uint32_t p : pages) {
       if (p >= format::kFirstAllocatablePage) store_.Free(p);
     }

@@ -125,10 +125,26 @@ class DatabaseWriter {
   // overflow pointer.
   RowId Locate(const TableDef& def, RowId id) const;
   // Steps of DropTable: gives up the table's usage-map rows (adding to
-  // `pages` the map pages it alone used), then its catalog and permission
-  // rows.
+  // `pages` the map pages it alone used), then catalog and permission rows
+  // of objects by catalog id.
   void ReleaseMapRows(const TableDef& def, std::set<uint32_t>& pages);
-  void DeleteCatalogRows(uint32_t tdef);
+  void DeleteCatalogRows(const std::set<int32_t>& ids);
+  // Deletes the table's rows in MSysRelationships; returns the names of
+  // their relationships (upper case).
+  std::set<std::string> DropRelationships(std::string_view table);
+  // Foreign-key logical indexes of other tables that point at `tdef`, and
+  // their real indexes when nothing else uses them (index pages added to
+  // `pages`).
+  void DropForeignKeysTo(uint32_t tdef, std::set<uint32_t>& pages);
+  // Steps of RenameColumn: MSysRelationships rows and the property blob.
+  void RenameInRelationships(std::string_view table, std::string_view from,
+                             const std::string& to);
+  void RenameInProperties(uint32_t tdef, std::string_view from,
+                          const std::string& to);
+  TableState& StateAt(uint32_t tdef_page);
+  // Replaces a row (values by column number); the caller runs the unit.
+  void UpdateRow(TableState& s, RowId id,
+                 const std::vector<base::Value>& values);
 
   PageStore store_;
   LvalWriter lval_;

@@ -221,6 +221,7 @@ inline constexpr int32_t kDatabaseObjectId = 0x10000000;
 inline constexpr int16_t kObjectTypeDatabase = 2;
 inline constexpr int16_t kObjectTypeContainer = 3;
 inline constexpr int16_t kObjectTypeTable = 1;
+inline constexpr int16_t kObjectTypeRelationship = 8;
 inline constexpr uint32_t kObjectFlagSystem = 0x80000002;
 inline constexpr uint32_t kObjectIdPageMask = 0x00FFFFFF;
 

@@ -404,6 +404,19 @@ std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
       .pages;
 }
 
+void AddMarkedPages(const PageStore& store, RowId map,
+                    std::initializer_list<uint8_t> types, uint32_t owner,
+                    std::set<uint32_t>& pages) {
+  static_assert(format::kIndexOwner == format::kDataOwner);
+  for (uint32_t p : MapPages(store, map.Packed())) {
+    Bytes page = store.ReadPage(p);
+    if (std::find(types.begin(), types.end(), page[0]) != types.end() &&
+        U32(page, format::kDataOwner) == owner) {
+      pages.insert(p);
+    }
+  }
+}
+
 void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
                 bool present) {
   if (const std::optional<MapBit> at = FindMapBit(store, map_ptr, page)) {

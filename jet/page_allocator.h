@@ -13,6 +13,8 @@
 // beyond 2 GB) leaves pages of the unit changed until the caller rolls back.
 
 #include <cstdint>
+#include <initializer_list>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -125,6 +127,11 @@ void MapSetPage(PageStore& store, uint32_t map_ptr, uint32_t page,
 // The pages of a map, ascending; a reference map lists only pages inside the
 // file.
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr);
+// Adds the pages a map lists that carry the marks of `owner` (one of the
+// page `types`): only those are freed, whatever a damaged map may list.
+void AddMarkedPages(const PageStore& store, RowId map,
+                    std::initializer_list<uint8_t> types, uint32_t owner,
+                    std::set<uint32_t>& pages);
 
 }  // namespace jet
 

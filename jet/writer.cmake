@@ -1,5 +1,6 @@
 # Writing half of the engine; included by jet/CMakeLists.txt.
 target_sources(jet PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/catalog_links.cc
   ${CMAKE_CURRENT_LIST_DIR}/catalog_writer.cc
   ${CMAKE_CURRENT_LIST_DIR}/column_rules.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database.cc

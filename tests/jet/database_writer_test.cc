@@ -216,6 +216,50 @@ TEST(DatabaseWriterTest, AccessTablesKeepTheirIndexes) {
   EXPECT_EQ(FindDamage(w->bytes()), std::vector<std::string>{});
 }
 
+// Relationships and column properties follow a renamed column; a dropped
+// table takes its relationships and the foreign keys to it along.
+TEST(DatabaseWriterTest, DropAndRenameKeepTheCatalogWhole) {
+  auto w = DatabaseWriter::Open(
+      test_support::Sample("access/multi-table-indexes-indexTestV2000.mdb"));
+  auto texts = [&](const std::string& table) {
+    auto db = Database::FromBytes(w->bytes(), "w.mdb");
+    std::string all;
+    for (const Row& r : db->ReadRows(table)) {
+      for (const Value& v : r.values) {
+        if (v.type() == base::ValueType::kText) all += v.AsText() + "|";
+        if (v.type() != base::ValueType::kBinary) continue;
+        for (size_t i = 0; i < v.AsBinary().size(); i += 2)  // UTF-16 names
+          all += static_cast<char>(v.AsBinary()[i]);
+      }
+    }
+    return all;
+  };
+  w->RenameColumn("Table1", "OTHERFK2", "Link3");
+  w->RenameColumn("Table3", "ID", "Key3");  // the referenced side
+  EXPECT_NE(texts("MSysRelationships").find("Link3|Table3|Key3|"),
+            std::string::npos);
+  EXPECT_EQ(texts("MSysRelationships").find("otherfk2"), std::string::npos);
+  EXPECT_NE(texts("MSysObjects").find("Link3"), std::string::npos);  // LvProp
+  const uint32_t table2 = w->FindTable("Table2");
+  w->DropTable("Table2");
+  EXPECT_EQ(texts("MSysRelationships").find("Table2"), std::string::npos);
+  EXPECT_EQ(texts("MSysObjects").find("Table2Table1|"), std::string::npos);
+  const TableDef one = w->Def("Table1");
+  for (const LogicalIndexDef& li : one.logical_indexes)
+    EXPECT_NE(li.related_table_page, table2) << li.name;
+  // Table3's side of its relationship names Table1's renumbered index.
+  for (const LogicalIndexDef& li : w->Def("Table3").logical_indexes) {
+    if (li.index_type != 2) continue;
+    ASSERT_LT(li.related_index, one.logical_indexes.size());
+    EXPECT_EQ(one.logical_indexes[li.related_index].related_table_page,
+              w->FindTable("Table3"));
+  }
+  w->Insert("Table1", RowValues(one, {{"id", Value::Long(77)},
+                                      {"otherfk1", Value::Long(9)}}));
+  w->Flush();
+  EXPECT_EQ(FindDamage(w->bytes()), std::vector<std::string>{});
+}
+
 TEST(DatabaseWriterTest, NamesFollowJetRules) {
   auto w = DatabaseWriter::CreateNew();
   w->CreateTable("PRESET_DEFS",
