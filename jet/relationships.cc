@@ -161,14 +161,15 @@ DatabaseWriter::RowsWithKey(TableState& s,
   std::vector<std::pair<RowId, std::vector<base::Value>>> out;
   ScanTable(store_, s.def, [&](RowId id, Bytes row) {
     std::vector<base::Value> v = ValuesByNumber(store_, s.def, row);
-    if (SameKey(KeyOf(s.def, v, columns), key)) out.emplace_back(id, std::move(v));
+    if (SameKey(KeyOf(s.def, v, columns), key))
+      out.emplace_back(id, std::move(v));
   });
   return out;
 }
 
-void DatabaseWriter::CheckReferencedRows(
-    TableState& s, const std::vector<base::Value>& values,
-    const std::vector<base::Value>* old) {
+void DatabaseWriter::CheckReferencedRows(TableState& s,
+                                         const std::vector<base::Value>& values,
+                                         const std::vector<base::Value>* old) {
   for (const Relationship& r : Links(s)) {
     if (!base::EqualsIgnoreCase(r.referencing_table, s.name)) continue;
     const std::optional<Key> key = KeyOf(s.def, values, r.referencing_columns);
