@@ -1,6 +1,5 @@
 // Enforced relationships. In the sample, Table1.otherfk1 points at Table2.id
-// (cascading deletes), Table1.otherfk2 at Table3.id (cascading updates);
-// row() leaves a foreign key given as 0 Null.
+// (cascading deletes), Table1.otherfk2 at Table3.id (cascading updates).
 #include <gtest/gtest.h>
 
 #include "jet/database_write.h"
