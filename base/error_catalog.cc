@@ -56,6 +56,12 @@ constexpr std::pair<int32_t, std::string_view> kTexts[] = {
      "add.  Try inserting or pasting less data."},
     {kRecordDeleted, "Record is deleted."},
     {kFieldExists, "Cannot define field more than once."},
+    {kRelatedRecordsExist,
+     "The record cannot be deleted or changed because table '|' includes "
+     "related records."},
+    {kRelatedRecordRequired,
+     "You cannot add or change a record because a related record is "
+     "required in table '|'."},
     {kDatabaseExists, "Database already exists."},
     {kInvalidOperation, "Invalid operation."},
     {kInvalidFieldType, "Invalid field data type."},

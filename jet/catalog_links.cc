@@ -20,6 +20,7 @@
 #include "jet/database_write.h"
 #include "jet/errors.h"
 #include "jet/format.h"
+#include "jet/relationships.h"
 #include "jet/row_reader.h"
 #include "jet/table_scan.h"
 
@@ -27,28 +28,6 @@ namespace jet {
 namespace {
 
 constexpr uint8_t kForeignKeyIndex = 2;
-
-// The TDEF page of a system table by name, or 0 when the file has none.
-uint32_t SystemTablePage(const PageStore& store, std::string_view name) {
-  for (const CatalogEntry& o : ReadCatalogEntries(store)) {
-    if (o.type == format::kObjectTypeTable &&
-        base::EqualsIgnoreCase(o.name, name)) {
-      return static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
-    }
-  }
-  return 0;
-}
-
-// The values of a stored row by column number.
-std::vector<base::Value> ValuesByNumber(const PageStore& store,
-                                        const TableDef& def, Bytes row) {
-  std::vector<base::Value> by_column = RowReader(store, def).Decode(row);
-  std::vector<base::Value> out(def.max_cols, base::Value::Null());
-  for (size_t i = 0; i < def.columns.size() && i < by_column.size(); ++i) {
-    out[def.columns[i].number] = std::move(by_column[i]);
-  }
-  return out;
-}
 
 bool TextIs(const TableDef& def, const std::vector<base::Value>& row,
             std::string_view column, std::string_view name) {

@@ -376,6 +376,7 @@ RowId DatabaseWriter::Insert(std::string_view table,
       }
     }
     CheckColumnRules(s, *use);
+    if (!Links(s).empty()) CheckReferencedRows(s, *use, nullptr);
     const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
     CheckKeys(s, row, {});
     const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
@@ -397,6 +398,13 @@ void DatabaseWriter::UpdateRow(TableState& s, RowId id,
   // The new image first: if it fails (text too long...), the row and its
   // long values are still intact.
   CheckColumnRules(s, values);
+  std::vector<FollowUp> follow;
+  if (!Links(s).empty()) {
+    const std::vector<base::Value> old_values =
+        ValuesByNumber(store_, s.def, old);
+    CheckReferencedRows(s, values, &old_values);
+    follow = ReferencingRows(s, old_values, &values);
+  }
   std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
   CheckKeys(s, row, old);
   ReleaseLongValues(s.def, old);
@@ -424,18 +432,30 @@ void DatabaseWriter::UpdateRow(TableState& s, RowId id,
   }
   s.counters_dirty = true;
   if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+  Apply(follow);
 }
 
 void DatabaseWriter::Delete(std::string_view table, RowId id) {
   AllOrNothing([&] {
     TableState& s = State(table);
-    LoadKeys(s);
-    ForgetKeys(s, RowImage(s.def, id));
-    DeleteRow(s.def, id);
-    if (s.def.row_count > 0) --s.def.row_count;
-    s.counters_dirty = true;
-    if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+    Locate(s.def, id);
+    DeleteLiveRow(s, id);
   });
+}
+
+void DatabaseWriter::DeleteLiveRow(TableState& s, RowId id) {
+  const std::vector<uint8_t> image = RowImage(s.def, id);
+  std::vector<FollowUp> follow;
+  if (!Links(s).empty()) {
+    follow = ReferencingRows(s, ValuesByNumber(store_, s.def, image), nullptr);
+  }
+  LoadKeys(s);
+  ForgetKeys(s, image);
+  DeleteRow(s.def, id);
+  if (s.def.row_count > 0) --s.def.row_count;
+  s.counters_dirty = true;
+  if (!s.def.real_indexes.empty()) s.indexes_dirty = true;
+  Apply(follow);
 }
 
 std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
@@ -484,6 +504,7 @@ void DatabaseWriter::RenameColumn(std::string_view table, std::string_view from,
     std::erase_if(tables_, [&](const auto& entry) {
       return entry.second.def.table_type != format::kTableTypeUser;
     });
+    for (auto& [page, state] : tables_) state.links.reset();
   });
 }
 
@@ -603,6 +624,7 @@ void DatabaseWriter::DropTable(std::string_view name) {
     for (uint32_t p : pages) {
       if (p >= format::kFirstAllocatablePage) store_.Free(p);
     }
+    for (auto& [page, state] : tables_) state.links.reset();
   });
 }
 

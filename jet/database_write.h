@@ -20,6 +20,7 @@
 #include "jet/column_rules.h"
 #include "jet/lval_writer.h"
 #include "jet/page_allocator.h"
+#include "jet/relationships.h"
 #include "jet/tdef.h"
 #include "jet/tdef_writer.h"
 
@@ -98,7 +99,39 @@ class DatabaseWriter {
     bool keys_loaded = false;
     // Required / AllowZeroLength of the columns, read on the first change.
     std::optional<ColumnRules> rules;
+    // Enforced relationships naming the table, read on the first change,
+    // and the table's name as the catalog spells it.
+    std::optional<std::vector<Relationship>> links;
+    std::string name;
   };
+  // A change a cascade makes to a referencing row: new values, or none for
+  // a delete.
+  struct FollowUp {
+    uint32_t tdef;
+    RowId id;
+    std::optional<std::vector<base::Value>> values;
+  };
+  const std::vector<Relationship>& Links(TableState& s);
+  // The state of the table on the other side of a relationship, or null
+  // when the file no longer has it (the relationship is then not checked).
+  TableState* OtherTable(std::string_view name);
+  // Live rows of the table whose `columns` hold `key`, with their values.
+  std::vector<std::pair<RowId, std::vector<base::Value>>> RowsWithKey(
+      TableState& s, const std::vector<std::string>& columns,
+      const std::vector<base::Value>& key);
+  // Refuses (3201) a row whose foreign key, new or changed against `old`,
+  // matches no referenced row.
+  void CheckReferencedRows(TableState& s,
+                           const std::vector<base::Value>& values,
+                           const std::vector<base::Value>* old);
+  // The cascades a delete (`now` null) or key change of a referenced row
+  // makes; refuses (3200) when rows point at it and nothing cascades.
+  std::vector<FollowUp> ReferencingRows(TableState& s,
+                                        const std::vector<base::Value>& old,
+                                        const std::vector<base::Value>* now);
+  void Apply(const std::vector<FollowUp>& follow);
+  // Delete's work on a row known to be live, cascades included.
+  void DeleteLiveRow(TableState& s, RowId id);
   // Checks the row against the table's unique and required indexes (3022,
   // 3058) and records its keys; `old_row` (update) gives up its keys.
   void CheckKeys(TableState& s, std::span<const uint8_t> row,

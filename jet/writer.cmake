@@ -5,6 +5,7 @@ target_sources(jet PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/column_rules.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_write.cc
+  ${CMAKE_CURRENT_LIST_DIR}/relationships.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_page.cc
   ${CMAKE_CURRENT_LIST_DIR}/integrity.cc

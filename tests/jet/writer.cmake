@@ -3,6 +3,7 @@ target_sources(jet_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/column_rules_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_command_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/create_database_test.cc
+  ${CMAKE_CURRENT_LIST_DIR}/relationships_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/database_writer_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/fixture_rebuild_test.cc
   ${CMAKE_CURRENT_LIST_DIR}/index_key_test.cc
