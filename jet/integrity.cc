@@ -220,8 +220,9 @@ struct Checker {
         break;
       }
     }
-    // Rows whose key needs characters the key tables lack are left out of
-    // the comparison, with their entries; every other row is compared.
+    // Rows whose key the engine cannot compute (Memo and OLE columns) are
+    // left out of the comparison, with their entries; every other row is
+    // compared.
     std::vector<std::vector<uint8_t>> expected;
     std::set<std::array<uint8_t, 4>> unknown;
     for (const auto& [id, row] : rows) {
