@@ -340,6 +340,39 @@ void DatabaseWriter::CheckKeys(TableState& s, std::span<const uint8_t> row,
   }
 }
 
+bool DatabaseWriter::HoldsKey(TableState& s,
+                              const std::vector<std::string>& columns,
+                              const std::vector<base::Value>& key) {
+  std::vector<uint16_t> numbers;
+  for (const std::string& name : columns) {
+    const int c = s.def.FindColumn(name);
+    if (c < 0) return !RowsWithKey(s, columns, key).empty();
+    numbers.push_back(s.def.columns[static_cast<size_t>(c)].number);
+  }
+  for (size_t i = 0; i < s.def.real_indexes.size(); ++i) {
+    const RealIndexDef& ix = s.def.real_indexes[i];
+    if (!(ix.flags & 0x01) || ix.columns.size() != numbers.size() ||
+        !std::equal(numbers.begin(), numbers.end(), ix.columns.begin(),
+                    [](uint16_t n, const IndexColumn& ic) {
+                      return n == ic.column_number;
+                    })) {
+      continue;
+    }
+    // A row image holding just the key gives the index's key string.
+    std::vector<base::Value> values(s.def.max_cols, base::Value::Null());
+    for (size_t k = 0; k < numbers.size(); ++k) values[numbers[k]] = key[k];
+    std::optional<std::string> wanted;
+    try {
+      wanted = UniqueKey(s.def, ix, EncodeRow(s.def, values, nullptr));
+    } catch (const base::RuntimeError&) {
+      return false;  // a value the column cannot hold is held by no row
+    }
+    LoadKeys(s);
+    return wanted && s.unique_keys[i].count(*wanted) > 0;
+  }
+  return !RowsWithKey(s, columns, key).empty();
+}
+
 void DatabaseWriter::CheckColumnRules(TableState& s,
                                       const std::vector<base::Value>& values) {
   if (!s.rules) s.rules = ColumnRules::Read(store_, s.def);

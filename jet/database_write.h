@@ -119,6 +119,11 @@ class DatabaseWriter {
   std::vector<std::pair<RowId, std::vector<base::Value>>> RowsWithKey(
       TableState& s, const std::vector<std::string>& columns,
       const std::vector<base::Value>& key);
+  // Whether the table holds `key` in `columns`: looked up in its unique
+  // index on exactly those columns (an enforced relationship's referenced
+  // side has one), else by a scan.
+  bool HoldsKey(TableState& s, const std::vector<std::string>& columns,
+                const std::vector<base::Value>& key);
   // Refuses (3201) a row whose foreign key, new or changed against `old`,
   // matches no referenced row.
   void CheckReferencedRows(TableState& s,

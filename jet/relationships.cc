@@ -178,7 +178,7 @@ void DatabaseWriter::CheckReferencedRows(TableState& s,
       continue;
     }
     TableState* parent = OtherTable(r.referenced_table);
-    if (parent && RowsWithKey(*parent, r.referenced_columns, *key).empty()) {
+    if (parent && !HoldsKey(*parent, r.referenced_columns, *key)) {
       throw base::Error(base::err::kRelatedRecordRequired, kErrorSource,
                         r.referenced_table);
     }
