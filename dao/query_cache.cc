@@ -79,15 +79,7 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
       i = end + 1;
     } else if (IsDigit(c) ||
                (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
-      while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
-      if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
-        if (j < sql.size() && IsDigit(sql[j])) {
-          i = j;
-          while (i < sql.size() && IsDigit(sql[i])) ++i;
-        }
-      }
+      i = jet::NumberEnd(sql, i);
       const std::string text(sql.substr(start, i - start));
       char* end = nullptr;
       const double v = std::strtod(text.c_str(), &end);

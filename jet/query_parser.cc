@@ -78,15 +78,7 @@ std::vector<Token> Tokenize(std::string_view sql) {
     } else if (IsDigit(c) ||
                (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
       size_t start = i;
-      while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
-      if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
-        if (j < sql.size() && IsDigit(sql[j])) {
-          i = j;
-          while (i < sql.size() && IsDigit(sql[i])) ++i;
-        }
-      }
+      i = NumberEnd(sql, i);
       out.push_back({TokenKind::kNumber,
                      std::string(sql.substr(start, i - start)), false});
     } else if (IsNameStart(c)) {
@@ -313,6 +305,19 @@ class Parser {
 };
 
 }  // namespace
+
+size_t NumberEnd(std::string_view sql, size_t i) {
+  while (i < sql.size() && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
+  if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
+    if (j < sql.size() && IsDigit(sql[j])) {
+      i = j;
+      while (i < sql.size() && IsDigit(sql[i])) ++i;
+    }
+  }
+  return i;
+}
 
 SelectQuery ParseSelect(std::string_view sql) { return Parser(sql).Parse(); }
 

@@ -37,6 +37,10 @@ struct SelectQuery {
 // against the table later, when the query is bound.
 SelectQuery ParseSelect(std::string_view sql);
 
+// The end of the number literal starting at `i` (digits and points, then an
+// exponent when digits follow it), as the parser reads it.
+size_t NumberEnd(std::string_view sql, size_t i);
+
 }  // namespace jet
 
 #endif  // JET_QUERY_PARSER_H_
