@@ -159,7 +159,7 @@ Value CreateRecordSets(errors::RunState& run,
               })) {
             Value v;
             if (on_error.Test([&] {
-                  return base::UpperCase(fields.Item(c)->Name()) == "VAR_NAME";
+                  return base::EqualsIgnoreCase(fields.Item(c)->Name(), "VAR_NAME");
                 })) {
               // The part number comes from the row being built, so `part`
               // must stand before `var_name`.

@@ -202,7 +202,7 @@ Value TakeoverMachineCopyMDBData(
     dao::Fields& fields = machine_copy->GetFields();
     const int32_t count = fields.Count();
     for (int32_t i = 0; i < count; ++i) {
-      if (base::UpperCase(fields.Item(i)->Name()) == "CATEGORIE") {
+      if (base::EqualsIgnoreCase(fields.Item(i)->Name(), "CATEGORIE")) {
         columns[kCategory] = "categorie";
       }
     }
