@@ -36,10 +36,12 @@ void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
   on_error.Assign(db, [&] { return OpenDatabase(run, path); });
   std::shared_ptr<dao::Recordset> rs;
   on_error.Assign(rs, [&] {
-    return dao::Deref(db).OpenRecordset(
+    std::string query =
         "SELECT PRESET_DEFS.* From PRESET_DEFS WHERE "
-        "(((PRESET_DEFS.Var_Name)=" +
-        QuotedForQuery(old_form) + "))");
+        "(((PRESET_DEFS.Var_Name)=";
+    AppendQuotedForQuery(query, old_form);
+    query += "))";
+    return dao::Deref(db).OpenRecordset(query);
   });
   // Without a record set there is nothing to walk; a move that fails would
   // repeat the same row without end, so it ends the walk.

@@ -101,24 +101,27 @@ std::string QueryText(const Value& v) {
   return v.IsNull() || v.IsEmpty() ? std::string() : v.ToText();
 }
 
+// The query finding the row of the new table that `record` is taken over
+// into. Built in one buffer: it is made for every row.
 std::string BuildQuery(const errors::RunState& run, const Record& record) {
-  return std::string(
-             "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, "
-             "PRESET_DEFS.type,"
-             " PRESET_DEFS.var_name, PRESET_DEFS.category_id, "
-             "PRESET_DEFS.isBitArray,"
-             " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, "
-             "PRESET_DEFS.page_name,"
-             " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min, "
-             "PRESET_DEFS.max,"
-             " PRESET_DEFS.pass") +
-         run.additional_fields_sql + " From PRESET_DEFS " +
-         " WHERE (((PRESET_DEFS.machine_type)=" +
-         QuotedForQuery(QueryText(record[kMachineType])) + ")" +
-         " AND ((PRESET_DEFS.var_name)=" +
-         QuotedForQuery(QueryText(record[kVarName])) + ") " +
-         " AND ((PRESET_DEFS.offset_or_bitno)=" +
-         QueryText(record[kOffsetOrBitno]) + "));";
+  static constexpr char kSelect[] =
+      "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, PRESET_DEFS.type,"
+      " PRESET_DEFS.var_name, PRESET_DEFS.category_id, PRESET_DEFS.isBitArray,"
+      " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, PRESET_DEFS.page_name,"
+      " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min,"
+      " PRESET_DEFS.max, PRESET_DEFS.pass";
+  std::string query;
+  query.reserve(sizeof kSelect + run.additional_fields_sql.size() + 200);
+  query += kSelect;
+  query += run.additional_fields_sql;
+  query += " From PRESET_DEFS  WHERE (((PRESET_DEFS.machine_type)=";
+  AppendQuotedForQuery(query, QueryText(record[kMachineType]));
+  query += ") AND ((PRESET_DEFS.var_name)=";
+  AppendQuotedForQuery(query, QueryText(record[kVarName]));
+  query += ")  AND ((PRESET_DEFS.offset_or_bitno)=";
+  query += QueryText(record[kOffsetOrBitno]);
+  query += "));";
+  return query;
 }
 
 // Texts of the warning, the abort and the conflict.
