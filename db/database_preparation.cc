@@ -148,15 +148,23 @@ void TakeOverOldValues(errors::RunState& run, errors::ErrorHandler& on_error,
     on_error.Assign(old, [&] { return OpenDatabase(run, d); });
   }
   if (!old) return;
+  // Once the takeover has read the old rows, the component database and its
+  // pending renaming are of no further use: closed and dropped there, they
+  // do not stay in memory beside the new rows while those are written.
+  auto close_old = [&] {
+    on_error.Run([&] { old->Close(); });
+    old.reset();
+    DropDatabaseChanges(run, d);
+  };
   if (HasPresetDefs(on_error, *old)) {
     std::shared_ptr<dao::Recordset> rs;
     on_error.Assign(rs, [&] { return old->OpenRecordset(kPresetDefs); });
     if (rs) {
       GetAddFields(run);
-      TakeoverMachineCopyMDBData(run, work, rs);
+      TakeoverMachineCopyMDBData(run, work, rs, close_old);
     }
   }
-  on_error.Run([&] { old->Close(); });
+  if (old) close_old();
 }
 
 // The folder of the component's databases, held against other instances

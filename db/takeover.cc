@@ -158,7 +158,8 @@ std::string ConflictText(const Names& n, const std::string& field) {
 
 Value TakeoverMachineCopyMDBData(
     errors::RunState& run, const std::shared_ptr<dao::Database>& work_database,
-    std::shared_ptr<dao::Recordset>& machine_copy) {
+    std::shared_ptr<dao::Recordset>& machine_copy,
+    const std::function<void()>& machine_copy_read) {
   errors::ErrorHandler on_error(run, "TakeoverMachineCopyMDBData");
   Names names;
   names.e = run.host.ProgramFileName();
@@ -244,6 +245,7 @@ Value TakeoverMachineCopyMDBData(
     }
   }
   machine_copy.reset();
+  if (machine_copy_read) machine_copy_read();
 
   for (int r = 1; r <= n; ++r) {
     const Record record = records[r];
