@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/packed_values.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "db/packed_rows.h"
 #include "db/query_text.h"
 #include "env/component_name.h"
 #include "errors/error_handler.h"
@@ -79,6 +79,7 @@ struct Record {
 // The kept values of every row, packed, row after row.
 class Records {
  public:
+  Records() { cells_.SetWidth(kKept.size()); }
   void Append(const Record& record) {
     for (const Value& v : record.kept) cells_.Append(v);
   }
@@ -86,14 +87,15 @@ class Records {
   Record operator[](int r) const {
     Record record;
     for (size_t i = 0; i < kKept.size(); ++i) {
-      record.kept[i] =
-          cells_.At((static_cast<size_t>(r) - 1) * kKept.size() + i);
+      record.kept[i] = cells_.At(static_cast<size_t>(r) - 1, i);
     }
     return record;
   }
+  // Rows before r (from 1) are done with.
+  void DoneBefore(int r) { cells_.DropRowsBefore(static_cast<size_t>(r) - 1); }
 
  private:
-  base::PackedValues cells_;
+  PackedRows cells_;
 };
 
 // A value as it stands in the query text: Null and Empty as "".
@@ -249,6 +251,7 @@ Value TakeoverMachineCopyMDBData(
 
   for (int r = 1; r <= n; ++r) {
     const Record record = records[r];
+    records.DoneBefore(r);
     const std::string query = BuildQuery(run, record);
 
     // Every demanded additional field must be a column of the new table
