@@ -11,24 +11,16 @@
 #include "base/runtime_error.h"
 #include "errors/application.h"
 #include "errors/error_handler.h"
+#include "platform/memory.h"
 #ifdef _WIN32
 #include "platform/windows_host.h"
 #else
 #include "platform/linux_host.h"
 #endif
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 int main(int argc, char** argv, char** envp) {
-#ifdef __GLIBC__
-  // Blocks from 128 KiB up (page images, file contents, growing tables) get
-  // mappings of their own and go back to the system when freed. glibc would
-  // raise this limit once the first such block is freed and serve later ones
-  // from the heap, where their freed space stays resident: 12 MB more peak
-  // memory for a 32,767-row build.
-  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
+  // 12 MB less peak memory for a 32,767-row build.
+  platform::KeepLargeBlocksApart();
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (auto code =
           app::HandleInfoOption(args, argc > 0 ? argv[0] : "", std::cout)) {

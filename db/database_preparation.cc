@@ -14,6 +14,7 @@
 #include "env/file_locations.h"
 #include "errors/application.h"
 #include "errors/error_handler.h"
+#include "platform/memory.h"
 #include "settings/ini.h"
 
 namespace md_Standard_Config_Exe {
@@ -258,6 +259,9 @@ void WorkOnMDB(errors::RunState& run) {
   // that file changes on disk only by the copy below, which replaces it as
   // a whole, so it is never seen half renamed.
   DropDatabaseChanges(run, d);
+  // The build's tables are gone; their pages do not stay resident beside
+  // the file images the commit reads and checks.
+  platform::ReleaseFreeMemory();
   if (!template_opened) return;
 
   // The template changes on disk once, here. One that cannot be committed
