@@ -14,6 +14,7 @@
 #include "env/file_locations.h"
 #include "errors/application.h"
 #include "errors/error_handler.h"
+#include "platform/memory.h"
 #include "settings/ini.h"
 
 namespace md_Standard_Config_Exe {
@@ -148,15 +149,23 @@ void TakeOverOldValues(errors::RunState& run, errors::ErrorHandler& on_error,
     on_error.Assign(old, [&] { return OpenDatabase(run, d); });
   }
   if (!old) return;
+  // Once the takeover has read the old rows, the component database and its
+  // pending renaming are of no further use: closed and dropped there, they
+  // do not stay in memory beside the new rows while those are written.
+  auto close_old = [&] {
+    on_error.Run([&] { old->Close(); });
+    old.reset();
+    DropDatabaseChanges(run, d);
+  };
   if (HasPresetDefs(on_error, *old)) {
     std::shared_ptr<dao::Recordset> rs;
     on_error.Assign(rs, [&] { return old->OpenRecordset(kPresetDefs); });
     if (rs) {
       GetAddFields(run);
-      TakeoverMachineCopyMDBData(run, work, rs);
+      TakeoverMachineCopyMDBData(run, work, rs, close_old);
     }
   }
-  on_error.Run([&] { old->Close(); });
+  if (old) close_old();
 }
 
 // The folder of the component's databases, held against other instances
@@ -250,6 +259,9 @@ void WorkOnMDB(errors::RunState& run) {
   // that file changes on disk only by the copy below, which replaces it as
   // a whole, so it is never seen half renamed.
   DropDatabaseChanges(run, d);
+  // The build's tables are gone; their pages do not stay resident beside
+  // the file images the commit reads and checks.
+  platform::ReleaseFreeMemory();
   if (!template_opened) return;
 
   // The template changes on disk once, here. One that cannot be committed

@@ -12,6 +12,11 @@ std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
   return Engine(run).Workspaces(0).OpenDatabase(run.host.ResolvePath(path));
 }
 
+std::shared_ptr<dao::Database> OpenResolvedDatabase(
+    errors::RunState& run, const std::string& resolved_path) {
+  return Engine(run).Workspaces(0).OpenDatabase(resolved_path);
+}
+
 void CommitDatabase(errors::RunState& run, const std::string& path) {
   Engine(run).CommitChanges(run.host.ResolvePath(path));
 }

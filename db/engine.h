@@ -14,6 +14,9 @@ dao::DBEngine& Engine(errors::RunState& run);
 // without regard to letter case as every other file access of the program.
 std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
                                             const std::string& path);
+// The same for a path Host::FindOrdinaryFile has just resolved.
+std::shared_ptr<dao::Database> OpenResolvedDatabase(
+    errors::RunState& run, const std::string& resolved_path);
 
 // Puts the changes the run made to the database at `path` into the file at
 // once (see dao::DBEngine); a failure leaves the file as it was.

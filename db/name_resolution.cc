@@ -1,6 +1,8 @@
 #include "db/name_resolution.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "base/text.h"
 #include "dao/dao.h"
@@ -13,13 +15,21 @@ namespace md_Standard_Config_Exe {
 namespace {
 
 // True when the component database is missing; a failing test counts as
-// missing too, so nothing is touched.
+// missing too, so nothing is touched. Otherwise `resolved` is its path as
+// the open resolves it: the test has just resolved it (these run for every
+// row of the build).
 bool ComponentDatabaseMissing(errors::RunState& run,
                               errors::ErrorHandler& on_error,
-                              std::string& path) {
+                              std::string& resolved) {
+  std::string path;
   on_error.Assign(path, [&] { return GetPathOCXMDB(run); });
-  return on_error.Test(
-      [&] { return path.empty() || !run.host.IsOrdinaryFile(path); });
+  return on_error.Test([&] {
+    if (path.empty()) return true;
+    std::optional<std::string> found = run.host.FindOrdinaryFile(path);
+    if (!found) return true;
+    resolved = std::move(*found);
+    return false;
+  });
 }
 
 }  // namespace
@@ -27,19 +37,21 @@ bool ComponentDatabaseMissing(errors::RunState& run,
 void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
                              const std::string& form1) {
   errors::ErrorHandler on_error(run, "VarNameInQuelleErsetzen");
-  std::string path;
-  if (ComponentDatabaseMissing(run, on_error, path)) return;
+  std::string resolved;
+  if (ComponentDatabaseMissing(run, on_error, resolved)) return;
   const std::string& old_form = run.var_name_system == 0 ? form1 : form0;
   const std::string& new_form = run.var_name_system == 0 ? form0 : form1;
 
   std::shared_ptr<dao::Database> db;
-  on_error.Assign(db, [&] { return OpenDatabase(run, path); });
+  on_error.Assign(db, [&] { return OpenResolvedDatabase(run, resolved); });
   std::shared_ptr<dao::Recordset> rs;
   on_error.Assign(rs, [&] {
-    return dao::Deref(db).OpenRecordset(
+    std::string query =
         "SELECT PRESET_DEFS.* From PRESET_DEFS WHERE "
-        "(((PRESET_DEFS.Var_Name)=" +
-        QuotedForQuery(old_form) + "))");
+        "(((PRESET_DEFS.Var_Name)=";
+    AppendQuotedForQuery(query, old_form);
+    query += "))";
+    return dao::Deref(db).OpenRecordset(query);
   });
   // Without a record set there is nothing to walk; a move that fails would
   // repeat the same row without end, so it ends the walk.
@@ -60,11 +72,11 @@ void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
 
 void CategorieNachCategoryID(errors::RunState& run) {
   errors::ErrorHandler on_error(run, "CategorieNachCategoryID");
-  std::string path;
-  if (ComponentDatabaseMissing(run, on_error, path)) return;
+  std::string resolved;
+  if (ComponentDatabaseMissing(run, on_error, resolved)) return;
 
   std::shared_ptr<dao::Database> db;
-  on_error.Assign(db, [&] { return OpenDatabase(run, path); });
+  on_error.Assign(db, [&] { return OpenResolvedDatabase(run, resolved); });
   std::shared_ptr<dao::TableDef> table;
   on_error.Assign(
       table, [&] { return dao::Deref(db).GetTableDefs().Item("PRESET_DEFS"); });
@@ -76,7 +88,7 @@ void CategorieNachCategoryID(errors::RunState& run) {
       std::shared_ptr<dao::Field> field;
       on_error.Assign(field, [&] { return fields.Item(i); });
       if (on_error.Test([&] {
-            return base::UpperCase(dao::Deref(field).Name()) == "CATEGORIE";
+            return base::EqualsIgnoreCase(dao::Deref(field).Name(), "CATEGORIE");
           })) {
         on_error.Run([&] { dao::Deref(field).SetName("category_id"); });
       }

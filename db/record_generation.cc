@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "base/packed_values.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "db/name_resolution.h"
+#include "db/packed_rows.h"
 #include "env/command_line.h"
 #include "env/file_locations.h"
 #include "env/machine_lists.h"
@@ -87,25 +87,24 @@ Value CreateRecordSets(errors::RunState& run,
 
   // The template, read whole before the first row is written: cell (c, r)
   // for column c from 0 and row r from 1 (row 0 and column `columns` are
-  // Empty). Packed: the rows are written one by one from here, and the
-  // record set goes as soon as it is read.
-  std::vector<base::PackedValues> snapshot;
+  // Empty). The record set goes as soon as it is read.
+  standard::PackedRows snapshot;
   if (n >= 1) {
     on_error.Run([&] { dao::Deref(source).MoveFirst(); });
     int32_t columns = 0;
     on_error.Run([&] {
       columns = dao::Deref(source).GetFields().Count();
-      snapshot.assign(static_cast<size_t>(columns) + 1, base::PackedValues());
+      snapshot.SetWidth(static_cast<size_t>(columns) + 1);
     });
-    for (base::PackedValues& column : snapshot) column.Append(Value());
+    for (size_t c = 0; c < snapshot.width(); ++c) snapshot.Append(Value());
     for (int r = 1; r <= n; ++r) {
       for (int32_t c = 0; c < columns; ++c) {
         Value cell;
         on_error.Run(
             [&] { cell = dao::Deref(source).GetFields().Item(c)->GetValue(); });
-        snapshot[c].Append(cell);
+        snapshot.Append(cell);
       }
-      if (!snapshot.empty()) snapshot.back().Append(Value());
+      if (snapshot.width() > 0) snapshot.Append(Value());
       on_error.Run([&] { dao::Deref(source).MoveNext(); });
     }
     on_error.Run([&] { dao::Deref(source).MoveFirst(); });
@@ -153,13 +152,14 @@ Value CreateRecordSets(errors::RunState& run,
           Value cell_value;
           const Value* cell = nullptr;
           if (on_error.Test([&] {
-                cell_value = snapshot.at(static_cast<size_t>(c)).At(r);
+                cell_value = snapshot.At(static_cast<size_t>(r),
+                                         static_cast<size_t>(c));
                 cell = &cell_value;
                 return cell->type() == base::ValueType::kText;
               })) {
             Value v;
             if (on_error.Test([&] {
-                  return base::UpperCase(fields.Item(c)->Name()) == "VAR_NAME";
+                  return base::EqualsIgnoreCase(fields.Item(c)->Name(), "VAR_NAME");
                 })) {
               // The part number comes from the row being built, so `part`
               // must stand before `var_name`.
@@ -202,6 +202,9 @@ Value CreateRecordSets(errors::RunState& run,
           }
         }
         on_error.Run([&] { dao::Deref(target).Update(); });
+        // Only the first machine is built: a row once written is not read
+        // again.
+        snapshot.DropRowsBefore(static_cast<size_t>(r) + 1);
       }
     }
   }

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/packed_values.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "db/packed_rows.h"
 #include "db/query_text.h"
 #include "env/component_name.h"
 #include "errors/error_handler.h"
@@ -79,6 +79,7 @@ struct Record {
 // The kept values of every row, packed, row after row.
 class Records {
  public:
+  Records() { cells_.SetWidth(kKept.size()); }
   void Append(const Record& record) {
     for (const Value& v : record.kept) cells_.Append(v);
   }
@@ -86,14 +87,15 @@ class Records {
   Record operator[](int r) const {
     Record record;
     for (size_t i = 0; i < kKept.size(); ++i) {
-      record.kept[i] =
-          cells_.At((static_cast<size_t>(r) - 1) * kKept.size() + i);
+      record.kept[i] = cells_.At(static_cast<size_t>(r) - 1, i);
     }
     return record;
   }
+  // Rows before r (from 1) are done with.
+  void DoneBefore(int r) { cells_.DropRowsBefore(static_cast<size_t>(r) - 1); }
 
  private:
-  base::PackedValues cells_;
+  PackedRows cells_;
 };
 
 // A value as it stands in the query text: Null and Empty as "".
@@ -101,24 +103,27 @@ std::string QueryText(const Value& v) {
   return v.IsNull() || v.IsEmpty() ? std::string() : v.ToText();
 }
 
+// The query finding the row of the new table that `record` is taken over
+// into. Built in one buffer: it is made for every row.
 std::string BuildQuery(const errors::RunState& run, const Record& record) {
-  return std::string(
-             "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, "
-             "PRESET_DEFS.type,"
-             " PRESET_DEFS.var_name, PRESET_DEFS.category_id, "
-             "PRESET_DEFS.isBitArray,"
-             " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, "
-             "PRESET_DEFS.page_name,"
-             " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min, "
-             "PRESET_DEFS.max,"
-             " PRESET_DEFS.pass") +
-         run.additional_fields_sql + " From PRESET_DEFS " +
-         " WHERE (((PRESET_DEFS.machine_type)=" +
-         QuotedForQuery(QueryText(record[kMachineType])) + ")" +
-         " AND ((PRESET_DEFS.var_name)=" +
-         QuotedForQuery(QueryText(record[kVarName])) + ") " +
-         " AND ((PRESET_DEFS.offset_or_bitno)=" +
-         QueryText(record[kOffsetOrBitno]) + "));";
+  static constexpr char kSelect[] =
+      "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, PRESET_DEFS.type,"
+      " PRESET_DEFS.var_name, PRESET_DEFS.category_id, PRESET_DEFS.isBitArray,"
+      " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, PRESET_DEFS.page_name,"
+      " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min,"
+      " PRESET_DEFS.max, PRESET_DEFS.pass";
+  std::string query;
+  query.reserve(sizeof kSelect + run.additional_fields_sql.size() + 200);
+  query += kSelect;
+  query += run.additional_fields_sql;
+  query += " From PRESET_DEFS  WHERE (((PRESET_DEFS.machine_type)=";
+  AppendQuotedForQuery(query, QueryText(record[kMachineType]));
+  query += ") AND ((PRESET_DEFS.var_name)=";
+  AppendQuotedForQuery(query, QueryText(record[kVarName]));
+  query += ")  AND ((PRESET_DEFS.offset_or_bitno)=";
+  query += QueryText(record[kOffsetOrBitno]);
+  query += "));";
+  return query;
 }
 
 // Texts of the warning, the abort and the conflict.
@@ -155,7 +160,8 @@ std::string ConflictText(const Names& n, const std::string& field) {
 
 Value TakeoverMachineCopyMDBData(
     errors::RunState& run, const std::shared_ptr<dao::Database>& work_database,
-    std::shared_ptr<dao::Recordset>& machine_copy) {
+    std::shared_ptr<dao::Recordset>& machine_copy,
+    const std::function<void()>& machine_copy_read) {
   errors::ErrorHandler on_error(run, "TakeoverMachineCopyMDBData");
   Names names;
   names.e = run.host.ProgramFileName();
@@ -202,7 +208,7 @@ Value TakeoverMachineCopyMDBData(
     dao::Fields& fields = machine_copy->GetFields();
     const int32_t count = fields.Count();
     for (int32_t i = 0; i < count; ++i) {
-      if (base::UpperCase(fields.Item(i)->Name()) == "CATEGORIE") {
+      if (base::EqualsIgnoreCase(fields.Item(i)->Name(), "CATEGORIE")) {
         columns[kCategory] = "categorie";
       }
     }
@@ -241,9 +247,11 @@ Value TakeoverMachineCopyMDBData(
     }
   }
   machine_copy.reset();
+  if (machine_copy_read) machine_copy_read();
 
   for (int r = 1; r <= n; ++r) {
     const Record record = records[r];
+    records.DoneBefore(r);
     const std::string query = BuildQuery(run, record);
 
     // Every demanded additional field must be a column of the new table

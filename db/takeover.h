@@ -1,6 +1,7 @@
 #ifndef DB_TAKEOVER_H_
 #define DB_TAKEOVER_H_
 
+#include <functional>
 #include <memory>
 
 #include "base/value.h"
@@ -14,10 +15,13 @@ namespace md_Standard_Config_Exe {
 // machine_type, var_name and offset_or_bitno. Warns before data in columns
 // that are not taken over is lost, and ends the program when a demanded
 // additional field is missing from the new table. Releases `machine_copy`
-// (the caller's variable too) before the second phase. Always returns Empty.
+// (the caller's variable too) before the second phase and then calls
+// `machine_copy_read`, which may release the machine copy's database: the
+// second phase reads only what the first one kept. Always returns Empty.
 base::Value TakeoverMachineCopyMDBData(
     errors::RunState& run, const std::shared_ptr<dao::Database>& work_database,
-    std::shared_ptr<dao::Recordset>& machine_copy);
+    std::shared_ptr<dao::Recordset>& machine_copy,
+    const std::function<void()>& machine_copy_read = nullptr);
 
 }  // namespace md_Standard_Config_Exe
 

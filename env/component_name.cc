@@ -1,5 +1,7 @@
 #include "env/component_name.h"
 
+#include <utility>
+
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "errors/application.h"
@@ -13,12 +15,21 @@ std::string GetOCXName(errors::RunState& run) {
   errors::ErrorHandler on_error(run, "GetOCXName");
   std::string result;
   on_error.Run([&] {
-    std::u32string name = base::Utf8ToUtf32(run.host.ProgramFileName());
+    std::string file_name = run.host.ProgramFileName();
+    auto& memo = run.component_name_memo;
+    if (memo.valid && memo.program_file_name == file_name) {
+      result = memo.component_name;
+      return;
+    }
+    std::u32string name = base::Utf8ToUtf32(file_name);
     if (name.size() < 7) {
       throw base::Error(base::err::kInvalidProcedureCall,
                         errors::kApplicationTitle);
     }
     result = base::Utf32ToUtf8(name.substr(0, name.size() - 7));
+    memo.valid = true;
+    memo.program_file_name = std::move(file_name);
+    memo.component_name = result;
   });
   return result;
 }

@@ -5,7 +5,6 @@
 #include <exception>
 #include <functional>
 #include <string>
-#include <utility>
 
 #include "base/function_ref.h"
 #include "base/runtime_error.h"
@@ -60,8 +59,10 @@ int ErrorSub(RunState& run, int32_t number, const std::string& source,
 // runtime passes it to the next handler up that is not running.
 class ErrorHandler {
  public:
-  ErrorHandler(RunState& run, std::string procedure_name)
-      : run_(run), procedure_name_(std::move(procedure_name)) {}
+  // `procedure_name` is a literal: a handler is made for every procedure
+  // call, so the name becomes a string only when a failure is reported.
+  ErrorHandler(RunState& run, const char* procedure_name)
+      : run_(run), procedure_name_(procedure_name) {}
 
   // Runs one step. Returns false when it failed (and the run resumes).
   bool Run(base::FunctionRef<void()> step);
@@ -82,11 +83,11 @@ class ErrorHandler {
   void Report(int32_t number, const std::string& source,
               const std::string& description, bool fatal = false);
 
-  const std::string& procedure_name() const { return procedure_name_; }
+  const char* procedure_name() const { return procedure_name_; }
 
  private:
   RunState& run_;
-  std::string procedure_name_;
+  const char* procedure_name_;
 };
 
 // The logs. Neither has a handler: a file that cannot be opened throws.

@@ -77,6 +77,15 @@ struct RunState {
   // The database engine: created on first use by the database build, kept
   // for the rest of the run.
   std::shared_ptr<dao::DBEngine> engine;
+
+  // The component name (GetOCXName) with the program file name it was cut
+  // from: the build asks for it for every row, and the name does not change
+  // during a run. Recomputed whenever the file name differs.
+  struct {
+    bool valid = false;
+    std::string program_file_name;
+    std::string component_name;
+  } component_name_memo;
 };
 
 }  // namespace errors

@@ -177,16 +177,25 @@ int ReplaceAtomically(const std::string& link_or_path, const std::string& bytes,
   return 0;
 }
 
-bool ReadAll(int fd, std::string& out) {
-  char buffer[65536];
+// Reads to the end of `fd`, straight into `out`. `expected_size` (the size
+// fstat gave) sizes the buffer once, so a database file is read without
+// regrowing and copying it; a file that grew meanwhile is still read whole.
+bool ReadAll(int fd, std::string& out, size_t expected_size) {
+  size_t used = out.size();
+  out.resize(used + expected_size + 1);
   while (true) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (used == out.size()) out.resize(out.size() * 2);
+    ssize_t n = read(fd, out.data() + used, out.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
+      out.resize(used);
       return false;
     }
-    if (n == 0) return true;
-    out.append(buffer, static_cast<size_t>(n));
+    if (n == 0) {
+      out.resize(used);
+      return true;
+    }
+    used += static_cast<size_t>(n);
   }
 }
 
@@ -234,6 +243,22 @@ bool IsOrdinaryFile(const std::string& path) {
   return stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::optional<std::string> FindOrdinaryFile(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  struct stat st;
+  // stat succeeding on the name as spelled means lstat would too: the name
+  // resolves to itself.
+  if (stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return path;
+  }
+  std::string resolved = ResolvePath(path);
+  if (stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return std::nullopt;
+  }
+  return resolved;
+}
+
 void CopyFileReplacing(const std::string& from, const std::string& to,
                        const std::string& source) {
   std::string from_path = ResolvePath(from);
@@ -247,7 +272,9 @@ void CopyFileReplacing(const std::string& from, const std::string& to,
   if (fstat(in.get(), &st) != 0) ThrowForErrno(errno, source);
   if (!S_ISREG(st.st_mode)) ThrowForErrno(EISDIR, source);
   std::string bytes;
-  if (!ReadAll(in.get(), bytes)) ThrowForErrno(errno, source);
+  if (!ReadAll(in.get(), bytes, static_cast<size_t>(st.st_size))) {
+    ThrowForErrno(errno, source);
+  }
   timespec times[2] = {st.st_atim, st.st_mtim};
   int error = ReplaceAtomically(to_path, bytes, st.st_mode & 07777, times,
                                 /*allow_in_place=*/false);
@@ -318,7 +345,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   struct stat st;
   if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::string bytes;
-  if (!ReadAll(fd.get(), bytes)) return std::nullopt;
+  if (!ReadAll(fd.get(), bytes, static_cast<size_t>(st.st_size))) {
+    return std::nullopt;
+  }
   return bytes;
 }
 

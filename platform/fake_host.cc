@@ -90,6 +90,9 @@ void FakeHost::SetFileTimes(const std::string& path, const FileTimes& times) {
 std::string FakeHost::ResolvePath(const std::string& path) {
   return disk::ResolvePath(path);
 }
+std::optional<std::string> FakeHost::FindOrdinaryFile(const std::string& path) {
+  return disk::FindOrdinaryFile(path);
+}
 
 uint32_t FakeHost::GetPrivateProfileString(
     const std::optional<std::string>& section,

@@ -102,6 +102,14 @@ class Host {
   // letter case; `path` itself when nothing matches (a new file keeps the
   // name as given).
   virtual std::string ResolvePath(const std::string& path) = 0;
+  // IsOrdinaryFile and ResolvePath in one step: the resolved path when
+  // `path` names an ordinary file, nothing otherwise. For a file about to be
+  // opened; the disk hosts answer a name that exists as spelled with one
+  // look at the disk.
+  virtual std::optional<std::string> FindOrdinaryFile(const std::string& path) {
+    if (!IsOrdinaryFile(path)) return std::nullopt;
+    return ResolvePath(path);
+  }
   // Keeps other instances of the program out of `folder` while the lock
   // lives, waiting up to `wait_seconds` for one inside; nullptr when it is
   // still inside then. The test host's default locks nothing.

@@ -82,6 +82,10 @@ void LinuxHost::SetFileTimes(const std::string& path, const FileTimes& times) {
 std::string LinuxHost::ResolvePath(const std::string& path) {
   return disk::ResolvePath(path);
 }
+std::optional<std::string> LinuxHost::FindOrdinaryFile(
+    const std::string& path) {
+  return disk::FindOrdinaryFile(path);
+}
 
 uint32_t LinuxHost::GetPrivateProfileString(
     const std::optional<std::string>& section,

@@ -41,6 +41,25 @@ TEST_F(DiskFilesTest, ResolvesEachElementWithoutRegardToCase) {
   EXPECT_FALSE(host_.IsOrdinaryFile(Path("missing")));
 }
 
+// The one-stat answer must be what the existence test followed by the
+// resolution gives (the Host default), for every kind of name.
+TEST_F(DiskFilesTest, FindOrdinaryFileAnswersAsTestThenResolve) {
+  std::filesystem::create_directories(Path("Plant/Parameter"));
+  FakeHost::WriteBytes(Path("Plant/Parameter/Program.ini"), "x");
+  std::filesystem::create_symlink(Path("Plant/Parameter/Program.ini"),
+                                  Path("Plant/link.ini"));
+  std::filesystem::create_symlink(Path("Plant/gone.ini"), Path("Plant/dead"));
+  for (const std::string& path :
+       {Path("Plant/Parameter/Program.ini"), Path("PLANT/parameter/program.INI"),
+        Path("plant/LINK.ini"), Path("Plant/link.ini"), Path("Plant/dead"),
+        Path("Plant"), Path("plant/Missing.ini"), std::string()}) {
+    EXPECT_EQ(host_.FindOrdinaryFile(path), host_.Host::FindOrdinaryFile(path))
+        << path;
+  }
+  EXPECT_EQ(host_.FindOrdinaryFile(Path("PLANT/parameter/program.INI")),
+            Path("Plant/Parameter/Program.ini"));
+}
+
 TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
   host_.AppendLine(Path("log.txt"), "Fehler \xC3\xA4");  // "ä" in UTF-8
   host_.AppendLine(Path("LOG.TXT"), "second");

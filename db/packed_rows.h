@@ -1,0 +1,46 @@
+#ifndef DB_PACKED_ROWS_H_
+#define DB_PACKED_ROWS_H_
+
+#include <cstddef>
+#include <vector>
+
+#include "base/packed_values.h"
+#include "base/value.h"
+
+namespace md_Standard_Config_Exe {
+
+// A table of values read once and then walked row by row (the template
+// before the build, the machine copy before the takeover), kept packed in
+// blocks of rows: no large buffer is regrown and copied while it fills, a
+// full block keeps no spare room, and the blocks of rows already used can
+// go.
+class PackedRows {
+ public:
+  // Values per row; 0 (no value at all) until set.
+  void SetWidth(size_t width) { width_ = width; }
+  size_t width() const { return width_; }
+
+  // The next value, rows filled one after the other.
+  void Append(const base::Value& value);
+
+  // The value of `column` in `row` (both from 0); std::out_of_range outside
+  // the rows appended, as an array read.
+  base::Value At(size_t row, size_t column) const;
+
+  // Lets go of the blocks that hold only rows before `row`; those rows are
+  // not read again.
+  void DropRowsBefore(size_t row);
+
+ private:
+  static constexpr size_t kBlockRows = 1024;
+  size_t PerBlock() const { return width_ * kBlockRows; }
+
+  size_t width_ = 0;
+  size_t count_ = 0;
+  size_t dropped_ = 0;  // blocks let go of, from the first
+  std::vector<base::PackedValues> blocks_;
+};
+
+}  // namespace md_Standard_Config_Exe
+
+#endif  // DB_PACKED_ROWS_H_
