@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -513,15 +512,6 @@ PageStore CreateEmptyDatabase(double creation_date) {
   const uint32_t access_objects = CreateAccessObjects(store, creation_date);
   InsertAces(store, CoreAces(static_cast<int32_t>(access_objects)));
   return store;
-}
-
-void CreateDatabaseFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
-    throw base::Error(base::err::kDatabaseExists, kErrorSource);
-  }
-  PageStore store = CreateEmptyDatabase(NowAsOleDate());
-  store.Save(path);
 }
 
 }  // namespace jet
