@@ -67,7 +67,7 @@ Catalog Catalog::Read(const PageSource& file) {
     }
     TableEntry t;
     t.name = e.name;
-    t.tdef_page = static_cast<uint32_t>(e.id) & format::kObjectIdPageMask;
+    t.tdef_page = e.TablePage();
     t.system = (e.flags & format::kObjectFlagSystem) != 0 ||
                base::UpperCase(e.name).starts_with("MSYS");
     cat.tables_.push_back(std::move(t));

@@ -176,10 +176,7 @@ void DatabaseWriter::RenameInProperties(uint32_t tdef, std::string_view from,
   const uint16_t number =
       s.def.columns[static_cast<size_t>(blob_column)].number;
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (o.type != format::kObjectTypeTable ||
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) != tdef) {
-      continue;
-    }
+    if (o.TablePage() != tdef) continue;
     std::vector<base::Value> v =
         ValuesByNumber(store_, s.def, RowImage(s.def, o.row));
     if (v[number].type() != base::ValueType::kBinary) continue;

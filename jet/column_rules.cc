@@ -40,11 +40,7 @@ ColumnRules ColumnRules::Read(const PageSource& file, const TableDef& def) {
   const int blob_column = catalog.FindColumn("LvProp");
   if (blob_column < 0) return {};
   for (const CatalogEntry& o : ReadCatalogEntries(file)) {
-    if (o.type != format::kObjectTypeTable ||
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) !=
-            def.tdef_page) {
-      continue;
-    }
+    if (o.TablePage() != def.tdef_page) continue;
     const std::vector<base::Value> row =
         RowReader(file, catalog).Decode(LocateRow(file, o.row));
     const base::Value& blob = row[static_cast<size_t>(blob_column)];

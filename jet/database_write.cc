@@ -191,8 +191,7 @@ std::vector<std::pair<std::string, uint32_t>> DatabaseWriter::Tables() const {
   for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && o.type == format::kObjectTypeTable &&
         !(o.flags & format::kObjectFlagSystem)) {
-      out.emplace_back(o.name,
-                       static_cast<uint32_t>(o.id) & format::kObjectIdPageMask);
+      out.emplace_back(o.name, o.TablePage());
     }
   }
   return out;
@@ -643,11 +642,9 @@ void DatabaseWriter::DropTable(std::string_view name) {
     const std::set<std::string> relationships = DropRelationships(name);
     std::set<int32_t> ids;
     for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-      const bool table =
-          o.type == format::kObjectTypeTable &&
-          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef;
-      if (table || (o.type == format::kObjectTypeRelationship &&
-                    relationships.count(base::UpperCase(o.name)))) {
+      if (o.TablePage() == tdef ||
+          (o.type == format::kObjectTypeRelationship &&
+           relationships.count(base::UpperCase(o.name)))) {
         ids.insert(o.id);
       }
     }

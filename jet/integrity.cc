@@ -359,8 +359,7 @@ void WalkTables(Checker& c,
                           LoadTableDef(c.store, format::kCatalogTdefPage));
     for (const CatalogEntry& o : ReadCatalogEntries(c.store)) {
       if (o.type != format::kObjectTypeTable) continue;
-      const uint32_t page =
-          static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
+      const uint32_t page = o.TablePage();
       const std::string where = "table " + o.name;
       try {
         const TableDef def = LoadTableDef(c.store, page);

@@ -79,7 +79,7 @@ uint32_t SystemTablePage(const PageStore& store, std::string_view name) {
   for (const CatalogEntry& o : ReadCatalogEntries(store)) {
     if (o.type == format::kObjectTypeTable &&
         base::EqualsIgnoreCase(o.name, name)) {
-      return static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
+      return o.TablePage();
     }
   }
   return 0;
@@ -133,9 +133,7 @@ const std::vector<Relationship>& DatabaseWriter::Links(TableState& s) {
   if (s.links) return *s.links;
   s.links.emplace();
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (o.type == format::kObjectTypeTable &&
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) ==
-            s.def.tdef_page) {
+    if (o.TablePage() == s.def.tdef_page) {
       s.name = o.name;
       *s.links = ReadRelationshipsOf(store_, o.name);
       break;
