@@ -81,6 +81,11 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
       continue;
     }
     all_null = false;
+    auto value = [&] {
+      ColumnDef fixed = *c;
+      fixed.length = FixedLength(c->type);
+      return DecodeFixedValue(fixed, Bytes(*bytes));
+    };
     switch (c->type) {
       case format::kTypeBoolean:
         AppendBooleanKey((*bytes)[0] != 0, ic.ascending, key);
@@ -103,40 +108,26 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
                          ic.ascending, key);
         break;
       case format::kTypeByte:
-      case format::kTypeInteger:
-      case format::kTypeLong:
-      case format::kTypeCurrency:
-      case format::kTypeSingle:
-      case format::kTypeDouble:
-      case format::kTypeDate: {
-        ColumnDef fixed = *c;
-        fixed.length = FixedLength(c->type);
-        const base::Value v = DecodeFixedValue(fixed, Bytes(*bytes));
-        switch (c->type) {
-          case format::kTypeByte:
-            AppendByteKey(v.AsByte(), ic.ascending, key);
-            break;
-          case format::kTypeInteger:
-            AppendIntegerKey(v.AsInteger(), ic.ascending, key);
-            break;
-          case format::kTypeLong:
-            AppendLongKey(v.AsLong(), ic.ascending, key);
-            break;
-          case format::kTypeCurrency:
-            AppendCurrencyKey(v.AsCurrency().scaled, ic.ascending, key);
-            break;
-          case format::kTypeSingle:
-            AppendSingleKey(v.AsSingle(), ic.ascending, key);
-            break;
-          case format::kTypeDouble:
-            AppendDoubleKey(v.AsDouble(), ic.ascending, key);
-            break;
-          default:
-            AppendDoubleKey(v.AsDate().days, ic.ascending, key);
-            break;
-        }
+        AppendByteKey(value().AsByte(), ic.ascending, key);
         break;
-      }
+      case format::kTypeInteger:
+        AppendIntegerKey(value().AsInteger(), ic.ascending, key);
+        break;
+      case format::kTypeLong:
+        AppendLongKey(value().AsLong(), ic.ascending, key);
+        break;
+      case format::kTypeCurrency:
+        AppendCurrencyKey(value().AsCurrency().scaled, ic.ascending, key);
+        break;
+      case format::kTypeSingle:
+        AppendSingleKey(value().AsSingle(), ic.ascending, key);
+        break;
+      case format::kTypeDouble:
+        AppendDoubleKey(value().AsDouble(), ic.ascending, key);
+        break;
+      case format::kTypeDate:
+        AppendDoubleKey(value().AsDate().days, ic.ascending, key);
+        break;
       default:
         throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
                           "index on an unsupported column type");
