@@ -10,7 +10,6 @@
 #include "base/text.h"
 #include "jet/create_database.h"
 #include "jet/data_page.h"
-#include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/file_io.h"
 #include "jet/format.h"
@@ -494,16 +493,9 @@ std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
     std::string_view table) {
   Flush();
   const TableDef def = State(table).def;
-  auto db = Database::FromBytes(store_.bytes(), "(database)");
-  RowReader reader(db->file(), def);
   std::vector<std::pair<RowId, std::vector<base::Value>>> out;
-  ScanTable(store_, def, [&](RowId id, std::span<const uint8_t> row) {
-    std::vector<base::Value> by_column = reader.Decode(Bytes(row));
-    std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
-    for (size_t i = 0; i < def.columns.size() && i < by_column.size(); ++i) {
-      by_number[def.columns[i].number] = std::move(by_column[i]);
-    }
-    out.emplace_back(id, std::move(by_number));
+  ScanTable(store_, def, [&](RowId id, Bytes row) {
+    out.emplace_back(id, ValuesByNumber(store_, def, row));
   });
   return out;
 }
