@@ -112,7 +112,7 @@ LogicalIndexDef Logical(const char* name, uint32_t number, uint8_t type) {
 
 TableDef SystemTable(uint32_t page, uint8_t type, uint16_t max_cols,
                      std::vector<ColumnDef> columns, uint8_t owned,
-                     uint8_t free) {
+                     uint8_t free, uint32_t map_page = kMapPage) {
   TableDef t;
   t.tdef_page = page;
   t.table_type = type;
@@ -121,8 +121,8 @@ TableDef SystemTable(uint32_t page, uint8_t type, uint16_t max_cols,
   for (const ColumnDef& c : t.columns) {
     if (!c.IsFixed()) ++t.var_col_count;
   }
-  t.owned_map = MapRowId(owned);
-  t.free_map = MapRowId(free);
+  t.owned_map = RowId{map_page, owned};
+  t.free_map = RowId{map_page, free};
   return t;
 }
 
@@ -222,28 +222,11 @@ TableDef MSysRelationships() {
 // MSysAccessObjects: Access's own store (a fixed 3992-byte Data column of
 // type 0x11 and an ID key); created empty.
 TableDef MSysAccessObjects(uint32_t page, uint32_t map_page, uint32_t root) {
-  TableDef t;
-  t.tdef_page = page;
-  t.table_type = format::kTableTypeUser;
-  t.max_cols = 2;
-  ColumnDef data;
-  data.name = "Data";
-  data.type = 0x11;
-  data.number = 0;
-  data.flags = 0x03;
-  data.length = 3992;
-  data.collation = format::kSortGeneralLcid;
-  ColumnDef id;
-  id.name = "ID";
-  id.type = format::kTypeLong;
-  id.number = 1;
-  id.flags = 0x02;
-  id.length = 4;
-  id.collation = format::kSortGeneralLcid;
-  t.columns = {data, id};
-  t.var_col_count = 1;
-  t.owned_map = RowId{map_page, 0};
-  t.free_map = RowId{map_page, 1};
+  TableDef t =
+      SystemTable(page, format::kTableTypeUser, 2,
+                  Columns({{"Data", 0x11, 0, 3992, 0x03, 0, 0},
+                           {"ID", format::kTypeLong, 1, 4, 0x02, 0, 0}}),
+                  0, 1, map_page);
   t.real_indexes = {Index({1}, 2, root, 0x89, map_page)};
   t.logical_indexes = {Logical("AOIndex", 0, 1)};
   return t;
