@@ -182,11 +182,9 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   return RowId{page, static_cast<uint8_t>(r)};
 }
 
-namespace {
-
-RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
-                      const std::vector<base::Value>& values) {
-  TableDef def = LoadTableDef(store, tdef_page);
+RowId InsertCatalogRow(PageStore& store,
+                       const std::vector<base::Value>& values) {
+  TableDef def = LoadTableDef(store, format::kCatalogTdefPage);
   LvalWriter lval(store);
   const std::vector<uint8_t> row = EncodeRow(def, values, &lval);
   // Unique indexes: a second row with the same key is refused.
@@ -207,13 +205,6 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
   RebuildIndexes(store, def);
   StoreTableCounters(store, def);
   return id;
-}
-
-}  // namespace
-
-RowId InsertCatalogRow(PageStore& store,
-                       const std::vector<base::Value>& values) {
-  return InsertSystemRow(store, format::kCatalogTdefPage, values);
 }
 
 void ValidateObjectName(const std::string& name) {
