@@ -283,6 +283,15 @@ void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
                   format::kRowDeleted | format::kRowOverflow);
 }
 
+void DatabaseWriter::DeleteRows(TableDef& def, const std::vector<RowId>& ids) {
+  for (RowId id : ids) {
+    DeleteRow(def, id);
+    if (def.row_count > 0) --def.row_count;
+  }
+  RebuildIndexes(store_, def);
+  StoreTableCounters(store_, def);
+}
+
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
   if (!s.keys_loaded) return;
   for (size_t i = 0; i < s.def.real_indexes.size(); ++i) {
@@ -590,21 +599,18 @@ void DatabaseWriter::ReleaseMapRows(const TableDef& def,
 }
 
 void DatabaseWriter::DeleteCatalogRows(const std::set<int32_t>& ids) {
-  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  std::vector<RowId> doomed;
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (ids.count(o.id)) {
-      DeleteRow(catalog, o.row);
-      --catalog.row_count;
-    }
+    if (ids.count(o.id)) doomed.push_back(o.row);
   }
-  RebuildIndexes(store_, catalog);
-  StoreTableCounters(store_, catalog);
+  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  DeleteRows(catalog, doomed);
   // Permissions on the table.
   TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
   const int object_col = aces.FindColumn("ObjectId");
   if (object_col < 0) return;
   const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
-  std::vector<RowId> doomed;
+  doomed.clear();
   ScanTable(store_, aces, [&](RowId id, Bytes row) {
     RowLayout layout(row, aces);
     if (!layout.MaskBit(oc.number)) return;
@@ -612,12 +618,7 @@ void DatabaseWriter::DeleteCatalogRows(const std::set<int32_t>& ids) {
     if (b && b->size() >= 4 && ids.count(static_cast<int32_t>(U32(*b, 0))))
       doomed.push_back(id);
   });
-  for (RowId id : doomed) {
-    DeleteRow(aces, id);
-    if (aces.row_count > 0) --aces.row_count;
-  }
-  RebuildIndexes(store_, aces);
-  StoreTableCounters(store_, aces);
+  DeleteRows(aces, doomed);
 }
 
 void DatabaseWriter::DropTable(std::string_view name) {

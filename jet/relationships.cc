@@ -31,12 +31,6 @@ const base::Value* Column(const TableDef& def,
   return number < row.size() ? &row[number] : nullptr;
 }
 
-std::string TextOf(const TableDef& def, const std::vector<base::Value>& row,
-                   std::string_view column) {
-  const base::Value* v = Column(def, row, column);
-  return v && v->type() == base::ValueType::kText ? v->AsText() : "";
-}
-
 // Key values compare as Jet's indexes do: text without case, numbers by
 // value whatever their width.
 bool SameValue(const base::Value& a, const base::Value& b) {
@@ -74,6 +68,12 @@ bool SameKey(const std::optional<Key>& a, const std::optional<Key>& b) {
 }
 
 }  // namespace
+
+std::string TextOf(const TableDef& def, const std::vector<base::Value>& row,
+                   std::string_view column) {
+  const base::Value* v = Column(def, row, column);
+  return v && v->type() == base::ValueType::kText ? v->AsText() : "";
+}
 
 uint32_t SystemTablePage(const PageStore& store, std::string_view name) {
   for (const CatalogEntry& o : ReadCatalogEntries(store)) {
