@@ -393,12 +393,11 @@ int32_t AccessContainerId(uint32_t i) {
 
 void InsertCoreCatalogRows(PageStore& store, double now) {
   std::vector<CatalogRow> rows;
-  rows.push_back(
-      {kTables, kRoot, "Tables", kContainer, kSystem, Bin({0xA7, 0x31})});
-  rows.push_back(
-      {kDatabases, kRoot, "Databases", kContainer, kSystem, Bin({0xA7, 0x31})});
-  rows.push_back({kRelationships, kRoot, "Relationships", kContainer, kSystem,
-                  Bin({0xA7, 0x31})});
+  for (const auto& [id, name] :
+       {std::pair{kTables, "Tables"}, std::pair{kDatabases, "Databases"},
+        std::pair{kRelationships, "Relationships"}}) {
+    rows.push_back({id, kRoot, name, kContainer, kSystem, Bin({0xA7, 0x31})});
+  }
   rows.push_back({kDb, kDatabases, "MSysDb", format::kObjectTypeDatabase,
                   kSystem, Bin({0xA6, 0x33}),
                   base::Value::Binary(PropertyBlob({{"AccessVersion", "08.50"}},
