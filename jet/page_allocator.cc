@@ -123,10 +123,14 @@ std::optional<MapBit> FindMapBit(const PageStore& store, uint32_t map_ptr,
                 static_cast<int>(k % 8)};
 }
 
-void SetMapBit(PageStore& store, const MapBit& at, bool on) {
-  uint8_t& b = store.Page(at.page)[at.byte];
-  const auto mask = static_cast<uint8_t>(1 << at.bit);
+void SetBit(std::span<uint8_t> bits, size_t n, bool on) {
+  uint8_t& b = bits[n / 8];
+  const auto mask = static_cast<uint8_t>(1 << (n % 8));
   b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+}
+
+void SetMapBit(PageStore& store, const MapBit& at, bool on) {
+  SetBit(store.Page(at.page), at.byte * 8 + static_cast<size_t>(at.bit), on);
 }
 
 // The inline global map's bitmap for pages [start, start + 8 * length): old
@@ -346,16 +350,6 @@ void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags) {
 }
 
 // --- usage maps ---
-
-namespace {
-
-void SetBit(std::span<uint8_t> bits, size_t n, bool on) {
-  uint8_t& b = bits[n / 8];
-  const auto mask = static_cast<uint8_t>(1 << (n % 8));
-  b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
-}
-
-}  // namespace
 
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages) {
