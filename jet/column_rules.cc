@@ -9,7 +9,6 @@
 #include "jet/errors.h"
 #include "jet/format.h"
 #include "jet/row_reader.h"
-#include "jet/text_codec.h"
 
 namespace jet {
 namespace {
@@ -19,14 +18,6 @@ constexpr uint16_t kNameBlock = 0x80;
 constexpr uint16_t kColumnBlock = 0x01;
 constexpr size_t kBlockHeader = 6;  // u32 length, u16 type
 constexpr size_t kEntryHeader = 8;  // u16 length, u8 DDL, u8 type, u16, u16
-
-// A u16 byte length followed by UTF-16LE text, at `at`; `at` moves past it.
-std::string ReadName(Bytes b, size_t& at) {
-  const uint16_t bytes = U16(b, at, "property name length");
-  std::string name = DecodeUtf16(Sub(b, at + 2, bytes, "property name"));
-  at += 2 + bytes;
-  return name;
-}
 
 bool IsPropertyBlob(Bytes blob) {
   return blob.size() >= sizeof kBlobMagic &&

@@ -142,6 +142,8 @@ TableDef ParseTableDef(Bytes buffer);
 
 // Appends a name as a definition stores it: u16 byte length, UTF-16LE.
 void AppendName(std::vector<uint8_t>& b, std::string_view utf8);
+// Reads such a name at `pos` and moves `pos` past it.
+std::string ReadName(Bytes b, size_t& pos);
 
 // The logical TDEF buffer of a table (header through the FF FF terminator),
 // the inverse of ParseTableDef: a parsed definition comes back byte for
