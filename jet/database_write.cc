@@ -390,34 +390,26 @@ RowId DatabaseWriter::Insert(std::string_view table,
                              const std::vector<base::Value>& values) {
   return AllOrNothing([&] {
     TableState& s = State(table);
-    const std::vector<base::Value>* use = &values;
-    std::vector<base::Value> filled;
+    // An AutoNumber left Null takes the next number; one given raises the
+    // counter. (Empty values count as Null everywhere.)
+    std::vector<base::Value> filled = values;
+    filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
     for (const ColumnDef& c : s.def.columns) {
       if (!(c.flags & format::kColFlagAutoNumber) ||
           c.type != format::kTypeLong) {
         continue;
       }
-      const bool given = c.number < values.size() &&
-                         !values[c.number].IsNull() &&
-                         !values[c.number].IsEmpty();
-      if (use == &values) {
-        filled = values;
-        filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
-        use = &filled;
-      }
-      if (!given) {
-        filled[c.number] =
-            base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
-      } else {
-        const int32_t v = filled[c.number].ToLong();
-        if (v > 0 && static_cast<uint32_t>(v) > s.def.last_autonumber) {
-          s.def.last_autonumber = static_cast<uint32_t>(v);
-        }
+      base::Value& v = filled[c.number];
+      if (v.IsNull() || v.IsEmpty()) {
+        v = base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
+      } else if (const int32_t n = v.ToLong();
+                 n > 0 && static_cast<uint32_t>(n) > s.def.last_autonumber) {
+        s.def.last_autonumber = static_cast<uint32_t>(n);
       }
     }
-    CheckColumnRules(s, *use);
-    if (!Links(s).empty()) CheckReferencedRows(s, *use, nullptr);
-    const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
+    CheckColumnRules(s, filled);
+    if (!Links(s).empty()) CheckReferencedRows(s, filled, nullptr);
+    const std::vector<uint8_t> row = EncodeRow(s.def, filled, &lval_);
     CheckKeys(s, row, {});
     const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
     s.counters_dirty = true;
