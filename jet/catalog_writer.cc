@@ -182,9 +182,18 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   return RowId{page, static_cast<uint8_t>(r)};
 }
 
-RowId InsertCatalogRow(PageStore& store,
-                       const std::vector<base::Value>& values) {
+RowId InsertCatalogRow(PageStore& store, const CatalogRow& r, double now) {
   TableDef def = LoadTableDef(store, format::kCatalogTdefPage);
+  const std::vector<base::Value> values = RowValues(
+      def, {{"Id", base::Value::Long(r.id)},
+            {"ParentId", base::Value::Long(r.parent)},
+            {"Name", base::Value::Text(r.name)},
+            {"Type", base::Value::Integer(r.type)},
+            {"DateCreate", base::Value::FromDate({now})},
+            {"DateUpdate", base::Value::FromDate({now})},
+            {"Owner", r.owner},
+            {"Flags", base::Value::Long(static_cast<int32_t>(r.flags))},
+            {"LvProp", r.lvprop}});
   LvalWriter lval(store);
   const std::vector<uint8_t> row = EncodeRow(def, values, &lval);
   // Unique indexes: a second row with the same key is refused.
@@ -233,6 +242,7 @@ std::vector<base::Value> RowValues(
     std::initializer_list<std::pair<const char*, base::Value>> v) {
   std::vector<base::Value> out(def.max_cols, base::Value::Null());
   for (const auto& [name, value] : v) {
+    if (value.IsNull() && def.FindColumn(name) < 0) continue;
     out[ColumnByName(def, name).number] = value;
   }
   return out;
@@ -369,15 +379,9 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   const TableDef catalog = LoadTableDef(store, format::kCatalogTdefPage);
   InsertCatalogRow(
       store,
-      RowValues(catalog,
-                {{"Id", base::Value::Long(static_cast<int32_t>(def.tdef_page))},
-                 {"ParentId", base::Value::Long(tables_id)},
-                 {"Name", base::Value::Text(name)},
-                 {"Type", base::Value::Integer(format::kObjectTypeTable)},
-                 {"DateCreate", base::Value::FromDate({now})},
-                 {"DateUpdate", base::Value::FromDate({now})},
-                 {"Owner", DatabaseOwner(store, catalog, objects)},
-                 {"Flags", base::Value::Long(0)}}));
+      {static_cast<int32_t>(def.tdef_page), tables_id, name,
+       format::kObjectTypeTable, 0, DatabaseOwner(store, catalog, objects)},
+      now);
   InsertTableAces(store, def.tdef_page, tables_id);
   return def.tdef_page;
 }

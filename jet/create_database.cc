@@ -346,35 +346,6 @@ void WriteCoreTables(PageStore& store) {
   }
 }
 
-struct CatalogRow {
-  int32_t id;
-  int32_t parent;
-  const char* name;
-  int16_t type;
-  uint32_t flags;
-  base::Value owner;
-  base::Value lvprop = base::Value::Null();
-};
-
-void InsertCatalogRows(PageStore& store, double now,
-                       const std::vector<CatalogRow>& rows) {
-  const TableDef cat = LoadTableDef(store, format::kCatalogTdefPage);
-  for (const CatalogRow& r : rows) {
-    InsertCatalogRow(
-        store,
-        RowValues(cat,
-                  {{"Id", base::Value::Long(r.id)},
-                   {"ParentId", base::Value::Long(r.parent)},
-                   {"Name", base::Value::Text(r.name)},
-                   {"Type", base::Value::Integer(r.type)},
-                   {"DateCreate", base::Value::FromDate({now})},
-                   {"DateUpdate", base::Value::FromDate({now})},
-                   {"Owner", r.owner},
-                   {"Flags", base::Value::Long(static_cast<int32_t>(r.flags))},
-                   {"LvProp", r.lvprop}}));
-  }
-}
-
 constexpr int32_t kRoot = format::kCatalogRootId;
 constexpr int32_t kTables = format::kTablesContainerId;
 constexpr int32_t kDatabases = format::kDatabasesContainerId;
@@ -412,7 +383,7 @@ void InsertCoreCatalogRows(PageStore& store, double now) {
     rows.push_back({AccessContainerId(i), kRoot, kAccessContainers[i],
                     kContainer, 0, Bin({0xA6, 0x33})});
   }
-  InsertCatalogRows(store, now, rows);
+  for (const CatalogRow& r : rows) InsertCatalogRow(store, r, now);
 }
 
 // MSysAccessObjects: TDEF, its own usage-map page, an empty index, and its
@@ -427,9 +398,10 @@ uint32_t CreateAccessObjects(PageStore& store, double now) {
   WriteEmptyLeaf(store, ao_root, ao_page);
   MapSetPage(store, RowId{ao_maps, 2}.Packed(), ao_root, true);
   StoreTableDef(store, MSysAccessObjects(ao_page, ao_maps, ao_root));
-  InsertCatalogRows(store, now,
-                    {{static_cast<int32_t>(ao_page), kTables,
-                      "MSysAccessObjects", kTable, 2, Bin({0xA6, 0x33})}});
+  InsertCatalogRow(store,
+                   {static_cast<int32_t>(ao_page), kTables, "MSysAccessObjects",
+                    kTable, 2, Bin({0xA6, 0x33})},
+                   now);
   return ao_page;
 }
 
