@@ -366,9 +366,7 @@ std::vector<uint8_t> InlineMapRow(uint32_t start,
 }
 
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
-  return ParseUsageMap(store, MapRowBytes(store, map_ptr),
-                       RowId::FromPacked(map_ptr))
-      .pages;
+  return ParseUsageMap(store, MapRowBytes(store, map_ptr)).pages;
 }
 
 void AddMarkedPages(const PageStore& store, RowId map,
