@@ -167,19 +167,15 @@ struct Checker {
     }
     InUse(where, page);
     const IndexPage p = DecodeIndexPage(store.ReadPage(page));
-    if (p.owner != tdef) {
-      Problem(where,
-              "index page " + std::to_string(page) + " names another table");
-    }
+    const std::string name = "index page " + std::to_string(page);
+    if (p.owner != tdef) Problem(where, name + " names another table");
     if (p.free_space != format::kIndexRoom - p.used) {
-      Problem(where,
-              "index page " + std::to_string(page) + " free-space field");
+      Problem(where, name + " free-space field");
     }
     const size_t shortest = p.type == format::kPageIndexLeaf ? 5 : 9;
     for (const auto& e : p.entries) {
       if (e.size() < shortest) {
-        Problem(where,
-                "index page " + std::to_string(page) + ": entry too short");
+        Problem(where, name + ": entry too short");
         return;
       }
     }
