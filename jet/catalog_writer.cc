@@ -318,13 +318,10 @@ base::Value DatabaseOwner(const PageStore& store, const TableDef& catalog,
   const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
   for (const CatalogEntry& o : objects) {
     if (o.name != "MSysDb" || o.type != format::kObjectTypeDatabase) continue;
-    ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
-      if (!(rid == o.row)) return;
-      RowLayout layout(Bytes(row), catalog);
-      if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
-        owner = base::Value::Binary(*b);
-      }
-    });
+    const RowLayout layout(LocateRow(store, o.row), catalog);
+    if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
+      owner = base::Value::Binary(*b);
+    }
   }
   return owner;
 }
