@@ -29,7 +29,8 @@ void PadRow(const TableDef& def, std::vector<uint8_t>& row, size_t target) {
   if (row.size() >= target) return;
   const size_t mask_len = (def.max_cols + 7) / 8;
   size_t at = row.size() - mask_len;
-  if (HasVarColumns(def)) {
+  if (std::any_of(def.columns.begin(), def.columns.end(),
+                  [](const ColumnDef& c) { return !c.IsFixed(); })) {
     const uint16_t v = U16(row, at - 2);
     at = at - 2 - 2 * size_t{v} - 2;
   }

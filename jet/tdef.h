@@ -111,14 +111,6 @@ struct TableDef {
   const ColumnDef* ColumnNumbered(uint16_t number) const;
 };
 
-// Whether rows of the table carry a variable-offset table.
-inline bool HasVarColumns(const TableDef& def) {
-  for (const ColumnDef& c : def.columns) {
-    if (!c.IsFixed()) return true;
-  }
-  return false;
-}
-
 // The pages of a table definition joined into one buffer: the first page
 // whole, each continuation page without its header.
 struct TdefChain {
