@@ -144,12 +144,8 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
   if (!read) {
     throw base::Error(base::err::kCannotOpenFile, kErrorSource, path);
   }
-  std::vector<uint8_t> bytes = std::move(*read);
-  if (bytes.size() < format::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
-    ThrowUnrecognizedFormat(path);
-  }
-  return FromBytes(std::move(bytes));
+  if (!IsJet4Header(*read)) ThrowUnrecognizedFormat(path);
+  return FromBytes(std::move(*read));
 }
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
@@ -164,11 +160,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromCheckedBytes(
     std::vector<uint8_t> bytes) {
-  if (bytes.size() < 3 * format::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
+  if (bytes.size() < 3 * format::kPageSize || !IsJet4Header(bytes)) {
     ThrowUnrecognizedFormat("(database)");
   }
-  const Header h = ParseHeader(Bytes(bytes.data(), format::kPageSize));
+  const Header h = ParseHeader(bytes);
   if (h.db_key != 0 || h.sort_lcid != format::kSortGeneralLcid ||
       h.sort_version != 0) {
     throw base::Error(base::err::kCouldNotUseFile, kErrorSource, {},

@@ -16,7 +16,8 @@ struct Header {
   uint8_t sort_version = 0;
 };
 
-// True if page 0 names the Jet engine with version 4.0.
+// True if page 0 names the Jet engine with version 4.0 (`page0` may go on
+// into the rest of the file; false when it is shorter than a page).
 bool IsJet4Header(Bytes page0);
 
 // Decodes page 0. The caller has checked IsJet4Header.

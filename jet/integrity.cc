@@ -380,12 +380,8 @@ std::vector<std::string> FindStructuralDamage(const PageStore& store) {
 }
 
 std::vector<uint8_t> PlainImage(std::vector<uint8_t> image) {
-  if (image.size() < format::kPageSize ||
-      !IsJet4Header(Bytes(image.data(), format::kPageSize))) {
-    return image;
-  }
-  const uint32_t key =
-      ParseHeader(Bytes(image.data(), format::kPageSize)).db_key;
+  if (!IsJet4Header(image)) return image;
+  const uint32_t key = ParseHeader(image).db_key;
   if (key == 0) return image;
   const size_t pages = image.size() / format::kPageSize;
   for (size_t n = 1; n < pages; ++n) {
