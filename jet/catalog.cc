@@ -9,21 +9,15 @@ namespace jet {
 
 std::vector<CatalogEntry> ReadCatalogEntries(const PageSource& file) {
   TableDef def = ReadTableDef(file, format::kCatalogTdefPage);
-  int id_col = def.FindColumn("Id");
-  int parent_col = def.FindColumn("ParentId");
-  int name_col = def.FindColumn("Name");
-  int type_col = def.FindColumn("Type");
-  int flags_col = def.FindColumn("Flags");
-  if (id_col < 0 || parent_col < 0 || name_col < 0 || type_col < 0 ||
-      flags_col < 0) {
-    ThrowCorrupt("system catalog lacks a column");
-  }
   // Only the five small columns are decoded: the catalog's long values
   // (properties, modules) are not needed to find tables.
   TableDef slim = def;
-  slim.columns = {def.columns[id_col], def.columns[parent_col],
-                  def.columns[name_col], def.columns[type_col],
-                  def.columns[flags_col]};
+  slim.columns.clear();
+  for (const char* name : {"Id", "ParentId", "Name", "Type", "Flags"}) {
+    const int i = def.FindColumn(name);
+    if (i < 0) ThrowCorrupt("system catalog lacks a column");
+    slim.columns.push_back(def.columns[static_cast<size_t>(i)]);
+  }
   RowReader reader(file, slim);
   std::vector<CatalogEntry> entries;
   std::vector<base::Value> v;
@@ -67,7 +61,7 @@ Catalog Catalog::Read(const PageSource& file) {
     }
     TableEntry t;
     t.name = e.name;
-    t.tdef_page = static_cast<uint32_t>(e.id) & format::kObjectIdPageMask;
+    t.tdef_page = e.TablePage();
     t.system = (e.flags & format::kObjectFlagSystem) != 0 ||
                base::UpperCase(e.name).starts_with("MSYS");
     cat.tables_.push_back(std::move(t));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jet/bytes.h"
+#include "jet/format.h"
 #include "jet/page_file.h"
 
 namespace jet {
@@ -21,6 +22,13 @@ struct CatalogEntry {
   std::string name;
   int16_t type = 0;
   uint32_t flags = 0;
+
+  // The TDEF page when the entry is a table, else 0.
+  uint32_t TablePage() const {
+    return type == format::kObjectTypeTable
+               ? static_cast<uint32_t>(id) & format::kObjectIdPageMask
+               : 0;
+  }
 };
 
 struct TableEntry {

@@ -31,11 +31,7 @@ constexpr uint8_t kForeignKeyIndex = 2;
 
 bool TextIs(const TableDef& def, const std::vector<base::Value>& row,
             std::string_view column, std::string_view name) {
-  const int i = def.FindColumn(column);
-  if (i < 0) return false;
-  const base::Value& v = row[def.columns[static_cast<size_t>(i)].number];
-  return v.type() == base::ValueType::kText &&
-         base::EqualsIgnoreCase(v.AsText(), name);
+  return base::EqualsIgnoreCase(TextOf(def, row, column), name);
 }
 
 }  // namespace
@@ -46,7 +42,6 @@ std::set<std::string> DatabaseWriter::DropRelationships(
   const uint32_t page = SystemTablePage(store_, "MSysRelationships");
   if (page == 0) return names;
   TableDef rel = LoadTableDef(store_, page);
-  const int name_column = rel.FindColumn("szRelationship");
   std::vector<RowId> doomed;
   ScanTable(store_, rel, [&](RowId id, Bytes row) {
     const std::vector<base::Value> v = ValuesByNumber(store_, rel, row);
@@ -55,18 +50,10 @@ std::set<std::string> DatabaseWriter::DropRelationships(
       return;
     }
     doomed.push_back(id);
-    if (name_column < 0) return;
-    const base::Value& name =
-        v[rel.columns[static_cast<size_t>(name_column)].number];
-    if (name.type() == base::ValueType::kText)
-      names.insert(base::UpperCase(name.AsText()));
+    const std::string name = TextOf(rel, v, "szRelationship");
+    if (!name.empty()) names.insert(base::UpperCase(name));
   });
-  for (RowId id : doomed) {
-    DeleteRow(rel, id);
-    if (rel.row_count > 0) --rel.row_count;
-  }
-  RebuildIndexes(store_, rel);
-  StoreTableCounters(store_, rel);
+  DeleteRows(rel, doomed);
   tables_.erase(page);
   return names;
 }
@@ -176,10 +163,7 @@ void DatabaseWriter::RenameInProperties(uint32_t tdef, std::string_view from,
   const uint16_t number =
       s.def.columns[static_cast<size_t>(blob_column)].number;
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (o.type != format::kObjectTypeTable ||
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) != tdef) {
-      continue;
-    }
+    if (o.TablePage() != tdef) continue;
     std::vector<base::Value> v =
         ValuesByNumber(store_, s.def, RowImage(s.def, o.row));
     if (v[number].type() != base::ValueType::kBinary) continue;

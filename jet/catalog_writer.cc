@@ -81,6 +81,11 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
       continue;
     }
     all_null = false;
+    auto value = [&] {
+      ColumnDef fixed = *c;
+      fixed.length = FixedLength(c->type);
+      return DecodeFixedValue(fixed, Bytes(*bytes));
+    };
     switch (c->type) {
       case format::kTypeBoolean:
         AppendBooleanKey((*bytes)[0] != 0, ic.ascending, key);
@@ -103,40 +108,26 @@ std::optional<IndexKey> RowIndexKey(const TableDef& def,
                          ic.ascending, key);
         break;
       case format::kTypeByte:
-      case format::kTypeInteger:
-      case format::kTypeLong:
-      case format::kTypeCurrency:
-      case format::kTypeSingle:
-      case format::kTypeDouble:
-      case format::kTypeDate: {
-        ColumnDef fixed = *c;
-        fixed.length = FixedLength(c->type);
-        const base::Value v = DecodeFixedValue(fixed, Bytes(*bytes));
-        switch (c->type) {
-          case format::kTypeByte:
-            AppendByteKey(v.AsByte(), ic.ascending, key);
-            break;
-          case format::kTypeInteger:
-            AppendIntegerKey(v.AsInteger(), ic.ascending, key);
-            break;
-          case format::kTypeLong:
-            AppendLongKey(v.AsLong(), ic.ascending, key);
-            break;
-          case format::kTypeCurrency:
-            AppendCurrencyKey(v.AsCurrency().scaled, ic.ascending, key);
-            break;
-          case format::kTypeSingle:
-            AppendSingleKey(v.AsSingle(), ic.ascending, key);
-            break;
-          case format::kTypeDouble:
-            AppendDoubleKey(v.AsDouble(), ic.ascending, key);
-            break;
-          default:
-            AppendDoubleKey(v.AsDate().days, ic.ascending, key);
-            break;
-        }
+        AppendByteKey(value().AsByte(), ic.ascending, key);
         break;
-      }
+      case format::kTypeInteger:
+        AppendIntegerKey(value().AsInteger(), ic.ascending, key);
+        break;
+      case format::kTypeLong:
+        AppendLongKey(value().AsLong(), ic.ascending, key);
+        break;
+      case format::kTypeCurrency:
+        AppendCurrencyKey(value().AsCurrency().scaled, ic.ascending, key);
+        break;
+      case format::kTypeSingle:
+        AppendSingleKey(value().AsSingle(), ic.ascending, key);
+        break;
+      case format::kTypeDouble:
+        AppendDoubleKey(value().AsDouble(), ic.ascending, key);
+        break;
+      case format::kTypeDate:
+        AppendDoubleKey(value().AsDate().days, ic.ascending, key);
+        break;
       default:
         throw base::Error(base::err::kInvalidProcedureCall, kErrorSource, {},
                           "index on an unsupported column type");
@@ -191,11 +182,18 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   return RowId{page, static_cast<uint8_t>(r)};
 }
 
-namespace {
-
-RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
-                      const std::vector<base::Value>& values) {
-  TableDef def = LoadTableDef(store, tdef_page);
+RowId InsertCatalogRow(PageStore& store, const CatalogRow& r, double now) {
+  TableDef def = LoadTableDef(store, format::kCatalogTdefPage);
+  const std::vector<base::Value> values = RowValues(
+      def, {{"Id", base::Value::Long(r.id)},
+            {"ParentId", base::Value::Long(r.parent)},
+            {"Name", base::Value::Text(r.name)},
+            {"Type", base::Value::Integer(r.type)},
+            {"DateCreate", base::Value::FromDate({now})},
+            {"DateUpdate", base::Value::FromDate({now})},
+            {"Owner", r.owner},
+            {"Flags", base::Value::Long(static_cast<int32_t>(r.flags))},
+            {"LvProp", r.lvprop}});
   LvalWriter lval(store);
   const std::vector<uint8_t> row = EncodeRow(def, values, &lval);
   // Unique indexes: a second row with the same key is refused.
@@ -216,13 +214,6 @@ RowId InsertSystemRow(PageStore& store, uint32_t tdef_page,
   RebuildIndexes(store, def);
   StoreTableCounters(store, def);
   return id;
-}
-
-}  // namespace
-
-RowId InsertCatalogRow(PageStore& store,
-                       const std::vector<base::Value>& values) {
-  return InsertSystemRow(store, format::kCatalogTdefPage, values);
 }
 
 void ValidateObjectName(const std::string& name) {
@@ -251,6 +242,7 @@ std::vector<base::Value> RowValues(
     std::initializer_list<std::pair<const char*, base::Value>> v) {
   std::vector<base::Value> out(def.max_cols, base::Value::Null());
   for (const auto& [name, value] : v) {
+    if (value.IsNull() && def.FindColumn(name) < 0) continue;
     out[ColumnByName(def, name).number] = value;
   }
   return out;
@@ -326,13 +318,10 @@ base::Value DatabaseOwner(const PageStore& store, const TableDef& catalog,
   const ColumnDef& owner_col = ColumnByName(catalog, "Owner");
   for (const CatalogEntry& o : objects) {
     if (o.name != "MSysDb" || o.type != format::kObjectTypeDatabase) continue;
-    ScanTable(store, catalog, [&](RowId rid, std::span<const uint8_t> row) {
-      if (!(rid == o.row)) return;
-      RowLayout layout(Bytes(row), catalog);
-      if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
-        owner = base::Value::Binary(*b);
-      }
-    });
+    const RowLayout layout(LocateRow(store, o.row), catalog);
+    if (auto b = ColumnBytes(layout, owner_col); b && !b->empty()) {
+      owner = base::Value::Binary(*b);
+    }
   }
   return owner;
 }
@@ -387,15 +376,9 @@ uint32_t CreateTable(PageStore& store, const std::string& name,
   const TableDef catalog = LoadTableDef(store, format::kCatalogTdefPage);
   InsertCatalogRow(
       store,
-      RowValues(catalog,
-                {{"Id", base::Value::Long(static_cast<int32_t>(def.tdef_page))},
-                 {"ParentId", base::Value::Long(tables_id)},
-                 {"Name", base::Value::Text(name)},
-                 {"Type", base::Value::Integer(format::kObjectTypeTable)},
-                 {"DateCreate", base::Value::FromDate({now})},
-                 {"DateUpdate", base::Value::FromDate({now})},
-                 {"Owner", DatabaseOwner(store, catalog, objects)},
-                 {"Flags", base::Value::Long(0)}}));
+      {static_cast<int32_t>(def.tdef_page), tables_id, name,
+       format::kObjectTypeTable, 0, DatabaseOwner(store, catalog, objects)},
+      now);
   InsertTableAces(store, def.tdef_page, tables_id);
   return def.tdef_page;
 }

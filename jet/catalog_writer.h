@@ -49,7 +49,8 @@ void RebuildIndexes(PageStore& store, TableDef& def);
 RowId AppendRowImage(PageStore& store, TableDef& def,
                      std::span<const uint8_t> row, uint32_t* hint);
 
-// Values by column number for the named columns, Null elsewhere.
+// Values by column number for the named columns, Null elsewhere; a missing
+// column fails (3049) unless its value is Null.
 std::vector<base::Value> RowValues(
     const TableDef& def,
     std::initializer_list<std::pair<const char*, base::Value>> values);
@@ -61,10 +62,20 @@ void AppendRows(PageStore& store, uint32_t tdef_page,
 
 // --- the system catalog ---
 
-// Inserts one MSysObjects row (values by column number of MSysObjects) and
-// brings the catalog's indexes and row count up to date.
-RowId InsertCatalogRow(PageStore& store,
-                       const std::vector<base::Value>& values);
+// One MSysObjects row as the engine writes it.
+struct CatalogRow {
+  int32_t id;
+  int32_t parent;
+  std::string name;
+  int16_t type;
+  uint32_t flags;
+  base::Value owner;
+  base::Value lvprop = base::Value::Null();
+};
+
+// Inserts one MSysObjects row, created and updated `now`, and brings the
+// catalog's indexes and row count up to date.
+RowId InsertCatalogRow(PageStore& store, const CatalogRow& r, double now);
 
 // Creates an empty user table with the given fields and no indexes: TDEF,
 // usage maps, catalog row with both index entries, and MSysACEs rows for the

@@ -19,15 +19,9 @@ constexpr uint16_t kColumnBlock = 0x01;
 constexpr size_t kBlockHeader = 6;  // u32 length, u16 type
 constexpr size_t kEntryHeader = 8;  // u16 length, u8 DDL, u8 type, u16, u16
 
-// A u16 byte length followed by UTF-16LE text, at `at`; `at` moves past it.
-std::string ReadName(Bytes b, size_t& at) {
-  const uint16_t bytes = U16(b, at, "property name length");
-  const Bytes text = Sub(b, at + 2, bytes, "property name");
-  std::u16string name;
-  for (size_t i = 0; i + 1 < text.size(); i += 2)
-    name.push_back(static_cast<char16_t>(text[i] | text[i + 1] << 8));
-  at += 2 + bytes;
-  return base::Utf16ToUtf8(name);
+bool IsPropertyBlob(Bytes blob) {
+  return blob.size() >= sizeof kBlobMagic &&
+         std::memcmp(blob.data(), kBlobMagic, sizeof kBlobMagic) == 0;
 }
 
 // The value of a Boolean property entry.
@@ -40,11 +34,7 @@ ColumnRules ColumnRules::Read(const PageSource& file, const TableDef& def) {
   const int blob_column = catalog.FindColumn("LvProp");
   if (blob_column < 0) return {};
   for (const CatalogEntry& o : ReadCatalogEntries(file)) {
-    if (o.type != format::kObjectTypeTable ||
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) !=
-            def.tdef_page) {
-      continue;
-    }
+    if (o.TablePage() != def.tdef_page) continue;
     const std::vector<base::Value> row =
         RowReader(file, catalog).Decode(LocateRow(file, o.row));
     const base::Value& blob = row[static_cast<size_t>(blob_column)];
@@ -58,10 +48,7 @@ ColumnRules ColumnRules::FromBlob(Bytes blob, const TableDef& def,
                                   const std::string& table) {
   ColumnRules out;
   out.table_ = table;
-  if (blob.size() < sizeof kBlobMagic ||
-      std::memcmp(blob.data(), kBlobMagic, sizeof kBlobMagic) != 0) {
-    return out;
-  }
+  if (!IsPropertyBlob(blob)) return out;
   std::vector<std::string> names;
   for (size_t at = sizeof kBlobMagic; at < blob.size();) {
     const uint32_t length = U32(blob, at, "property block length");
@@ -105,10 +92,7 @@ ColumnRules ColumnRules::FromBlob(Bytes blob, const TableDef& def,
 std::optional<std::vector<uint8_t>> RenamePropertyOwner(Bytes blob,
                                                         std::string_view from,
                                                         std::string_view to) {
-  if (blob.size() < sizeof kBlobMagic ||
-      std::memcmp(blob.data(), kBlobMagic, sizeof kBlobMagic) != 0) {
-    return std::nullopt;
-  }
+  if (!IsPropertyBlob(blob)) return std::nullopt;
   std::vector<uint8_t> out(blob.begin(), blob.begin() + sizeof kBlobMagic);
   bool renamed = false;
   for (size_t at = sizeof kBlobMagic; at < blob.size();) {
@@ -148,10 +132,7 @@ void ColumnRules::Check(const TableDef& def,
                         const std::vector<base::Value>& by_number) const {
   const base::Value null = base::Value::Null();
   for (const Rule& rule : rules_) {
-    const ColumnDef* column = nullptr;
-    for (const ColumnDef& c : def.columns) {
-      if (c.number == rule.column_number) column = &c;
-    }
+    const ColumnDef* column = def.ColumnNumbered(rule.column_number);
     // Booleans are never Null; they live in the null mask.
     if (column == nullptr || column->type == format::kTypeBoolean) continue;
     const std::string field = table_ + "." + column->name;

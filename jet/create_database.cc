@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -113,7 +112,7 @@ LogicalIndexDef Logical(const char* name, uint32_t number, uint8_t type) {
 
 TableDef SystemTable(uint32_t page, uint8_t type, uint16_t max_cols,
                      std::vector<ColumnDef> columns, uint8_t owned,
-                     uint8_t free) {
+                     uint8_t free, uint32_t map_page = kMapPage) {
   TableDef t;
   t.tdef_page = page;
   t.table_type = type;
@@ -122,8 +121,8 @@ TableDef SystemTable(uint32_t page, uint8_t type, uint16_t max_cols,
   for (const ColumnDef& c : t.columns) {
     if (!c.IsFixed()) ++t.var_col_count;
   }
-  t.owned_map = MapRowId(owned);
-  t.free_map = MapRowId(free);
+  t.owned_map = RowId{map_page, owned};
+  t.free_map = RowId{map_page, free};
   return t;
 }
 
@@ -223,28 +222,11 @@ TableDef MSysRelationships() {
 // MSysAccessObjects: Access's own store (a fixed 3992-byte Data column of
 // type 0x11 and an ID key); created empty.
 TableDef MSysAccessObjects(uint32_t page, uint32_t map_page, uint32_t root) {
-  TableDef t;
-  t.tdef_page = page;
-  t.table_type = format::kTableTypeUser;
-  t.max_cols = 2;
-  ColumnDef data;
-  data.name = "Data";
-  data.type = 0x11;
-  data.number = 0;
-  data.flags = 0x03;
-  data.length = 3992;
-  data.collation = format::kSortGeneralLcid;
-  ColumnDef id;
-  id.name = "ID";
-  id.type = format::kTypeLong;
-  id.number = 1;
-  id.flags = 0x02;
-  id.length = 4;
-  id.collation = format::kSortGeneralLcid;
-  t.columns = {data, id};
-  t.var_col_count = 1;
-  t.owned_map = RowId{map_page, 0};
-  t.free_map = RowId{map_page, 1};
+  TableDef t =
+      SystemTable(page, format::kTableTypeUser, 2,
+                  Columns({{"Data", 0x11, 0, 3992, 0x03, 0, 0},
+                           {"ID", format::kTypeLong, 1, 4, 0x02, 0, 0}}),
+                  0, 1, map_page);
   t.real_indexes = {Index({1}, 2, root, 0x89, map_page)};
   t.logical_indexes = {Logical("AOIndex", 0, 1)};
   return t;
@@ -364,35 +346,6 @@ void WriteCoreTables(PageStore& store) {
   }
 }
 
-struct CatalogRow {
-  int32_t id;
-  int32_t parent;
-  const char* name;
-  int16_t type;
-  uint32_t flags;
-  base::Value owner;
-  base::Value lvprop = base::Value::Null();
-};
-
-void InsertCatalogRows(PageStore& store, double now,
-                       const std::vector<CatalogRow>& rows) {
-  const TableDef cat = LoadTableDef(store, format::kCatalogTdefPage);
-  for (const CatalogRow& r : rows) {
-    InsertCatalogRow(
-        store,
-        RowValues(cat,
-                  {{"Id", base::Value::Long(r.id)},
-                   {"ParentId", base::Value::Long(r.parent)},
-                   {"Name", base::Value::Text(r.name)},
-                   {"Type", base::Value::Integer(r.type)},
-                   {"DateCreate", base::Value::FromDate({now})},
-                   {"DateUpdate", base::Value::FromDate({now})},
-                   {"Owner", r.owner},
-                   {"Flags", base::Value::Long(static_cast<int32_t>(r.flags))},
-                   {"LvProp", r.lvprop}}));
-  }
-}
-
 constexpr int32_t kRoot = format::kCatalogRootId;
 constexpr int32_t kTables = format::kTablesContainerId;
 constexpr int32_t kDatabases = format::kDatabasesContainerId;
@@ -411,12 +364,11 @@ int32_t AccessContainerId(uint32_t i) {
 
 void InsertCoreCatalogRows(PageStore& store, double now) {
   std::vector<CatalogRow> rows;
-  rows.push_back(
-      {kTables, kRoot, "Tables", kContainer, kSystem, Bin({0xA7, 0x31})});
-  rows.push_back(
-      {kDatabases, kRoot, "Databases", kContainer, kSystem, Bin({0xA7, 0x31})});
-  rows.push_back({kRelationships, kRoot, "Relationships", kContainer, kSystem,
-                  Bin({0xA7, 0x31})});
+  for (const auto& [id, name] :
+       {std::pair{kTables, "Tables"}, std::pair{kDatabases, "Databases"},
+        std::pair{kRelationships, "Relationships"}}) {
+    rows.push_back({id, kRoot, name, kContainer, kSystem, Bin({0xA7, 0x31})});
+  }
   rows.push_back({kDb, kDatabases, "MSysDb", format::kObjectTypeDatabase,
                   kSystem, Bin({0xA6, 0x33}),
                   base::Value::Binary(PropertyBlob({{"AccessVersion", "08.50"}},
@@ -431,7 +383,7 @@ void InsertCoreCatalogRows(PageStore& store, double now) {
     rows.push_back({AccessContainerId(i), kRoot, kAccessContainers[i],
                     kContainer, 0, Bin({0xA6, 0x33})});
   }
-  InsertCatalogRows(store, now, rows);
+  for (const CatalogRow& r : rows) InsertCatalogRow(store, r, now);
 }
 
 // MSysAccessObjects: TDEF, its own usage-map page, an empty index, and its
@@ -446,9 +398,10 @@ uint32_t CreateAccessObjects(PageStore& store, double now) {
   WriteEmptyLeaf(store, ao_root, ao_page);
   MapSetPage(store, RowId{ao_maps, 2}.Packed(), ao_root, true);
   StoreTableDef(store, MSysAccessObjects(ao_page, ao_maps, ao_root));
-  InsertCatalogRows(store, now,
-                    {{static_cast<int32_t>(ao_page), kTables,
-                      "MSysAccessObjects", kTable, 2, Bin({0xA6, 0x33})}});
+  InsertCatalogRow(store,
+                   {static_cast<int32_t>(ao_page), kTables, "MSysAccessObjects",
+                    kTable, 2, Bin({0xA6, 0x33})},
+                   now);
   return ao_page;
 }
 
@@ -513,15 +466,6 @@ PageStore CreateEmptyDatabase(double creation_date) {
   const uint32_t access_objects = CreateAccessObjects(store, creation_date);
   InsertAces(store, CoreAces(static_cast<int32_t>(access_objects)));
   return store;
-}
-
-void CreateDatabaseFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
-    throw base::Error(base::err::kDatabaseExists, kErrorSource);
-  }
-  PageStore store = CreateEmptyDatabase(NowAsOleDate());
-  store.Save(path);
 }
 
 }  // namespace jet

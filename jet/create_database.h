@@ -1,8 +1,6 @@
 #ifndef JET_CREATE_DATABASE_H_
 #define JET_CREATE_DATABASE_H_
 
-#include <string>
-
 #include "jet/page_allocator.h"
 
 namespace jet {
@@ -14,10 +12,6 @@ namespace jet {
 // AccessVersion property) and the system tables, and their permissions.
 // `creation_date` is an OLE date; it also keys the password mask.
 PageStore CreateEmptyDatabase(double creation_date);
-
-// Creates the file `path` (replacing nothing: an existing file fails with
-// 3204 "Database already exists.").
-void CreateDatabaseFile(const std::string& path);
 
 }  // namespace jet
 

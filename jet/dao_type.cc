@@ -1,104 +1,66 @@
 #include "jet/dao_type.h"
 
+#include "base/text.h"
 #include "jet/errors.h"
 #include "jet/format.h"
 
 namespace jet {
+namespace {
 
-DaoType DaoTypeOf(const ColumnDef& c) {
-  switch (c.type) {
-    case format::kTypeBoolean:
-      return DaoType::kBoolean;
-    case format::kTypeByte:
-      return DaoType::kByte;
-    case format::kTypeInteger:
-      return DaoType::kInteger;
-    case format::kTypeLong:
-      return DaoType::kLong;
-    case format::kTypeCurrency:
-      return DaoType::kCurrency;
-    case format::kTypeSingle:
-      return DaoType::kSingle;
-    case format::kTypeDouble:
-      return DaoType::kDouble;
-    case format::kTypeDate:
-      return DaoType::kDate;
-    case format::kTypeBinary:
-      return DaoType::kBinary;
-    case format::kTypeText:
-      return DaoType::kText;
-    case format::kTypeOle:
-      return DaoType::kLongBinary;
-    case format::kTypeMemo:
-      return DaoType::kMemo;
-    case format::kTypeGuid:
-      return DaoType::kGuid;
-    case format::kTypeNumeric:
-      return DaoType::kDecimal;
+struct TypeInfo {
+  uint8_t stored;
+  DaoType dao;
+  const char* name;
+  int32_t size;  // Field.Size of the fixed types
+};
+
+constexpr TypeInfo kTypes[] = {
+    {format::kTypeBoolean, DaoType::kBoolean, "Boolean", 1},
+    {format::kTypeByte, DaoType::kByte, "Byte", 1},
+    {format::kTypeInteger, DaoType::kInteger, "Integer", 2},
+    {format::kTypeLong, DaoType::kLong, "Long", 4},
+    {format::kTypeCurrency, DaoType::kCurrency, "Currency", 8},
+    {format::kTypeSingle, DaoType::kSingle, "Single", 4},
+    {format::kTypeDouble, DaoType::kDouble, "Double", 8},
+    {format::kTypeDate, DaoType::kDate, "Date", 8},
+    {format::kTypeBinary, DaoType::kBinary, "Binary", 0},
+    {format::kTypeText, DaoType::kText, "Text", 0},
+    {format::kTypeOle, DaoType::kLongBinary, "LongBinary", 0},
+    {format::kTypeMemo, DaoType::kMemo, "Memo", 0},
+    {format::kTypeGuid, DaoType::kGuid, "GUID", 16},
+    {format::kTypeNumeric, DaoType::kDecimal, "Decimal", 16},
+};
+
+const TypeInfo& InfoOf(const ColumnDef& c) {
+  for (const TypeInfo& t : kTypes) {
+    if (t.stored == c.type) return t;
   }
   ThrowCorrupt("unknown column type");
 }
 
+}  // namespace
+
+DaoType DaoTypeOf(const ColumnDef& c) { return InfoOf(c).dao; }
+
 int32_t DaoSizeOf(const ColumnDef& c) {
-  switch (DaoTypeOf(c)) {
-    case DaoType::kBoolean:
-    case DaoType::kByte:
-      return 1;
-    case DaoType::kInteger:
-      return 2;
-    case DaoType::kLong:
-    case DaoType::kSingle:
-      return 4;
-    case DaoType::kCurrency:
-    case DaoType::kDouble:
-    case DaoType::kDate:
-      return 8;
-    case DaoType::kGuid:
-    case DaoType::kDecimal:
-      return 16;
-    case DaoType::kText:
-      return c.length / 2;
-    case DaoType::kBinary:
-      return c.length;
-    case DaoType::kLongBinary:
-    case DaoType::kMemo:
-      return 0;
-  }
-  return 0;
+  const TypeInfo& t = InfoOf(c);
+  if (t.dao == DaoType::kText) return c.length / 2;
+  if (t.dao == DaoType::kBinary) return c.length;
+  return t.size;
 }
 
-const char* DaoTypeName(DaoType t) {
-  switch (t) {
-    case DaoType::kBoolean:
-      return "Boolean";
-    case DaoType::kByte:
-      return "Byte";
-    case DaoType::kInteger:
-      return "Integer";
-    case DaoType::kLong:
-      return "Long";
-    case DaoType::kCurrency:
-      return "Currency";
-    case DaoType::kSingle:
-      return "Single";
-    case DaoType::kDouble:
-      return "Double";
-    case DaoType::kDate:
-      return "Date";
-    case DaoType::kBinary:
-      return "Binary";
-    case DaoType::kText:
-      return "Text";
-    case DaoType::kLongBinary:
-      return "LongBinary";
-    case DaoType::kMemo:
-      return "Memo";
-    case DaoType::kGuid:
-      return "GUID";
-    case DaoType::kDecimal:
-      return "Decimal";
+const char* DaoTypeName(DaoType d) {
+  for (const TypeInfo& t : kTypes) {
+    if (t.dao == d) return t.name;
   }
   return "?";
+}
+
+uint8_t StoredTypeNamed(std::string_view name) {
+  for (const TypeInfo& t : kTypes) {
+    if (base::EqualsIgnoreCase(name, t.name)) return t.stored;
+  }
+  return 0;
 }
 
 }  // namespace jet

@@ -2,6 +2,7 @@
 #define JET_DAO_TYPE_H_
 
 #include <cstdint>
+#include <string_view>
 
 #include "jet/tdef.h"
 
@@ -30,6 +31,9 @@ DaoType DaoTypeOf(const ColumnDef& c);
 int32_t DaoSizeOf(const ColumnDef& c);
 // "Boolean", "Long", "Text", "LongBinary", …
 const char* DaoTypeName(DaoType t);
+// The stored type code of a type name as DaoTypeName gives it (ignoring
+// case), 0 for none.
+uint8_t StoredTypeNamed(std::string_view name);
 
 }  // namespace jet
 

@@ -10,7 +10,6 @@
 #include "base/text.h"
 #include "jet/create_database.h"
 #include "jet/data_page.h"
-#include "jet/database.h"
 #include "jet/errors.h"
 #include "jet/file_io.h"
 #include "jet/format.h"
@@ -30,7 +29,8 @@ void PadRow(const TableDef& def, std::vector<uint8_t>& row, size_t target) {
   if (row.size() >= target) return;
   const size_t mask_len = (def.max_cols + 7) / 8;
   size_t at = row.size() - mask_len;
-  if (HasVarColumns(def)) {
+  if (std::any_of(def.columns.begin(), def.columns.end(),
+                  [](const ColumnDef& c) { return !c.IsFixed(); })) {
     const uint16_t v = U16(row, at - 2);
     at = at - 2 - 2 * size_t{v} - 2;
   }
@@ -144,12 +144,8 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::Open(const std::string& path) {
   if (!read) {
     throw base::Error(base::err::kCannotOpenFile, kErrorSource, path);
   }
-  std::vector<uint8_t> bytes = std::move(*read);
-  if (bytes.size() < format::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
-    ThrowUnrecognizedFormat(path);
-  }
-  return FromBytes(std::move(bytes));
+  if (!IsJet4Header(*read)) ThrowUnrecognizedFormat(path);
+  return FromBytes(std::move(*read));
 }
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
@@ -164,11 +160,10 @@ std::unique_ptr<DatabaseWriter> DatabaseWriter::FromBytes(
 
 std::unique_ptr<DatabaseWriter> DatabaseWriter::FromCheckedBytes(
     std::vector<uint8_t> bytes) {
-  if (bytes.size() < 3 * format::kPageSize ||
-      !IsJet4Header(Bytes(bytes.data(), format::kPageSize))) {
+  if (bytes.size() < 3 * format::kPageSize || !IsJet4Header(bytes)) {
     ThrowUnrecognizedFormat("(database)");
   }
-  const Header h = ParseHeader(Bytes(bytes.data(), format::kPageSize));
+  const Header h = ParseHeader(bytes);
   if (h.db_key != 0 || h.sort_lcid != format::kSortGeneralLcid ||
       h.sort_version != 0) {
     throw base::Error(base::err::kCouldNotUseFile, kErrorSource, {},
@@ -191,8 +186,7 @@ std::vector<std::pair<std::string, uint32_t>> DatabaseWriter::Tables() const {
   for (const CatalogEntry& o : objects) {
     if (o.parent_id == tables_id && o.type == format::kObjectTypeTable &&
         !(o.flags & format::kObjectFlagSystem)) {
-      out.emplace_back(o.name,
-                       static_cast<uint32_t>(o.id) & format::kObjectIdPageMask);
+      out.emplace_back(o.name, o.TablePage());
     }
   }
   return out;
@@ -283,6 +277,15 @@ void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
   ReleaseLongValues(def, RowImage(def, id));
   DataPageFlagRow(store_.Page(id.page), id.row,
                   format::kRowDeleted | format::kRowOverflow);
+}
+
+void DatabaseWriter::DeleteRows(TableDef& def, const std::vector<RowId>& ids) {
+  for (RowId id : ids) {
+    DeleteRow(def, id);
+    if (def.row_count > 0) --def.row_count;
+  }
+  RebuildIndexes(store_, def);
+  StoreTableCounters(store_, def);
 }
 
 void DatabaseWriter::ForgetKeys(TableState& s, std::span<const uint8_t> row) {
@@ -383,34 +386,26 @@ RowId DatabaseWriter::Insert(std::string_view table,
                              const std::vector<base::Value>& values) {
   return AllOrNothing([&] {
     TableState& s = State(table);
-    const std::vector<base::Value>* use = &values;
-    std::vector<base::Value> filled;
+    // An AutoNumber left Null takes the next number; one given raises the
+    // counter. (Empty values count as Null everywhere.)
+    std::vector<base::Value> filled = values;
+    filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
     for (const ColumnDef& c : s.def.columns) {
       if (!(c.flags & format::kColFlagAutoNumber) ||
           c.type != format::kTypeLong) {
         continue;
       }
-      const bool given = c.number < values.size() &&
-                         !values[c.number].IsNull() &&
-                         !values[c.number].IsEmpty();
-      if (use == &values) {
-        filled = values;
-        filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
-        use = &filled;
-      }
-      if (!given) {
-        filled[c.number] =
-            base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
-      } else {
-        const int32_t v = filled[c.number].ToLong();
-        if (v > 0 && static_cast<uint32_t>(v) > s.def.last_autonumber) {
-          s.def.last_autonumber = static_cast<uint32_t>(v);
-        }
+      base::Value& v = filled[c.number];
+      if (v.IsNull() || v.IsEmpty()) {
+        v = base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
+      } else if (const int32_t n = v.ToLong();
+                 n > 0 && static_cast<uint32_t>(n) > s.def.last_autonumber) {
+        s.def.last_autonumber = static_cast<uint32_t>(n);
       }
     }
-    CheckColumnRules(s, *use);
-    if (!Links(s).empty()) CheckReferencedRows(s, *use, nullptr);
-    const std::vector<uint8_t> row = EncodeRow(s.def, *use, &lval_);
+    CheckColumnRules(s, filled);
+    if (!Links(s).empty()) CheckReferencedRows(s, filled, nullptr);
+    const std::vector<uint8_t> row = EncodeRow(s.def, filled, &lval_);
     CheckKeys(s, row, {});
     const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
     s.counters_dirty = true;
@@ -495,16 +490,9 @@ std::vector<std::pair<RowId, std::vector<base::Value>>> DatabaseWriter::Rows(
     std::string_view table) {
   Flush();
   const TableDef def = State(table).def;
-  auto db = Database::FromBytes(store_.bytes(), "(database)");
-  RowReader reader(db->file(), def);
   std::vector<std::pair<RowId, std::vector<base::Value>>> out;
-  ScanTable(store_, def, [&](RowId id, std::span<const uint8_t> row) {
-    std::vector<base::Value> by_column = reader.Decode(Bytes(row));
-    std::vector<base::Value> by_number(def.max_cols, base::Value::Null());
-    for (size_t i = 0; i < def.columns.size() && i < by_column.size(); ++i) {
-      by_number[def.columns[i].number] = std::move(by_column[i]);
-    }
-    out.emplace_back(id, std::move(by_number));
+  ScanTable(store_, def, [&](RowId id, Bytes row) {
+    out.emplace_back(id, ValuesByNumber(store_, def, row));
   });
   return out;
 }
@@ -599,21 +587,18 @@ void DatabaseWriter::ReleaseMapRows(const TableDef& def,
 }
 
 void DatabaseWriter::DeleteCatalogRows(const std::set<int32_t>& ids) {
-  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  std::vector<RowId> doomed;
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (ids.count(o.id)) {
-      DeleteRow(catalog, o.row);
-      --catalog.row_count;
-    }
+    if (ids.count(o.id)) doomed.push_back(o.row);
   }
-  RebuildIndexes(store_, catalog);
-  StoreTableCounters(store_, catalog);
+  TableDef catalog = LoadTableDef(store_, format::kCatalogTdefPage);
+  DeleteRows(catalog, doomed);
   // Permissions on the table.
   TableDef aces = LoadTableDef(store_, format::kAcesTdefPage);
   const int object_col = aces.FindColumn("ObjectId");
   if (object_col < 0) return;
   const ColumnDef& oc = aces.columns[static_cast<size_t>(object_col)];
-  std::vector<RowId> doomed;
+  doomed.clear();
   ScanTable(store_, aces, [&](RowId id, Bytes row) {
     RowLayout layout(row, aces);
     if (!layout.MaskBit(oc.number)) return;
@@ -621,12 +606,7 @@ void DatabaseWriter::DeleteCatalogRows(const std::set<int32_t>& ids) {
     if (b && b->size() >= 4 && ids.count(static_cast<int32_t>(U32(*b, 0))))
       doomed.push_back(id);
   });
-  for (RowId id : doomed) {
-    DeleteRow(aces, id);
-    if (aces.row_count > 0) --aces.row_count;
-  }
-  RebuildIndexes(store_, aces);
-  StoreTableCounters(store_, aces);
+  DeleteRows(aces, doomed);
 }
 
 void DatabaseWriter::DropTable(std::string_view name) {
@@ -643,11 +623,9 @@ void DatabaseWriter::DropTable(std::string_view name) {
     const std::set<std::string> relationships = DropRelationships(name);
     std::set<int32_t> ids;
     for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-      const bool table =
-          o.type == format::kObjectTypeTable &&
-          (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) == tdef;
-      if (table || (o.type == format::kObjectTypeRelationship &&
-                    relationships.count(base::UpperCase(o.name)))) {
+      if (o.TablePage() == tdef ||
+          (o.type == format::kObjectTypeRelationship &&
+           relationships.count(base::UpperCase(o.name)))) {
         ids.insert(o.id);
       }
     }

@@ -159,6 +159,9 @@ class DatabaseWriter {
   std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
   // Marks a row deleted and releases its long values.
   void DeleteRow(const TableDef& def, RowId id);
+  // Deletes rows of a system table, then rebuilds its indexes and stores its
+  // row count.
+  void DeleteRows(TableDef& def, const std::vector<RowId>& ids);
   // Where the data of a row lives: the header slot, or the target of its
   // overflow pointer.
   RowId Locate(const TableDef& def, RowId id) const;

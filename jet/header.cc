@@ -1,6 +1,7 @@
 #include "jet/header.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "jet/rc4.h"
@@ -26,19 +27,14 @@ void ToggleHeaderMask(std::span<uint8_t> page0) {
 }
 
 Header ParseHeader(Bytes page0) {
-  Header h;
-  std::copy_n(page0.begin(), format::kPageSize, h.raw.begin());
-  std::array<uint8_t, format::kPageSize> plain = h.raw;
+  std::array<uint8_t, format::kPageSize> plain;
+  std::copy_n(page0.begin(), format::kPageSize, plain.begin());
   ToggleHeaderMask(plain);
-  std::copy_n(plain.begin() + format::kHeaderMaskOffset,
-              format::kHeaderMaskLength, h.unmasked.begin());
   Bytes p(plain);
-  h.version = U32(p, format::kHeaderVersion);
-  h.code_page = U16(p, format::kHeaderCodePage);
+  Header h;
   h.db_key = U32(p, format::kHeaderDbKey);
   h.sort_lcid = U16(p, format::kHeaderSortOrder);
   h.sort_version = U8(p, format::kHeaderSortOrder + 3);
-  h.creation_date = F64(p, format::kHeaderCreationDate);
   return h;
 }
 

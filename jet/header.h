@@ -1,7 +1,6 @@
 #ifndef JET_HEADER_H_
 #define JET_HEADER_H_
 
-#include <array>
 #include <cstdint>
 
 #include "jet/bytes.h"
@@ -9,21 +8,16 @@
 
 namespace jet {
 
-// The database header (page 0) with its masked region already unmasked.
+// The fields of the database header (page 0) the engine uses, read from its
+// unmasked region.
 struct Header {
-  uint32_t version = 0;    // format::kVersionJet4 for every file we accept
-  uint16_t code_page = 0;  // 1252 in Access files
   uint32_t db_key = 0;     // non-zero: pages after 0 are RC4-encrypted
   uint16_t sort_lcid = 0;  // 0x0409 "General"
   uint8_t sort_version = 0;
-  double creation_date = 0;
-  // Page 0 exactly as stored (masked), so a writer can keep it byte for byte.
-  std::array<uint8_t, format::kPageSize> raw{};
-  // The 128 bytes at kHeaderMaskOffset after unmasking.
-  std::array<uint8_t, format::kHeaderMaskLength> unmasked{};
 };
 
-// True if page 0 names the Jet engine with version 4.0.
+// True if page 0 names the Jet engine with version 4.0 (`page0` may go on
+// into the rest of the file; false when it is shorter than a page).
 bool IsJet4Header(Bytes page0);
 
 // Decodes page 0. The caller has checked IsJet4Header.

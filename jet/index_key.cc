@@ -137,11 +137,13 @@ void TextKeyBody(std::u16string_view text, IndexKey& out) {
   out.push_back(0x00);
 }
 
+}  // namespace
+
 // Binary and GUID values: 8-byte groups, each followed by 09 when more
 // follow, the last zero-padded and followed by its real length. Descending
 // inverts everything but the 09s.
-void AppendGroupedBytes(std::span<const uint8_t> bytes, bool ascending,
-                        IndexKey& key) {
+void AppendBinaryKey(std::span<const uint8_t> bytes, bool ascending,
+                     IndexKey& key) {
   key.push_back(ascending ? 0x7F : 0x80);
   const uint8_t flip = ascending ? 0x00 : 0xFF;
   size_t at = 0;
@@ -157,8 +159,6 @@ void AppendGroupedBytes(std::span<const uint8_t> bytes, bool ascending,
   }
   key.push_back(static_cast<uint8_t>(rest) ^ flip);
 }
-
-}  // namespace
 
 void AppendNullKey(bool ascending, IndexKey& key) {
   key.push_back(ascending ? 0x00 : 0xFF);
@@ -206,11 +206,6 @@ void AppendTextKey(std::u16string_view text, bool ascending, IndexKey& key) {
   }
 }
 
-void AppendBinaryKey(std::span<const uint8_t> bytes, bool ascending,
-                     IndexKey& key) {
-  AppendGroupedBytes(bytes, ascending, key);
-}
-
 void AppendGuidKey(std::span<const uint8_t, 16> stored, bool ascending,
                    IndexKey& key) {
   // Data1..3 are stored little-endian; the key takes the textual order.
@@ -218,7 +213,7 @@ void AppendGuidKey(std::span<const uint8_t, 16> stored, bool ascending,
       stored[3],  stored[2],  stored[1],  stored[0], stored[5],  stored[4],
       stored[7],  stored[6],  stored[8],  stored[9], stored[10], stored[11],
       stored[12], stored[13], stored[14], stored[15]};
-  AppendGroupedBytes(text_order, ascending, key);
+  AppendBinaryKey(text_order, ascending, key);
 }
 
 // Jet 4's (legacy) rule: sign byte FF for positive, 00 for negative values,

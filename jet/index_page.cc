@@ -7,12 +7,6 @@
 
 namespace jet {
 
-bool IsIndexPageOf(Bytes page, uint32_t tdef) {
-  return (page[0] == format::kPageIndexNode ||
-          page[0] == format::kPageIndexLeaf) &&
-         U32(page, format::kIndexOwner) == tdef;
-}
-
 IndexPage DecodeIndexPage(Bytes page) {
   IndexPage p;
   p.type = U8(page, 0);
@@ -155,8 +149,11 @@ void AssignPages(PageStore& store, uint32_t tdef_page,
   const uint32_t map_ptr = index.usage_map.Packed();
   std::vector<uint32_t> pool;
   for (uint32_t p : MapPages(store, map_ptr)) {
+    const Bytes page = store.ReadPage(p);
     if (p != index.root_page && p >= format::kFirstAllocatablePage &&
-        IsIndexPageOf(store.ReadPage(p), tdef_page)) {
+        (page[0] == format::kPageIndexNode ||
+         page[0] == format::kPageIndexLeaf) &&
+        U32(page, format::kIndexOwner) == tdef_page) {
       pool.push_back(p);
     }
   }

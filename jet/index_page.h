@@ -35,8 +35,6 @@ struct IndexPage {
   std::vector<std::vector<uint8_t>> entries;
 };
 
-// Whether `page` is an index page of the table whose TDEF is `tdef`.
-bool IsIndexPageOf(Bytes page, uint32_t tdef);
 // Decodes an index page; 3049 when it is none or its entries do not decode.
 IndexPage DecodeIndexPage(Bytes page);
 // Writes `p` over `page` (entries unprefixed); 3049 when they do not fit.

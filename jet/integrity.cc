@@ -167,19 +167,15 @@ struct Checker {
     }
     InUse(where, page);
     const IndexPage p = DecodeIndexPage(store.ReadPage(page));
-    if (p.owner != tdef) {
-      Problem(where,
-              "index page " + std::to_string(page) + " names another table");
-    }
+    const std::string name = "index page " + std::to_string(page);
+    if (p.owner != tdef) Problem(where, name + " names another table");
     if (p.free_space != format::kIndexRoom - p.used) {
-      Problem(where,
-              "index page " + std::to_string(page) + " free-space field");
+      Problem(where, name + " free-space field");
     }
     const size_t shortest = p.type == format::kPageIndexLeaf ? 5 : 9;
     for (const auto& e : p.entries) {
       if (e.size() < shortest) {
-        Problem(where,
-                "index page " + std::to_string(page) + ": entry too short");
+        Problem(where, name + ": entry too short");
         return;
       }
     }
@@ -359,8 +355,7 @@ void WalkTables(Checker& c,
                           LoadTableDef(c.store, format::kCatalogTdefPage));
     for (const CatalogEntry& o : ReadCatalogEntries(c.store)) {
       if (o.type != format::kObjectTypeTable) continue;
-      const uint32_t page =
-          static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
+      const uint32_t page = o.TablePage();
       const std::string where = "table " + o.name;
       try {
         const TableDef def = LoadTableDef(c.store, page);
@@ -385,12 +380,8 @@ std::vector<std::string> FindStructuralDamage(const PageStore& store) {
 }
 
 std::vector<uint8_t> PlainImage(std::vector<uint8_t> image) {
-  if (image.size() < format::kPageSize ||
-      !IsJet4Header(Bytes(image.data(), format::kPageSize))) {
-    return image;
-  }
-  const uint32_t key =
-      ParseHeader(Bytes(image.data(), format::kPageSize)).db_key;
+  if (!IsJet4Header(image)) return image;
+  const uint32_t key = ParseHeader(image).db_key;
   if (key == 0) return image;
   const size_t pages = image.size() / format::kPageSize;
   for (size_t n = 1; n < pages; ++n) {

@@ -23,7 +23,8 @@ std::vector<uint8_t> MakeLvalHeader(size_t length, uint8_t kind, uint32_t ptr) {
 
 }  // namespace
 
-uint32_t LvalWriter::PageWithRoom(const ColumnMaps& maps, size_t length) {
+uint32_t LvalWriter::AddRow(const ColumnMaps& maps,
+                            std::span<const uint8_t> row) {
   const uint32_t owned = maps.owned.Packed();
   auto it = current_page_.find(owned);
   if (it == current_page_.end()) {
@@ -34,8 +35,8 @@ uint32_t LvalWriter::PageWithRoom(const ColumnMaps& maps, size_t length) {
   if (it->second != 0) {
     auto p = store_.Page(it->second);
     if (p[0] == format::kPageData && U32(p, 4) == format::kLvalOwner &&
-        DataPageFits(p, length)) {
-      return it->second;
+        DataPageFits(p, row.size())) {
+      return (it->second << 8) | DataPageAddRow(p, row);
     }
     // Full: no longer a page with free space.
     MapSetPage(store_, maps.free_space.Packed(), it->second, false);
@@ -45,14 +46,7 @@ uint32_t LvalWriter::PageWithRoom(const ColumnMaps& maps, size_t length) {
   MapSetPage(store_, owned, page, true);
   MapSetPage(store_, maps.free_space.Packed(), page, true);
   it->second = page;
-  return page;
-}
-
-uint32_t LvalWriter::AddRow(const ColumnMaps& maps,
-                            std::span<const uint8_t> row) {
-  const uint32_t page = PageWithRoom(maps, row.size());
-  const uint16_t r = DataPageAddRow(store_.Page(page), row);
-  return (page << 8) | r;
+  return (page << 8) | DataPageAddRow(store_.Page(page), row);
 }
 
 std::vector<uint8_t> LvalWriter::Write(const ColumnMaps& maps,

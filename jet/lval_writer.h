@@ -36,9 +36,8 @@ class LvalWriter {
   void Reset() { current_page_.clear(); }
 
  private:
-  // A page of the column with room for `length` bytes; a new one when the
-  // last page used is full.
-  uint32_t PageWithRoom(const ColumnMaps& maps, size_t length);
+  // Adds a row on the column's last page used, or on a new one when that is
+  // full; returns the row's pointer.
   uint32_t AddRow(const ColumnMaps& maps, std::span<const uint8_t> row);
 
   PageStore& store_;

@@ -19,7 +19,7 @@ PageStore::PageStore(std::vector<uint8_t> file) : data_(std::move(file)) {
 
 std::span<uint8_t> PageStore::Page(uint32_t n) {
   if (n >= page_count()) ThrowCorrupt("page number beyond the end of the file");
-  MarkDirty(n);
+  KeepOldContent(n);
   return std::span<uint8_t>(data_.data() + size_t{n} * kPageSize, kPageSize);
 }
 
@@ -35,24 +35,16 @@ uint32_t PageStore::AppendPage() {
                       "the database has reached its maximum size of 2 GB");
   }
   data_.resize(data_.size() + kPageSize, 0);
-  MarkDirty(page_count() - 1);
   return page_count() - 1;
 }
 
-void PageStore::MarkDirty(uint32_t n) {
-  if (change_depth_ > 0 && n < change_page_count_) {
-    if (n >= undo_flags_.size()) undo_flags_.resize(size_t{n} + 1, false);
-    if (!undo_flags_[n]) {
-      undo_flags_[n] = true;
-      const auto first = data_.begin() + size_t{n} * kPageSize;
-      undo_.emplace_back(n, std::vector<uint8_t>(first, first + kPageSize));
-    }
-  }
-  if (n >= dirty_flags_.size()) dirty_flags_.resize(size_t{n} + 1, false);
-  if (!dirty_flags_[n]) {
-    dirty_flags_[n] = true;
-    dirty_.push_back(n);
-  }
+void PageStore::KeepOldContent(uint32_t n) {
+  if (change_depth_ == 0 || n >= change_page_count_) return;
+  if (n >= undo_flags_.size()) undo_flags_.resize(size_t{n} + 1, false);
+  if (undo_flags_[n]) return;
+  undo_flags_[n] = true;
+  const auto first = data_.begin() + size_t{n} * kPageSize;
+  undo_.emplace_back(n, std::vector<uint8_t>(first, first + kPageSize));
 }
 
 void PageStore::BeginChange() {
@@ -77,19 +69,6 @@ void PageStore::RollBack() {
   undo_.clear();
   data_.resize(size_t{change_page_count_} * kPageSize);
   free_hint_ = change_free_hint_;
-  // Appended pages are gone; pages put back still count as dirty, which
-  // only makes a caller write their old content again.
-  std::erase_if(dirty_, [&](uint32_t n) { return n >= change_page_count_; });
-  if (dirty_flags_.size() > change_page_count_) {
-    dirty_flags_.resize(change_page_count_);
-  }
-}
-
-std::vector<uint32_t> PageStore::TakeDirtyPages() {
-  std::vector<uint32_t> pages;
-  pages.swap(dirty_);
-  for (uint32_t n : pages) dirty_flags_[n] = false;
-  return pages;
 }
 
 namespace {
@@ -108,7 +87,7 @@ auto MapRowBytes(Store& store, uint32_t map_ptr) {
 }
 
 // Where the bit of page `n` lives in a usage map: a page and a byte on it.
-// Found through read-only access, so looking does not mark pages dirty.
+// Found through read-only access, so looking keeps no undo copy.
 struct MapBit {
   uint32_t page = 0;
   size_t byte = 0;
@@ -144,10 +123,14 @@ std::optional<MapBit> FindMapBit(const PageStore& store, uint32_t map_ptr,
                 static_cast<int>(k % 8)};
 }
 
-void SetMapBit(PageStore& store, const MapBit& at, bool on) {
-  uint8_t& b = store.Page(at.page)[at.byte];
-  const auto mask = static_cast<uint8_t>(1 << at.bit);
+void SetBit(std::span<uint8_t> bits, size_t n, bool on) {
+  uint8_t& b = bits[n / 8];
+  const auto mask = static_cast<uint8_t>(1 << (n % 8));
   b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+}
+
+void SetMapBit(PageStore& store, const MapBit& at, bool on) {
+  SetBit(store.Page(at.page), at.byte * 8 + static_cast<size_t>(at.bit), on);
 }
 
 // The inline global map's bitmap for pages [start, start + 8 * length): old
@@ -368,16 +351,6 @@ void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags) {
 
 // --- usage maps ---
 
-namespace {
-
-void SetBit(std::span<uint8_t> bits, size_t n, bool on) {
-  uint8_t& b = bits[n / 8];
-  const auto mask = static_cast<uint8_t>(1 << (n % 8));
-  b = on ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
-}
-
-}  // namespace
-
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages) {
   std::vector<uint8_t> row(format::kMapRowLength, 0);
@@ -392,16 +365,8 @@ std::vector<uint8_t> InlineMapRow(uint32_t start,
   return row;
 }
 
-std::vector<uint8_t> ReferenceMapRow() {
-  std::vector<uint8_t> row(format::kMapRowLength, 0);
-  row[0] = format::kMapReference;
-  return row;
-}
-
 std::vector<uint32_t> MapPages(const PageStore& store, uint32_t map_ptr) {
-  return ParseUsageMap(store, MapRowBytes(store, map_ptr),
-                       RowId::FromPacked(map_ptr))
-      .pages;
+  return ParseUsageMap(store, MapRowBytes(store, map_ptr)).pages;
 }
 
 void AddMarkedPages(const PageStore& store, RowId map,

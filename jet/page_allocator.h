@@ -39,7 +39,7 @@ class PageStore : public PageSource {
     return static_cast<uint32_t>(data_.size() / kPageSize);
   }
   Bytes ReadPage(uint32_t n) const override { return Page(n); }
-  // A page to change; it counts as dirty from here on.
+  // A page to change (its old content is kept for RollBack).
   std::span<uint8_t> Page(uint32_t n);
   std::span<const uint8_t> Page(uint32_t n) const;
   const std::vector<uint8_t>& bytes() const { return data_; }
@@ -63,10 +63,6 @@ class PageStore : public PageSource {
   // cannot be replaced, 57 when writing fails (disk full).
   void Save(const std::string& path) const;
 
-  // The pages handed out for change or appended since the last call, so a
-  // caller can write just those back.
-  std::vector<uint32_t> TakeDirtyPages();
-
   // Changes between BeginChange and the matching EndChange form one unit:
   // the first time a page is handed out for change its old content is kept,
   // and RollBack puts every such page back and drops the pages appended
@@ -81,9 +77,7 @@ class PageStore : public PageSource {
  private:
   std::vector<uint8_t> data_;
   uint32_t free_hint_ = 0;  // no free page below this one
-  void MarkDirty(uint32_t n);
-  std::vector<uint32_t> dirty_;    // in the order first changed
-  std::vector<bool> dirty_flags_;  // by page number
+  void KeepOldContent(uint32_t n);
   // The unit of change under way (see BeginChange).
   int change_depth_ = 0;
   uint32_t change_page_count_ = 0;
@@ -116,8 +110,6 @@ void DataPageFlagRow(std::span<uint8_t> page, uint16_t row, uint16_t flags);
 // An inline usage map row (type 0) starting at `start` with the given pages.
 std::vector<uint8_t> InlineMapRow(uint32_t start,
                                   std::span<const uint32_t> pages);
-// An empty reference map row (type 1).
-std::vector<uint8_t> ReferenceMapRow();
 
 // Adds or removes a page in the map whose row is at `map_ptr`
 // ((page << 8) | row). An inline map whose range cannot hold the page is

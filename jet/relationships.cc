@@ -31,12 +31,6 @@ const base::Value* Column(const TableDef& def,
   return number < row.size() ? &row[number] : nullptr;
 }
 
-std::string TextOf(const TableDef& def, const std::vector<base::Value>& row,
-                   std::string_view column) {
-  const base::Value* v = Column(def, row, column);
-  return v && v->type() == base::ValueType::kText ? v->AsText() : "";
-}
-
 // Key values compare as Jet's indexes do: text without case, numbers by
 // value whatever their width.
 bool SameValue(const base::Value& a, const base::Value& b) {
@@ -75,11 +69,17 @@ bool SameKey(const std::optional<Key>& a, const std::optional<Key>& b) {
 
 }  // namespace
 
+std::string TextOf(const TableDef& def, const std::vector<base::Value>& row,
+                   std::string_view column) {
+  const base::Value* v = Column(def, row, column);
+  return v && v->type() == base::ValueType::kText ? v->AsText() : "";
+}
+
 uint32_t SystemTablePage(const PageStore& store, std::string_view name) {
   for (const CatalogEntry& o : ReadCatalogEntries(store)) {
     if (o.type == format::kObjectTypeTable &&
         base::EqualsIgnoreCase(o.name, name)) {
-      return static_cast<uint32_t>(o.id) & format::kObjectIdPageMask;
+      return o.TablePage();
     }
   }
   return 0;
@@ -133,9 +133,7 @@ const std::vector<Relationship>& DatabaseWriter::Links(TableState& s) {
   if (s.links) return *s.links;
   s.links.emplace();
   for (const CatalogEntry& o : ReadCatalogEntries(store_)) {
-    if (o.type == format::kObjectTypeTable &&
-        (static_cast<uint32_t>(o.id) & format::kObjectIdPageMask) ==
-            s.def.tdef_page) {
+    if (o.TablePage() == s.def.tdef_page) {
       s.name = o.name;
       *s.links = ReadRelationshipsOf(store_, o.name);
       break;

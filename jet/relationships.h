@@ -44,6 +44,11 @@ std::vector<Relationship> ReadRelationshipsOf(const PageStore& store,
 // The TDEF page of a system table by name, or 0 when the file has none.
 uint32_t SystemTablePage(const PageStore& store, std::string_view name);
 
+// The text in `column` of a row by column number; empty when the column is
+// missing or holds no text.
+std::string TextOf(const TableDef& def, const std::vector<base::Value>& row,
+                   std::string_view column);
+
 // The values of a stored row by column number.
 std::vector<base::Value> ValuesByNumber(const PageStore& store,
                                         const TableDef& def, Bytes row);

@@ -11,16 +11,11 @@ namespace {
 
 constexpr uint32_t kMaxTdefLength = 256 * 1024;
 
-// Reads `count` names (u16 byte length + UTF-16LE) starting at `pos`.
+// Reads `count` names starting at `pos`.
 std::vector<std::string> ReadNames(Bytes b, size_t& pos, size_t count) {
   std::vector<std::string> names;
   names.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    uint16_t len = U16(b, pos, "name length");
-    pos += 2;
-    names.push_back(DecodeUtf16(Sub(b, pos, len, "name")));
-    pos += len;
-  }
+  for (size_t i = 0; i < count; ++i) names.push_back(ReadName(b, pos));
   return names;
 }
 
@@ -206,6 +201,13 @@ TableDef ParseTableDef(Bytes buf) {
     }
   }
   return d;
+}
+
+std::string ReadName(Bytes b, size_t& pos) {
+  const uint16_t len = U16(b, pos, "name length");
+  std::string name = DecodeUtf16(Sub(b, pos + 2, len, "name"));
+  pos += 2 + size_t{len};
+  return name;
 }
 
 // --- serializing ---

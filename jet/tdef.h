@@ -111,14 +111,6 @@ struct TableDef {
   const ColumnDef* ColumnNumbered(uint16_t number) const;
 };
 
-// Whether rows of the table carry a variable-offset table.
-inline bool HasVarColumns(const TableDef& def) {
-  for (const ColumnDef& c : def.columns) {
-    if (!c.IsFixed()) return true;
-  }
-  return false;
-}
-
 // The pages of a table definition joined into one buffer: the first page
 // whole, each continuation page without its header.
 struct TdefChain {
@@ -142,6 +134,8 @@ TableDef ParseTableDef(Bytes buffer);
 
 // Appends a name as a definition stores it: u16 byte length, UTF-16LE.
 void AppendName(std::vector<uint8_t>& b, std::string_view utf8);
+// Reads such a name at `pos` and moves `pos` past it.
+std::string ReadName(Bytes b, size_t& pos);
 
 // The logical TDEF buffer of a table (header through the FF FF terminator),
 // the inverse of ParseTableDef: a parsed definition comes back byte for

@@ -101,20 +101,15 @@ std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields) {
     c.row_number = c.number;
     c.collation = format::kSortGeneralLcid;
     const uint16_t fixed = FixedLength(f.type);
-    if (f.type == format::kTypeBoolean) {
+    if (f.type == format::kTypeBoolean || fixed != 0) {
       c.flags = format::kColFlagFixed | format::kColFlagUpdatable;
-      c.length = 1;
+      c.length = fixed != 0 ? fixed : 1;  // a Boolean: 1 byte at offset 0
       c.var_index = var_index;
-    } else if (fixed != 0) {
-      c.flags = format::kColFlagFixed | format::kColFlagUpdatable;
-      c.length = fixed;
-      c.fixed_offset = fixed_offset;
-      c.var_index = var_index;
-      fixed_offset = static_cast<uint16_t>(fixed_offset + fixed);
-      if (f.type == format::kTypeNumeric) {
-        c.precision = 18;
-        c.scale = 0;
+      if (fixed != 0) {
+        c.fixed_offset = fixed_offset;
+        fixed_offset = static_cast<uint16_t>(fixed_offset + fixed);
       }
+      if (f.type == format::kTypeNumeric) c.precision = 18;  // scale 0
     } else if (f.type == format::kTypeText || f.type == format::kTypeBinary ||
                f.type == format::kTypeMemo || f.type == format::kTypeOle) {
       c.flags = format::kColFlagUpdatable;

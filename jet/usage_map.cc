@@ -24,17 +24,15 @@ void AddBits(Bytes bits, uint64_t first_page, uint32_t page_count,
 
 }  // namespace
 
-UsageMap ParseUsageMap(const PageSource& file, Bytes row, RowId location) {
+UsageMap ParseUsageMap(const PageSource& file, Bytes row) {
   UsageMap m;
-  m.location = location;
-  m.type = U8(row, 0, "usage map type");
-  if (m.type == format::kMapInline) {
-    m.start_page = U32(row, format::kMapInlineStart, "usage map start");
+  const uint8_t type = U8(row, 0, "usage map type");
+  if (type == format::kMapInline) {
+    const uint32_t start = U32(row, format::kMapInlineStart, "usage map start");
     if (row.size() > format::kMapInlineBits) {
-      AddBits(row.subspan(format::kMapInlineBits), m.start_page,
-              file.page_count(), m);
+      AddBits(row.subspan(format::kMapInlineBits), start, file.page_count(), m);
     }
-  } else if (m.type == format::kMapReference) {
+  } else if (type == format::kMapReference) {
     size_t k = (row.size() - 1) / 4;
     for (size_t j = 0; j < k; ++j) {
       uint32_t mp = U32(row, format::kMapReferencePages + 4 * j);
@@ -60,7 +58,7 @@ UsageMap ReadUsageMap(const PageSource& file, RowId location) {
     ThrowCorrupt("usage map row on a non-data page");
   RowSlot s = GetRowSlot(page, location.row);
   if (s.deleted) ThrowCorrupt("usage map row is deleted");
-  return ParseUsageMap(file, SlotBytes(page, s), location);
+  return ParseUsageMap(file, SlotBytes(page, s));
 }
 
 }  // namespace jet

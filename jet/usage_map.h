@@ -17,19 +17,15 @@ namespace jet {
 // A set of pages stored as a row: inline (start page + bitmap) or by
 // reference (pointers to bitmap pages of type 0x05).
 struct UsageMap {
-  uint8_t type = format::kMapInline;
-  RowId location;                   // where the map row is stored
-  uint32_t start_page = 0;          // inline maps
   std::vector<uint32_t> map_pages;  // reference maps; 0 = not allocated
   std::vector<uint32_t> pages;      // members, ascending, < page count
   bool past_end = false;            // some member lay past the file's end
 };
 
-// Decodes the map stored in `row` (found at `location`). Pages that lie
-// beyond the end of the file are left out (and flagged in `past_end`), as
-// are bitmap pages whose range starts there: maps routinely cover more than
-// the file holds.
-UsageMap ParseUsageMap(const PageSource& file, Bytes row, RowId location);
+// Decodes the map stored in `row`. Pages that lie beyond the end of the file
+// are left out (and flagged in `past_end`), as are bitmap pages whose range
+// starts there: maps routinely cover more than the file holds.
+UsageMap ParseUsageMap(const PageSource& file, Bytes row);
 
 // Reads and decodes the map whose row is at `location`.
 UsageMap ReadUsageMap(const PageSource& file, RowId location);

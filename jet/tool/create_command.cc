@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "base/runtime_error.h"
-#include "base/text.h"
+#include "jet/dao_type.h"
 #include "jet/database_write.h"
 #include "jet/errors.h"
 #include "jet/file_io.h"
@@ -210,17 +210,7 @@ FieldDesc ParseColumnHeader(const std::string& cell) {
     size = std::atoi(type.substr(open + 1).c_str());
     type = type.substr(0, open);
   }
-  static const std::pair<const char*, uint8_t> kTypes[] = {
-      {"Boolean", format::kTypeBoolean},   {"Byte", format::kTypeByte},
-      {"Integer", format::kTypeInteger},   {"Long", format::kTypeLong},
-      {"Currency", format::kTypeCurrency}, {"Single", format::kTypeSingle},
-      {"Double", format::kTypeDouble},     {"Date", format::kTypeDate},
-      {"Text", format::kTypeText},         {"Binary", format::kTypeBinary},
-      {"Memo", format::kTypeMemo},         {"LongBinary", format::kTypeOle},
-      {"GUID", format::kTypeGuid},         {"Decimal", format::kTypeNumeric}};
-  for (const auto& [name, code] : kTypes) {
-    if (base::EqualsIgnoreCase(type, name)) f.type = code;
-  }
+  f.type = StoredTypeNamed(type);
   if (f.type == 0) throw UsageError{"unknown type '" + type + "'"};
   if (f.type == format::kTypeText || f.type == format::kTypeBinary)
     f.size = static_cast<uint16_t>(size ? size : 255);
