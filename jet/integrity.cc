@@ -39,11 +39,13 @@ bool KeyLess(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
 std::string PageName(uint32_t page) { return "page " + std::to_string(page); }
 
 struct Checker {
-  Checker(const PageStore& s, Database* d) : store(s), db(d) {}
+  Checker(const PageStore& s, Database* d)
+      : store(s), db(d), checked_pages(s.page_count()) {}
   const PageStore& store;
   Database* db;  // null when only the structure is checked
   std::vector<std::string> problems;
-  std::set<uint32_t> checked_pages;
+  std::vector<bool> checked_pages;  // pages InUse has looked at
+  std::set<uint32_t> beyond_end;     // and those past the end it reported
   std::map<uint32_t, std::string> owners;  // page -> who owns it
   std::set<uint32_t> map_row_pages;
   std::map<uint32_t, std::string> tables;  // TDEF page -> "table NAME"
@@ -54,10 +56,15 @@ struct Checker {
   }
 
   void InUse(const std::string& where, uint32_t page) {
-    if (!checked_pages.insert(page).second) return;
     if (page >= store.page_count()) {
-      Problem(where, PageName(page) + " beyond the end of the file");
-    } else if (store.IsFree(page)) {
+      if (beyond_end.insert(page).second) {
+        Problem(where, PageName(page) + " beyond the end of the file");
+      }
+      return;
+    }
+    if (checked_pages[page]) return;
+    checked_pages[page] = true;
+    if (store.IsFree(page)) {
       Problem(where, PageName(page) +
                          " is in use but the global usage map marks it free");
     }
@@ -199,7 +206,7 @@ struct Checker {
 
   void CheckIndex(
       const std::string& where, const TableDef& def, const RealIndexDef& ix,
-      const std::vector<std::pair<RowId, std::vector<uint8_t>>>& rows) {
+      const std::vector<std::pair<RowId, Bytes>>& rows) {
     std::vector<std::vector<uint8_t>> found;
     std::set<uint32_t> seen;
     Walk(where, def.tdef_page, ix.root_page, 0, found, seen);
@@ -299,7 +306,7 @@ struct Checker {
     const uint32_t tdef = def.tdef_page;
     InUse(where, tdef);
     for (uint32_t p : def.continuation_pages) InUse(where, p);
-    RowReader reader(db->file(), def);
+    RowReader reader(store, def);
     // Access keeps its own data in a column type (0x11) that no reader
     // decodes; such rows are checked for their layout only.
     bool decodable = true;
@@ -310,7 +317,11 @@ struct Checker {
         decodable = false;
       }
     }
-    std::vector<std::pair<RowId, std::vector<uint8_t>>> rows;
+    // Rows stay in the store's pages, which the check never changes; they
+    // are kept only where an index is compared with them.
+    const bool keep_rows = !def.real_indexes.empty();
+    std::vector<std::pair<RowId, Bytes>> rows;
+    size_t row_total = 0;
     ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
@@ -324,11 +335,12 @@ struct Checker {
         Problem(where, "row " + std::to_string(id.page) + "/" +
                            std::to_string(id.row) + ": " + e.description());
       }
-      rows.emplace_back(id, std::vector<uint8_t>(row.begin(), row.end()));
+      ++row_total;
+      if (keep_rows) rows.emplace_back(id, row);
     });
-    if (rows.size() != def.row_count && (!system || tdef == 2)) {
+    if (row_total != def.row_count && (!system || tdef == 2)) {
       Problem(where, "row count " + std::to_string(def.row_count) + ", " +
-                         std::to_string(rows.size()) + " live rows");
+                         std::to_string(row_total) + " live rows");
     }
     for (const ColumnMaps& m : def.column_maps) {
       for (uint32_t p : MapPages(store, m.owned.Packed())) InUse(where, p);
