@@ -39,10 +39,10 @@ bool KeyLess(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
 std::string PageName(uint32_t page) { return "page " + std::to_string(page); }
 
 struct Checker {
-  Checker(const PageStore& s, Database* d)
-      : store(s), db(d), checked_pages(s.page_count()) {}
+  Checker(const PageStore& s, bool rows)
+      : store(s), check_rows(rows), checked_pages(s.page_count()) {}
   const PageStore& store;
-  Database* db;  // null when only the structure is checked
+  bool check_rows;  // false when only the structure is checked
   std::vector<std::string> problems;
   std::vector<bool> checked_pages;  // pages InUse has looked at
   std::set<uint32_t> beyond_end;     // and those past the end it reported
@@ -377,7 +377,7 @@ void WalkTables(Checker& c,
         c.Problem(where, e.description());
       }
     }
-    c.CheckGlobalMap(c.db != nullptr);
+    c.CheckGlobalMap(c.check_rows);
   } catch (const base::RuntimeError& e) {
     c.Problem("catalog", e.description());
   }
@@ -386,7 +386,7 @@ void WalkTables(Checker& c,
 }  // namespace
 
 std::vector<std::string> FindStructuralDamage(const PageStore& store) {
-  Checker c(store, nullptr);
+  Checker c(store, false);
   WalkTables(c, nullptr);
   return c.problems;
 }
@@ -405,22 +405,27 @@ std::vector<uint8_t> PlainImage(std::vector<uint8_t> image) {
 }
 
 std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
-  std::optional<PageStore> store;
-  std::unique_ptr<Database> db;
+  // The reader's open is tried first and let go at once, so that the
+  // image is never held three times (the caller's, the reader's and the
+  // decoded copy the check walks).
   std::string unreadable;
   try {
-    store.emplace(PlainImage(image));
-    db = Database::FromBytes(image, "(database)");
+    (void)Database::FromBytes(image, "(database)");
   } catch (const base::RuntimeError& e) {
     unreadable = "file: " + e.description();
   }
-  if (!store) return {unreadable};
-  if (!db) {
+  std::optional<PageStore> store;
+  try {
+    store.emplace(PlainImage(image));
+  } catch (const base::RuntimeError& e) {
+    return {"file: " + e.description()};
+  }
+  if (!unreadable.empty()) {
     std::vector<std::string> problems = FindStructuralDamage(*store);
     problems.push_back(unreadable);
     return problems;
   }
-  Checker c(*store, db.get());
+  Checker c(*store, true);
   WalkTables(c, [&](const std::string& where, const TableDef& def,
                     const CatalogEntry& o) {
     c.CheckTable(where, def, (o.flags & format::kObjectFlagSystem) != 0);
