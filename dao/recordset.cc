@@ -27,11 +27,11 @@ void Cursor::Replace(size_t i, jet::RowId id) {
   }
 }
 
-const std::vector<base::Value>& Cursor::CurrentValues() const {
+jet::RowId Cursor::CurrentRow() const {
   if (current >= Count()) ThrowNoCurrentRecord(kSourceField);
-  const std::vector<base::Value>* values = rows->Find(At(current));
-  if (!values) Throw(kRecordDeleted, kSourceField);
-  return *values;
+  const jet::RowId id = At(current);
+  if (!rows->Contains(id)) Throw(kRecordDeleted, kSourceField);
+  return id;
 }
 
 namespace {
@@ -60,7 +60,7 @@ class RecordsetField : public dao::Field {
   base::Value GetValue() const override {
     cursor_->CheckOpen();
     if (cursor_->mode != Cursor::Mode::kNone) return cursor_->buffer[column_];
-    return cursor_->CurrentValues()[column_];
+    return cursor_->rows->Cell(cursor_->CurrentRow(), column_);
   }
 
   void SetValue(const base::Value& value) override {
@@ -182,8 +182,9 @@ class RecordsetImpl : public dao::Recordset {
   void Edit() override {
     cursor_->CheckOpen();
     cursor_->mode = Cursor::Mode::kNone;
-    cursor_->buffer =
-        WithSource(kSourceRecordset, [&] { return cursor_->CurrentValues(); });
+    cursor_->buffer = WithSource(kSourceRecordset, [&] {
+      return cursor_->rows->Values(cursor_->CurrentRow());
+    });
     cursor_->mode = Cursor::Mode::kEdit;
   }
 

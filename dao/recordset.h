@@ -43,9 +43,9 @@ struct Cursor {
     return i < fixed->size() ? (*fixed)[i] : added[i - fixed->size()];
   }
   void Replace(size_t i, jet::RowId id);
-  // The stored values of the current row (3021 at the end, 3167 when the
-  // row is gone).
-  const std::vector<base::Value>& CurrentValues() const;
+  // The current row, still stored (3021 at the end, 3167 when the row is
+  // gone).
+  jet::RowId CurrentRow() const;
 };
 
 // A table-type record set or a dynaset over `cursor`.

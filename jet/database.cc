@@ -67,6 +67,18 @@ std::vector<Row> Database::ReadRows(std::string_view name) {
   return rows;
 }
 
+void Database::VisitRows(
+    std::string_view name,
+    base::FunctionRef<void(RowId, const std::vector<base::Value>&)> visit) {
+  std::shared_ptr<const TableDef> def = SharedTableDef(name);
+  RowReader reader(*file_, *def);
+  std::vector<base::Value> values;
+  ScanTable(*file_, *def, [&](RowId id, Bytes row) {
+    reader.Decode(row, values);
+    visit(id, values);
+  });
+}
+
 std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view name) {
   const TableEntry* t = catalog_.FindTable(name);
   if (!t) ThrowInputTableNotFound(name);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/function_ref.h"
 #include "base/value.h"
 #include "jet/catalog.h"
 #include "jet/page_file.h"
@@ -51,6 +52,10 @@ class Database {
 
   // Every live row of a table in storage order.
   std::vector<Row> ReadRows(std::string_view name);
+  // The same rows one by one, decoded into one reused vector.
+  void VisitRows(
+      std::string_view name,
+      base::FunctionRef<void(RowId, const std::vector<base::Value>&)> visit);
 
   // A table-type record set on a local table (3078 when it is missing).
   std::unique_ptr<Recordset> OpenRecordset(std::string_view name);

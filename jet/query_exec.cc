@@ -35,12 +35,6 @@ KeyKind KeyKindOfColumn(const ColumnDef& c) {
   }
 }
 
-bool Matches(const BoundQuery::Condition& condition,
-             const std::vector<base::Value>& values) {
-  std::optional<std::string> key = EqualityKey(values[condition.column]);
-  return key && *key == condition.key;
-}
-
 }  // namespace
 
 BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
@@ -59,7 +53,8 @@ BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
     if (column_kind != KeyKindOfValue(condition.literal) || !key) {
       throw base::Error(base::err::kTypeMismatchInCriteria, kErrorSource);
     }
-    bound.conditions.push_back({column, std::move(*key)});
+    const uint64_t hash = TableRows::KeyHash(*key);
+    bound.conditions.push_back({column, std::move(*key), hash});
   }
   for (const QueryOrder& order : query.order_by) {
     bound.order_by.push_back(
@@ -73,25 +68,23 @@ std::vector<RowId> Execute(const BoundQuery& query, TableRows& rows) {
   if (query.conditions.empty()) {
     result = *rows.Ids();
   } else {
-    // Start from the condition with the fewest candidates; check the rest
-    // on each candidate's values.
-    const BoundQuery::Condition* seed = nullptr;
-    const std::vector<RowId>* candidates = nullptr;
+    // Start from the condition with the fewest candidates (one with at most
+    // one ends the search); check every condition on each candidate, as a
+    // key hash may stand for more than one key.
+    std::span<const uint32_t> candidates;
+    bool first = true;
     for (const BoundQuery::Condition& condition : query.conditions) {
-      const std::vector<RowId>& ids =
-          rows.Lookup(condition.column, condition.key);
-      if (!candidates || ids.size() < candidates->size()) {
-        candidates = &ids;
-        seed = &condition;
-      }
-      if (ids.empty()) break;
+      std::span<const uint32_t> ids =
+          rows.Lookup(condition.column, condition.hash);
+      if (first || ids.size() < candidates.size()) candidates = ids;
+      first = false;
+      if (candidates.size() <= 1) break;
     }
-    for (const RowId& id : *candidates) {
-      const std::vector<base::Value>* values = rows.Find(id);
-      if (!values) continue;
+    for (uint32_t packed : candidates) {
+      const RowId id = RowId::FromPacked(packed);
       bool all = true;
       for (const BoundQuery::Condition& condition : query.conditions) {
-        if (&condition != seed && !Matches(condition, *values)) {
+        if (!rows.HasKey(id, condition.column, condition.key)) {
           all = false;
           break;
         }
@@ -100,16 +93,28 @@ std::vector<RowId> Execute(const BoundQuery& query, TableRows& rows) {
     }
   }
   if (!query.order_by.empty()) {
-    std::stable_sort(
-        result.begin(), result.end(), [&](const RowId& a, const RowId& b) {
-          const std::vector<base::Value>& x = *rows.Find(a);
-          const std::vector<base::Value>& y = *rows.Find(b);
-          for (const BoundQuery::Order& order : query.order_by) {
-            int c = CompareForOrder(x[order.column], y[order.column]);
-            if (c != 0) return order.descending ? c > 0 : c < 0;
-          }
-          return false;
-        });
+    // The sort columns of every row, read once.
+    const size_t width = query.order_by.size();
+    std::vector<base::Value> keys;
+    keys.reserve(result.size() * width);
+    for (const RowId& id : result) {
+      for (const BoundQuery::Order& order : query.order_by) {
+        keys.push_back(rows.Cell(id, order.column));
+      }
+    }
+    std::vector<size_t> order(result.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      for (size_t k = 0; k < width; ++k) {
+        int c = CompareForOrder(keys[a * width + k], keys[b * width + k]);
+        if (c != 0) return query.order_by[k].descending ? c > 0 : c < 0;
+      }
+      return false;
+    });
+    std::vector<RowId> sorted;
+    sorted.reserve(result.size());
+    for (size_t i : order) sorted.push_back(result[i]);
+    result = std::move(sorted);
   }
   return result;
 }

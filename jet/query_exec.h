@@ -2,6 +2,7 @@
 #define JET_QUERY_EXEC_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@ struct BoundQuery {
   struct Condition {
     size_t column = 0;  // position in the table definition
     std::string key;    // equality key of the literal (see EqualityKey)
+    uint64_t hash = 0;  // TableRows::KeyHash(key)
   };
   struct Order {
     size_t column = 0;
