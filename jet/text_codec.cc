@@ -35,6 +35,12 @@ std::string DecodeText(Bytes bytes) {
       bytes[1] != format::kCompressedMarker1) {
     return DecodeUtf16(bytes);
   }
+  // Most compressed text is ASCII without a switch to two-byte mode: its
+  // bytes are the text.
+  const Bytes body = bytes.subspan(2);
+  bool plain = true;
+  for (uint8_t b : body) plain = plain && b != 0 && b < 0x80;
+  if (plain) return std::string(body.begin(), body.end());
   std::u16string u;
   u.reserve(bytes.size());
   bool ascii = true;
