@@ -105,31 +105,53 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
 // In a query that parses, each literal is the value of exactly one
 // condition, the conditions come in the order of their literals in the text,
 // and every "-" is the sign of the number after it.
-jet::SelectQuery QueryCache::Parse(std::string_view sql) {
+QueryCache::Prepared QueryCache::Prepare(std::string_view sql) {
   std::optional<Scan> scan = ScanLiterals(sql);
   if (scan) {
     auto it = by_shape_.find(scan->shape);
     if (it != by_shape_.end()) {
-      jet::SelectQuery query = it->second;
-      for (size_t k = 0; k < query.conditions.size(); ++k) {
-        query.conditions[k].literal = std::move(scan->literals[k]);
-      }
-      return query;
+      return {it->second, std::move(scan->literals)};
     }
   }
-  jet::SelectQuery query = jet::ParseSelect(sql);
-  if (scan && scan->literals.size() == query.conditions.size()) {
+  auto shape = std::make_shared<Shape>();
+  shape->query = jet::ParseSelect(sql);
+  const std::vector<jet::QueryCondition>& conditions = shape->query.conditions;
+  Prepared prepared{shape, {}};
+  prepared.literals.reserve(conditions.size());
+  for (const jet::QueryCondition& c : conditions) {
+    prepared.literals.push_back(c.literal);
+  }
+  if (scan && scan->literals.size() == conditions.size()) {
     bool same = true;
-    for (size_t k = 0; k < query.conditions.size() && same; ++k) {
-      same = query.conditions[k].literal == scan->literals[k] &&
-             query.conditions[k].literal.type() == scan->literals[k].type();
+    for (size_t k = 0; k < conditions.size() && same; ++k) {
+      same = conditions[k].literal == scan->literals[k] &&
+             conditions[k].literal.type() == scan->literals[k].type();
     }
     if (same) {
       if (by_shape_.size() >= kMaxShapes) by_shape_.clear();
-      by_shape_.emplace(std::move(scan->shape), query);
+      by_shape_.emplace(std::move(scan->shape), std::move(shape));
     }
   }
+  return prepared;
+}
+
+jet::SelectQuery QueryCache::Parse(std::string_view sql) {
+  Prepared prepared = Prepare(sql);
+  jet::SelectQuery query = prepared.shape->query;
+  for (size_t k = 0; k < query.conditions.size(); ++k) {
+    query.conditions[k].literal = std::move(prepared.literals[k]);
+  }
   return query;
+}
+
+jet::BoundQuery QueryCache::Bind(
+    const Prepared& prepared, const std::shared_ptr<const jet::TableDef>& def) {
+  Shape& shape = *prepared.shape;
+  if (shape.def != def) {
+    shape.names = jet::ResolveNames(shape.query, *def);
+    shape.def = def;
+  }
+  return jet::Bind(shape.query, shape.names, prepared.literals, *def);
 }
 
 }  // namespace dao_jet

@@ -1,10 +1,13 @@
 #ifndef DAO_QUERY_CACHE_H_
 #define DAO_QUERY_CACHE_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "jet/query_exec.h"
 #include "jet/query_parser.h"
 
 namespace dao_jet {
@@ -18,10 +21,29 @@ namespace dao_jet {
 // literals this scan does not read exactly as the parser would.
 class QueryCache {
  public:
+  // A parsed query, and its names as last resolved against a table.
+  struct Shape {
+    jet::SelectQuery query;
+    std::shared_ptr<const jet::TableDef> def;  // null until first bound
+    jet::BoundNames names;                     // in `def`
+  };
+  // A text as its shape and its own literals (one per condition, in place
+  // of the shape's).
+  struct Prepared {
+    std::shared_ptr<Shape> shape;
+    std::vector<base::Value> literals;
+  };
+
+  Prepared Prepare(std::string_view sql);
+  // The query as jet::ParseSelect reads it.
   jet::SelectQuery Parse(std::string_view sql);
+  // jet::Bind of the text on `def`; the names are resolved once per shape
+  // and table definition.
+  static jet::BoundQuery Bind(const Prepared& prepared,
+                              const std::shared_ptr<const jet::TableDef>& def);
 
  private:
-  std::unordered_map<std::string, jet::SelectQuery> by_shape_;
+  std::unordered_map<std::string, std::shared_ptr<Shape>> by_shape_;
 };
 
 }  // namespace dao_jet

@@ -10,7 +10,8 @@
 namespace jet {
 namespace {
 
-size_t ColumnPosition(const TableDef& def, const std::string& name) {
+// The position of a column by name, or BoundNames::kUnknown.
+size_t FindColumn(const TableDef& def, const std::string& name) {
   // The program mostly spells names as stored.
   for (size_t i = 0; i < def.columns.size(); ++i) {
     if (def.columns[i].name == name) return i;
@@ -18,7 +19,15 @@ size_t ColumnPosition(const TableDef& def, const std::string& name) {
   for (size_t i = 0; i < def.columns.size(); ++i) {
     if (SameName(def.columns[i].name, name)) return i;
   }
-  throw base::Error(base::err::kTooFewParameters, kErrorSource);
+  return BoundNames::kUnknown;
+}
+
+// A resolved position; an unknown name is taken for a parameter (3061).
+size_t Known(size_t position) {
+  if (position == BoundNames::kUnknown) {
+    throw base::Error(base::err::kTooFewParameters, kErrorSource);
+  }
+  return position;
 }
 
 KeyKind KeyKindOfColumn(const ColumnDef& c) {
@@ -37,28 +46,54 @@ KeyKind KeyKindOfColumn(const ColumnDef& c) {
 
 }  // namespace
 
-BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
-  BoundQuery bound;
+BoundNames ResolveNames(const SelectQuery& query, const TableDef& def) {
+  BoundNames names;
   if (query.all_columns) {
-    for (size_t i = 0; i < def.columns.size(); ++i) bound.columns.push_back(i);
+    for (size_t i = 0; i < def.columns.size(); ++i) names.columns.push_back(i);
   } else {
     for (const std::string& name : query.columns) {
-      bound.columns.push_back(ColumnPosition(def, name));
+      names.columns.push_back(FindColumn(def, name));
     }
   }
   for (const QueryCondition& condition : query.conditions) {
-    size_t column = ColumnPosition(def, condition.column);
-    KeyKind column_kind = KeyKindOfColumn(def.columns[column]);
-    std::optional<std::string> key = EqualityKey(condition.literal);
-    if (column_kind != KeyKindOfValue(condition.literal) || !key) {
+    names.conditions.push_back(FindColumn(def, condition.column));
+  }
+  for (const QueryOrder& order : query.order_by) {
+    names.order_by.push_back(FindColumn(def, order.column));
+  }
+  return names;
+}
+
+BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
+  std::vector<base::Value> literals;
+  literals.reserve(query.conditions.size());
+  for (const QueryCondition& c : query.conditions) {
+    literals.push_back(c.literal);
+  }
+  return Bind(query, ResolveNames(query, def), literals, def);
+}
+
+BoundQuery Bind(const SelectQuery& query, const BoundNames& names,
+                std::span<const base::Value> literals, const TableDef& def) {
+  BoundQuery bound;
+  bound.columns.reserve(names.columns.size());
+  for (size_t position : names.columns) {
+    bound.columns.push_back(Known(position));
+  }
+  bound.conditions.reserve(names.conditions.size());
+  for (size_t k = 0; k < names.conditions.size(); ++k) {
+    const size_t column = Known(names.conditions[k]);
+    const KeyKind column_kind = KeyKindOfColumn(def.columns[column]);
+    std::optional<std::string> key = EqualityKey(literals[k]);
+    if (column_kind != KeyKindOfValue(literals[k]) || !key) {
       throw base::Error(base::err::kTypeMismatchInCriteria, kErrorSource);
     }
     const uint64_t hash = TableRows::KeyHash(*key);
     bound.conditions.push_back({column, std::move(*key), hash});
   }
-  for (const QueryOrder& order : query.order_by) {
+  for (size_t k = 0; k < names.order_by.size(); ++k) {
     bound.order_by.push_back(
-        {ColumnPosition(def, order.column), order.descending});
+        {Known(names.order_by[k]), query.order_by[k].descending});
   }
   return bound;
 }
