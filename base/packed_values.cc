@@ -86,6 +86,20 @@ size_t CellSize(const Value& value) {
   return 1 + LengthSize(n) + n;
 }
 
+namespace {
+
+// The length of a Text or Binary cell's bytes, 7 bits a byte.
+uint8_t* WriteLength(uint8_t* out, size_t n) {
+  while (n >= 0x80) {
+    *out++ = static_cast<uint8_t>(n | 0x80);
+    n >>= 7;
+  }
+  *out++ = static_cast<uint8_t>(n);
+  return out;
+}
+
+}  // namespace
+
 uint8_t* WriteCell(uint8_t* out, const Value& value) {
   *out++ = static_cast<uint8_t>(value.type());
   switch (value.type()) {
@@ -117,17 +131,28 @@ uint8_t* WriteCell(uint8_t* out, const Value& value) {
     case ValueType::kText:
     case ValueType::kBinary: {
       const std::string_view bytes = PayloadOf(value);
-      size_t n = bytes.size();
-      while (n >= 0x80) {
-        *out++ = static_cast<uint8_t>(n | 0x80);
-        n >>= 7;
-      }
-      *out++ = static_cast<uint8_t>(n);
+      out = WriteLength(out, bytes.size());
       if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
       return out + bytes.size();
     }
   }
   return out;
+}
+
+void AppendCell(std::vector<uint8_t>& out, const Value& value) {
+  const size_t start = out.size();
+  out.resize(start + CellSize(value));
+  WriteCell(out.data() + start, value);
+}
+
+void AppendBytesCell(std::vector<uint8_t>& out, ValueType type,
+                     std::string_view bytes) {
+  const size_t start = out.size();
+  out.resize(start + 1 + LengthSize(bytes.size()) + bytes.size());
+  uint8_t* p = out.data() + start;
+  *p++ = static_cast<uint8_t>(type);
+  p = WriteLength(p, bytes.size());
+  if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
 }
 
 size_t CellLength(const uint8_t* cell) {

@@ -19,6 +19,11 @@ size_t CellSize(const Value& value);
 // Writes the cell of `value` at `out` (CellSize(value) bytes); returns the
 // first byte after it.
 uint8_t* WriteCell(uint8_t* out, const Value& value);
+// Appends the cell of `value` to `out`.
+void AppendCell(std::vector<uint8_t>& out, const Value& value);
+// Appends a Text (UTF-8) or Binary cell of `bytes` without making the value.
+void AppendBytesCell(std::vector<uint8_t>& out, ValueType type,
+                     std::string_view bytes);
 // The bytes the cell at `cell` takes.
 size_t CellLength(const uint8_t* cell);
 Value ReadCell(const uint8_t* cell);

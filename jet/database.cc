@@ -67,15 +67,16 @@ std::vector<Row> Database::ReadRows(std::string_view name) {
   return rows;
 }
 
-void Database::VisitRows(
+void Database::VisitRowCells(
     std::string_view name,
-    base::FunctionRef<void(RowId, const std::vector<base::Value>&)> visit) {
+    base::FunctionRef<void(RowId, std::span<const uint8_t>)> visit) {
   std::shared_ptr<const TableDef> def = SharedTableDef(name);
   RowReader reader(*file_, *def);
-  std::vector<base::Value> values;
+  std::vector<uint8_t> cells;
+  std::string text;
   ScanTable(*file_, *def, [&](RowId id, Bytes row) {
-    reader.Decode(row, values);
-    visit(id, values);
+    reader.DecodeCells(row, cells, text);
+    visit(id, cells);
   });
 }
 

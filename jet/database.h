@@ -2,6 +2,7 @@
 #define JET_DATABASE_H_
 
 #include <map>
+#include <span>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,10 +53,10 @@ class Database {
 
   // Every live row of a table in storage order.
   std::vector<Row> ReadRows(std::string_view name);
-  // The same rows one by one, decoded into one reused vector.
-  void VisitRows(
-      std::string_view name,
-      base::FunctionRef<void(RowId, const std::vector<base::Value>&)> visit);
+  // The same rows one by one as cells, one per column
+  // (RowReader::DecodeCells), decoded into one reused buffer.
+  void VisitRowCells(std::string_view name,
+                     base::FunctionRef<void(RowId, std::span<const uint8_t>)> visit);
 
   // A table-type record set on a local table (3078 when it is missing).
   std::unique_ptr<Recordset> OpenRecordset(std::string_view name);

@@ -221,24 +221,13 @@ class TableRows::Store {
 
   // Stores the row under `packed`, in its old place when it fits there.
   void Put(uint32_t packed, const std::vector<base::Value>& values) {
-    const size_t size = RowSize(values, columns_);
-    uint64_t& at = rows_.Insert(packed);
-    if (at != 0) {
-      uint8_t* old = Address(at);
-      const size_t old_size = RowLength(old, columns_);
-      if (size <= old_size) {
-        WriteRow(old, values, columns_);
-        live_ -= old_size - size;
-        garbage_ += old_size - size;
-        return;
-      }
-      live_ -= old_size;
-      garbage_ += old_size;
-    }
-    at = Allocate(size);
-    WriteRow(Address(at), values, columns_);
-    live_ += size;
-    if (garbage_ > live_ && garbage_ > kBlockBytes) Compact();
+    Put(packed, RowSize(values, columns_),
+        [&](uint8_t* out) { WriteRow(out, values, columns_); });
+  }
+  void Put(uint32_t packed, std::span<const uint8_t> cells) {
+    Put(packed, cells.size(), [&](uint8_t* out) {
+      std::copy(cells.begin(), cells.end(), out);
+    });
   }
 
   void Erase(uint32_t packed) {
@@ -253,6 +242,28 @@ class TableRows::Store {
  private:
   static constexpr size_t kBlockBytes = 64 * 1024;
   static constexpr size_t kFirstBlockBytes = 1024;
+
+  // A row of `size` bytes that `write` puts at the address it is given.
+  template <typename F>
+  void Put(uint32_t packed, size_t size, F&& write) {
+    uint64_t& at = rows_.Insert(packed);
+    if (at != 0) {
+      uint8_t* old = Address(at);
+      const size_t old_size = RowLength(old, columns_);
+      if (size <= old_size) {
+        write(old);
+        live_ -= old_size - size;
+        garbage_ += old_size - size;
+        return;
+      }
+      live_ -= old_size;
+      garbage_ += old_size;
+    }
+    at = Allocate(size);
+    write(Address(at));
+    live_ += size;
+    if (garbage_ > live_ && garbage_ > kBlockBytes) Compact();
+  }
 
   struct Block {
     std::unique_ptr<uint8_t[]> bytes;
@@ -427,6 +438,20 @@ void TableRows::Insert(RowId id, const std::vector<base::Value>& values) {
   Erase(id);  // a reused slot replaces whatever the cache still had there
   AddToIndexes(id, values);
   store_->Put(id.Packed(), values);
+  cached_row_ = kNoRow;
+  ids_.reset();
+}
+
+void TableRows::InsertCells(RowId id, std::span<const uint8_t> cells) {
+  Erase(id);
+  const uint8_t* cell = cells.data();
+  for (size_t c = 0; c < indexes_.size(); ++c) {
+    if (indexes_[c] && CellKey(cell, key_)) {
+      indexes_[c]->Add(KeyHash(key_), id.Packed());
+    }
+    cell += base::CellLength(cell);
+  }
+  store_->Put(id.Packed(), cells);
   cached_row_ = kNoRow;
   ids_.reset();
 }

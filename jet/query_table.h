@@ -66,6 +66,8 @@ class TableRows {
   std::span<const uint32_t> Lookup(size_t column, uint64_t key_hash);
 
   void Insert(RowId id, const std::vector<base::Value>& values);
+  // Insert of a row given as cells (base/packed_values.h), one per column.
+  void InsertCells(RowId id, std::span<const uint8_t> cells);
   // A stored row got new values; `moved_to` differs from `id` when the
   // writer had to give the row another place.
   void Update(RowId id, RowId moved_to,
