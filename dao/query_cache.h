@@ -43,7 +43,32 @@ class QueryCache {
                               const std::shared_ptr<const jet::TableDef>& def);
 
  private:
+  // Where a scan stood before a token.
+  struct Mark {
+    size_t at = 0;        // in the text
+    size_t shape = 0;     // bytes of the shape so far
+    size_t literals = 0;  // literals so far
+    size_t mark = 0;      // marks before this one
+    bool negative = false;
+  };
+  struct Scan {
+    std::string shape;
+    std::vector<base::Value> literals;  // in text order, signs applied
+    std::vector<Mark> marks;            // before each token
+  };
+  // Bytes past a token's end its reading may look at.
+  static constexpr size_t kLookahead = 4;
+
+  static bool ScanLiterals(std::string_view sql, Mark from, Scan& scan);
+
   std::unordered_map<std::string, std::shared_ptr<Shape>> by_shape_;
+  // The last text and its scan, for the next text to start from.
+  std::string last_sql_;
+  Scan last_;
+  bool last_ok_ = false;
+  // The shape found last (also in by_shape_).
+  std::string hit_shape_;
+  std::shared_ptr<Shape> hit_;
 };
 
 }  // namespace dao_jet
