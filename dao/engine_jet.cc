@@ -39,6 +39,10 @@ class DatabaseImpl : public dao::Database {
         jet::BoundQuery bound =
             QueryCache::Bind(query, cursor->rows->shared_def());
         cursor->columns = std::move(bound.columns);
+        if (!query.shape->fields) {
+          query.shape->fields = std::make_shared<FieldNames>();
+        }
+        cursor->names = query.shape->fields;
         cursor->fixed = std::make_shared<const std::vector<jet::RowId>>(
             jet::Execute(bound, *cursor->rows));
         cursor->table = *file_->TableName(table);

@@ -12,6 +12,8 @@
 
 namespace dao_jet {
 
+struct FieldNames;
+
 // Parsed SELECT texts by their shape: the text with every string and number
 // literal taken out. The program sends one query per row that differs from
 // the last only in its literals; such a text is parsed once and later texts
@@ -26,6 +28,7 @@ class QueryCache {
     jet::SelectQuery query;
     std::shared_ptr<const jet::TableDef> def;  // null until first bound
     jet::BoundNames names;                     // in `def`
+    std::shared_ptr<FieldNames> fields;  // of its record sets
   };
   // A text as its shape and its own literals (one per condition, in place
   // of the shape's).

@@ -99,18 +99,18 @@ class RecordsetFields : public dao::Fields {
   }
   std::shared_ptr<dao::Field> Item(const std::string& name) override {
     cursor_->CheckOpen();
-    const jet::TableDef& def = cursor_->rows->def();
-    const std::vector<size_t>& columns = cursor_->columns;
-    // The program mostly spells names as stored: an exact match first.
-    for (size_t i = 0; i < columns.size(); ++i) {
-      if (def.columns[columns[i]].name == name) return FieldAt(i);
+    if (!cursor_->names) cursor_->names = std::make_shared<FieldNames>();
+    FieldNames& names = *cursor_->names;
+    if (names.def != cursor_->rows->shared_def()) {
+      names.def = cursor_->rows->shared_def();
+      names.known.clear();
     }
-    for (size_t i = 0; i < columns.size(); ++i) {
-      if (jet::SameName(def.columns[columns[i]].name, name)) {
-        return FieldAt(i);
-      }
+    for (const auto& [known, i] : names.known) {
+      if (known == name) return FieldAt(i);
     }
-    ThrowItemNotFound(kSourceFields);
+    const size_t i = FindField(name);
+    if (names.known.size() < kMaxKnownNames) names.known.emplace_back(name, i);
+    return FieldAt(i);
   }
   void Append(const std::shared_ptr<dao::Field>&) override {
     cursor_->CheckOpen();
@@ -119,6 +119,22 @@ class RecordsetFields : public dao::Fields {
   void Refresh() override { cursor_->CheckOpen(); }
 
  private:
+  static constexpr size_t kMaxKnownNames = 64;
+
+  // The field of a name (3265 when there is none).
+  size_t FindField(const std::string& name) const {
+    const jet::TableDef& def = cursor_->rows->def();
+    const std::vector<size_t>& columns = cursor_->columns;
+    // The program mostly spells names as stored: an exact match first.
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (def.columns[columns[i]].name == name) return i;
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (jet::SameName(def.columns[columns[i]].name, name)) return i;
+    }
+    ThrowItemNotFound(kSourceFields);
+  }
+
   // The field objects hold nothing but the cursor and a column, so one per
   // field serves every access: no allocation per cell.
   std::shared_ptr<dao::Field> FieldAt(size_t i) {
