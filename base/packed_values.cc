@@ -1,5 +1,6 @@
 #include "base/packed_values.h"
 
+#include <array>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -21,7 +22,7 @@ T Get(const uint8_t* p) {
 }
 
 // Bytes after the type byte of the fixed-size types; 0 for Text and Binary.
-size_t FixedSize(ValueType type) {
+constexpr size_t FixedSize(ValueType type) {
   switch (type) {
     case ValueType::kEmpty:
     case ValueType::kNull:
@@ -49,7 +50,7 @@ size_t FixedSize(ValueType type) {
   return 0;
 }
 
-bool HasLength(ValueType type) {
+constexpr bool HasLength(ValueType type) {
   return type == ValueType::kText || type == ValueType::kBinary;
 }
 
@@ -155,9 +156,18 @@ void AppendBytesCell(std::vector<uint8_t>& out, ValueType type,
   if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
 }
 
+// The bytes of a cell of each type byte; 0 for Text and Binary.
+constexpr std::array<uint8_t, 256> kFixedCellLength = [] {
+  std::array<uint8_t, 256> table{};
+  for (int t = 0; t <= static_cast<int>(ValueType::kDecimal); ++t) {
+    const auto type = static_cast<ValueType>(t);
+    table[t] = HasLength(type) ? 0 : static_cast<uint8_t>(1 + FixedSize(type));
+  }
+  return table;
+}();
+
 size_t CellLength(const uint8_t* cell) {
-  const ValueType type = CellType(cell);
-  if (!HasLength(type)) return 1 + FixedSize(type);
+  if (const size_t n = kFixedCellLength[*cell]; n != 0) return n;
   size_t n = 0;
   const uint8_t* data = ReadLength(cell + 1, n);
   return static_cast<size_t>(data - cell) + n;

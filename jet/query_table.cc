@@ -343,7 +343,9 @@ std::shared_ptr<const std::vector<RowId>> TableRows::Ids() {
 }
 
 bool TableRows::Contains(RowId id) const {
-  return id.Packed() == cached_row_ || store_->Row(id.Packed()) != nullptr;
+  // Finding the row's cells serves the values asked for next.
+  if (store_->columns() == 0) return store_->Row(id.Packed()) != nullptr;
+  return CellAt(id, 0) != nullptr;
 }
 
 const uint8_t* TableRows::CellAt(RowId id, size_t column) const {
@@ -405,6 +407,7 @@ std::span<const uint32_t> TableRows::Lookup(size_t column, uint64_t key_hash) {
   std::unique_ptr<Index>& index = indexes_[column];
   if (!index) {
     index = std::make_unique<Index>();
+    indexed_ = true;
     // Rows go in storage order, so every list starts out sorted.
     for (const RowId& id : *Ids()) {
       const uint8_t* cell = store_->CellOf(store_->Row(id.Packed()), column);
@@ -435,7 +438,8 @@ void TableRows::RemoveFromIndexes(RowId id) {
 }
 
 void TableRows::Insert(RowId id, const std::vector<base::Value>& values) {
-  Erase(id);  // a reused slot replaces whatever the cache still had there
+  // A reused slot replaces whatever the cache still had there.
+  if (indexed_) RemoveFromIndexes(id);
   AddToIndexes(id, values);
   store_->Put(id.Packed(), values);
   cached_row_ = kNoRow;
@@ -443,9 +447,9 @@ void TableRows::Insert(RowId id, const std::vector<base::Value>& values) {
 }
 
 void TableRows::InsertCells(RowId id, std::span<const uint8_t> cells) {
-  Erase(id);
+  if (indexed_) RemoveFromIndexes(id);
   const uint8_t* cell = cells.data();
-  for (size_t c = 0; c < indexes_.size(); ++c) {
+  for (size_t c = 0; indexed_ && c < indexes_.size(); ++c) {
     if (indexes_[c] && CellKey(cell, key_)) {
       indexes_[c]->Add(KeyHash(key_), id.Packed());
     }

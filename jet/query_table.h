@@ -88,6 +88,7 @@ class TableRows {
   std::shared_ptr<const TableDef> def_;
   std::unique_ptr<Store> store_;
   std::vector<std::unique_ptr<Index>> indexes_;    // by column position
+  bool indexed_ = false;                           // one of them is built
   std::shared_ptr<const std::vector<RowId>> ids_;  // null when outdated
   // The cells of the row last looked at, by column position.
   mutable uint32_t cached_row_ = UINT32_MAX;
