@@ -102,9 +102,7 @@ bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
   return true;
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 // In a query that parses, each literal is the value of exactly one
 // condition, the conditions come in the order of their literals in the text,
@@ -115,11 +113,11 @@ QueryCache::Prepared QueryCache::Prepare(std::string_view sql) {
   // is read up to three bytes past its end).
   Mark from;
   if (last_ok_) {
-    const size_t common = static_cast<size_t>(
-        std::mismatch(sql.begin(), sql.end(), last_sql_.begin(),
-                      last_sql_.end())
-            .first -
-        sql.begin());
+    const size_t common =
+        static_cast<size_t>(std::mismatch(sql.begin(), sql.end(),
+                                          last_sql_.begin(), last_sql_.end())
+                                .first -
+                            sql.begin());
     auto after = std::upper_bound(
         last_.marks.begin(), last_.marks.end(), common,
         [](size_t n, const Mark& m) { return n < m.at + kLookahead; });

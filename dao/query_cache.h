@@ -28,7 +28,7 @@ class QueryCache {
     jet::SelectQuery query;
     std::shared_ptr<const jet::TableDef> def;  // null until first bound
     jet::BoundNames names;                     // in `def`
-    std::shared_ptr<FieldNames> fields;  // of its record sets
+    std::shared_ptr<FieldNames> fields;        // of its record sets
   };
   // A text as its shape and its own literals (one per condition, in place
   // of the shape's).

@@ -30,7 +30,7 @@ struct Cursor {
   std::shared_ptr<OpenFile> file;
   std::string table;  // stored name
   std::shared_ptr<jet::TableRows> rows;
-  std::vector<size_t> columns;  // the fields' positions in the table
+  std::vector<size_t> columns;        // the fields' positions in the table
   std::shared_ptr<FieldNames> names;  // for `columns`
   // The rows: those fixed at the open (shared with the table's own list
   // while nothing changes it), then those added through this set.

@@ -2,8 +2,8 @@
 #define JET_DATABASE_H_
 
 #include <map>
-#include <span>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,8 +55,9 @@ class Database {
   std::vector<Row> ReadRows(std::string_view name);
   // The same rows one by one as cells, one per column
   // (RowReader::DecodeCells), decoded into one reused buffer.
-  void VisitRowCells(std::string_view name,
-                     base::FunctionRef<void(RowId, std::span<const uint8_t>)> visit);
+  void VisitRowCells(
+      std::string_view name,
+      base::FunctionRef<void(RowId, std::span<const uint8_t>)> visit);
 
   // A table-type record set on a local table (3078 when it is missing).
   std::unique_ptr<Recordset> OpenRecordset(std::string_view name);

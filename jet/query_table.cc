@@ -216,7 +216,8 @@ class TableRows::Store {
 
   template <typename F>
   void ForEachId(F&& f) {
-    rows_.ForEach([&](uint64_t key, uint64_t) { f(static_cast<uint32_t>(key)); });
+    rows_.ForEach(
+        [&](uint64_t key, uint64_t) { f(static_cast<uint32_t>(key)); });
   }
 
   // Stores the row under `packed`, in its old place when it fits there.
@@ -225,9 +226,8 @@ class TableRows::Store {
         [&](uint8_t* out) { WriteRow(out, values, columns_); });
   }
   void Put(uint32_t packed, std::span<const uint8_t> cells) {
-    Put(packed, cells.size(), [&](uint8_t* out) {
-      std::copy(cells.begin(), cells.end(), out);
-    });
+    Put(packed, cells.size(),
+        [&](uint8_t* out) { std::copy(cells.begin(), cells.end(), out); });
   }
 
   void Erase(uint32_t packed) {
@@ -299,8 +299,7 @@ class TableRows::Store {
     old.swap(blocks_);
     garbage_ = 0;
     rows_.ForEach([&](uint64_t, uint64_t& at) {
-      const uint8_t* row =
-          old[(at >> 32) - 1].bytes.get() + (at & 0xFFFFFFFF);
+      const uint8_t* row = old[(at >> 32) - 1].bytes.get() + (at & 0xFFFFFFFF);
       const size_t size = RowLength(row, columns_);
       at = Allocate(size);
       std::copy(row, row + size, Address(at));

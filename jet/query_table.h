@@ -70,8 +70,7 @@ class TableRows {
   void InsertCells(RowId id, std::span<const uint8_t> cells);
   // A stored row got new values; `moved_to` differs from `id` when the
   // writer had to give the row another place.
-  void Update(RowId id, RowId moved_to,
-              const std::vector<base::Value>& values);
+  void Update(RowId id, RowId moved_to, const std::vector<base::Value>& values);
   void Erase(RowId id);
 
  private:

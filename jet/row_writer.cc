@@ -86,8 +86,7 @@ constexpr size_t kMaxFixedBytes = format::kNumericLength;
 
 // CInt and CLng of a value; the value itself when it has the type already.
 int16_t IntegerOf(const base::Value& v) {
-  return v.type() == base::ValueType::kInteger ? v.AsInteger()
-                                                : v.ToInteger();
+  return v.type() == base::ValueType::kInteger ? v.AsInteger() : v.ToInteger();
 }
 int32_t LongOf(const base::Value& v) {
   switch (v.type()) {

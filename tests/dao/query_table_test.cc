@@ -99,8 +99,9 @@ TEST(TableRowsTest, RowsReadBackAfterGrowingAndShrinking) {
               (std::vector<Value>{Value::Text(std::string(100, 'o')),
                                   Value::Long(40)}));
   }
-  EXPECT_EQ(Packed(rows.Lookup(1, TableRows::KeyHash(
-                                      *EqualityKey(Value::Double(40))))).size(),
+  EXPECT_EQ(Packed(rows.Lookup(
+                       1, TableRows::KeyHash(*EqualityKey(Value::Double(40)))))
+                .size(),
             200u);
 }
 
