@@ -351,14 +351,18 @@ const uint8_t* TableRows::CellAt(RowId id, size_t column) const {
   if (id.Packed() != cached_row_) {
     const uint8_t* p = store_->Row(id.Packed());
     if (!p) return nullptr;
-    cached_cells_.resize(store_->columns());
-    for (const uint8_t*& cell : cached_cells_) {
-      cell = p;
-      p += base::CellLength(p);
-    }
+    cached_cells_.resize(store_->columns() + 1);
+    cached_cells_[0] = p;
+    cached_known_ = 1;
     cached_row_ = id.Packed();
   }
-  return column < cached_cells_.size() ? cached_cells_[column] : nullptr;
+  if (column >= store_->columns()) return nullptr;
+  // The cells up to the one asked for, found once per row.
+  for (; cached_known_ <= column; ++cached_known_) {
+    const uint8_t* before = cached_cells_[cached_known_ - 1];
+    cached_cells_[cached_known_] = before + base::CellLength(before);
+  }
+  return cached_cells_[column];
 }
 
 base::Value TableRows::Cell(RowId id, size_t column) const {

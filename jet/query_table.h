@@ -92,7 +92,8 @@ class TableRows {
   // The cells of the row last looked at, by column position.
   mutable uint32_t cached_row_ = UINT32_MAX;
   mutable std::vector<const uint8_t*> cached_cells_;
-  mutable std::string key_;  // scratch for equality keys
+  mutable size_t cached_known_ = 0;  // cells found in cached_cells_
+  mutable std::string key_;          // scratch for equality keys
 };
 
 }  // namespace jet
