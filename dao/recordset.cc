@@ -105,8 +105,13 @@ class RecordsetFields : public dao::Fields {
       names.def = cursor_->rows->shared_def();
       names.known.clear();
     }
-    for (const auto& [known, i] : names.known) {
-      if (known == name) return FieldAt(i);
+    const size_t count = names.known.size();
+    for (size_t k = 0; k < count; ++k) {
+      const size_t at = (names.next + k) % count;
+      if (names.known[at].first == name) {
+        names.next = at + 1;
+        return FieldAt(names.known[at].second);
+      }
     }
     const size_t i = FindField(name);
     if (names.known.size() < kMaxKnownNames) names.known.emplace_back(name, i);

@@ -19,6 +19,9 @@ namespace dao_jet {
 struct FieldNames {
   std::shared_ptr<const jet::TableDef> def;  // the names hold for this one
   std::vector<std::pair<std::string, size_t>> known;
+  // Where the next look-up starts: the program mostly asks for the fields
+  // in the same order, row after row.
+  size_t next = 0;
 };
 
 // What a record set and its fields share: the rows it visits (fixed when it
