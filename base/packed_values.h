@@ -3,16 +3,39 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "base/value.h"
 
 namespace base {
 
-// A sequence of values kept as bytes: a type byte and the value's own bytes
-// each, so that a large table of cells takes about what its values need
-// instead of a Value (40 bytes) each plus the heap blocks of longer texts.
-// A value comes back equal to the one appended (same type, same content).
+// A value as a self-delimiting cell of bytes: the type byte (ValueType),
+// then for Text and Binary the length (7 bits a byte, low first, high bit
+// = more) and the bytes, for the other types their fixed-size bytes. Cells
+// are read where they lie (no alignment); a cell comes back equal to the
+// value written (same type, same content).
+size_t CellSize(const Value& value);
+// Writes the cell of `value` at `out` (CellSize(value) bytes); returns the
+// first byte after it.
+uint8_t* WriteCell(uint8_t* out, const Value& value);
+// Appends the cell of `value` to `out`.
+void AppendCell(std::vector<uint8_t>& out, const Value& value);
+// Appends a Text (UTF-8) or Binary cell of `bytes` without making the value.
+void AppendBytesCell(std::vector<uint8_t>& out, ValueType type,
+                     std::string_view bytes);
+// The bytes the cell at `cell` takes.
+size_t CellLength(const uint8_t* cell);
+Value ReadCell(const uint8_t* cell);
+inline ValueType CellType(const uint8_t* cell) {
+  return static_cast<ValueType>(*cell);
+}
+// The bytes of a Text (UTF-8) or Binary cell.
+std::string_view CellBytes(const uint8_t* cell);
+
+// A sequence of values kept as cells, so that a large table of values takes
+// about what its values need instead of a Value (40 bytes) each plus the
+// heap blocks of longer texts.
 class PackedValues {
  public:
   void Append(const Value& value);
@@ -23,7 +46,7 @@ class PackedValues {
 
  private:
   std::vector<uint8_t> bytes_;
-  std::vector<uint32_t> starts_;  // where each value's type byte is
+  std::vector<uint32_t> starts_;  // where each cell starts
 };
 
 }  // namespace base

@@ -41,43 +41,9 @@ void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
 
 }  // namespace
 
-Value Value::Null() { return Value(Storage(NullTag{})); }
-Value Value::Boolean(bool v) {
-  return Value(Storage(std::in_place_type<bool>, v));
-}
-Value Value::Byte(uint8_t v) {
-  return Value(Storage(std::in_place_type<uint8_t>, v));
-}
-Value Value::Integer(int16_t v) {
-  return Value(Storage(std::in_place_type<int16_t>, v));
-}
-Value Value::Long(int32_t v) {
-  return Value(Storage(std::in_place_type<int32_t>, v));
-}
-Value Value::FromCurrency(Currency v) {
-  return Value(Storage(std::in_place_type<Currency>, v));
-}
-Value Value::Single(float v) {
-  return Value(Storage(std::in_place_type<float>, v));
-}
-Value Value::Double(double v) {
-  return Value(Storage(std::in_place_type<double>, v));
-}
-Value Value::FromDate(Date v) {
-  return Value(Storage(std::in_place_type<Date>, v));
-}
-Value Value::Text(std::string utf8) {
-  return Value(Storage(std::in_place_type<std::string>, std::move(utf8)));
-}
-Value Value::Binary(std::vector<uint8_t> bytes) {
-  return Value(
-      Storage(std::in_place_type<std::vector<uint8_t>>, std::move(bytes)));
-}
-Value Value::FromGuid(Guid v) {
-  return Value(Storage(std::in_place_type<Guid>, v));
-}
 Value Value::FromDecimal(Decimal v) {
-  return Value(Storage(BoxedDecimal{std::make_shared<const Decimal>(v)}));
+  return Value(std::in_place_type<BoxedDecimal>,
+               BoxedDecimal{std::make_shared<const Decimal>(v)});
 }
 
 bool Value::IsNumeric() const {
@@ -97,25 +63,7 @@ bool Value::IsNumeric() const {
   }
 }
 
-// NOLINTBEGIN(bugprone-macro-parentheses): Type is a type, not a value
-#define VALUE_ACCESSOR(Name, Type, Tag)                   \
-  Type Value::Name() const {                              \
-    if (type() != ValueType::Tag) TypeMismatch();         \
-    return std::get<std::remove_cvref_t<Type>>(storage_); \
-  }
-// NOLINTEND(bugprone-macro-parentheses)
-VALUE_ACCESSOR(AsBoolean, bool, kBoolean)
-VALUE_ACCESSOR(AsByte, uint8_t, kByte)
-VALUE_ACCESSOR(AsInteger, int16_t, kInteger)
-VALUE_ACCESSOR(AsLong, int32_t, kLong)
-VALUE_ACCESSOR(AsCurrency, Currency, kCurrency)
-VALUE_ACCESSOR(AsSingle, float, kSingle)
-VALUE_ACCESSOR(AsDouble, double, kDouble)
-VALUE_ACCESSOR(AsDate, Date, kDate)
-VALUE_ACCESSOR(AsText, const std::string&, kText)
-VALUE_ACCESSOR(AsBinary, const std::vector<uint8_t>&, kBinary)
-VALUE_ACCESSOR(AsGuid, const Guid&, kGuid)
-#undef VALUE_ACCESSOR
+void Value::ThrowTypeMismatch() { TypeMismatch(); }
 
 const Decimal& Value::AsDecimal() const {
   if (type() != ValueType::kDecimal) TypeMismatch();

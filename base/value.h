@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -57,18 +58,28 @@ struct Decimal {
 class Value {
  public:
   Value() = default;  // Empty
-  static Value Null();
-  static Value Boolean(bool v);
-  static Value Byte(uint8_t v);
-  static Value Integer(int16_t v);
-  static Value Long(int32_t v);
-  static Value FromCurrency(Currency v);
-  static Value Single(float v);
-  static Value Double(double v);
-  static Value FromDate(Date v);
-  static Value Text(std::string utf8);
-  static Value Binary(std::vector<uint8_t> bytes);
-  static Value FromGuid(Guid v);
+  // The factories and accessors are inline: cells are made and read by
+  // the million.
+  static Value Null() { return Value(std::in_place_type<NullTag>); }
+  static Value Boolean(bool v) { return Value(std::in_place_type<bool>, v); }
+  static Value Byte(uint8_t v) { return Value(std::in_place_type<uint8_t>, v); }
+  static Value Integer(int16_t v) {
+    return Value(std::in_place_type<int16_t>, v);
+  }
+  static Value Long(int32_t v) { return Value(std::in_place_type<int32_t>, v); }
+  static Value FromCurrency(Currency v) {
+    return Value(std::in_place_type<Currency>, v);
+  }
+  static Value Single(float v) { return Value(std::in_place_type<float>, v); }
+  static Value Double(double v) { return Value(std::in_place_type<double>, v); }
+  static Value FromDate(Date v) { return Value(std::in_place_type<Date>, v); }
+  static Value Text(std::string utf8) {
+    return Value(std::in_place_type<std::string>, std::move(utf8));
+  }
+  static Value Binary(std::vector<uint8_t> bytes) {
+    return Value(std::in_place_type<std::vector<uint8_t>>, std::move(bytes));
+  }
+  static Value FromGuid(Guid v) { return Value(std::in_place_type<Guid>, v); }
   static Value FromDecimal(Decimal v);
 
   ValueType type() const { return static_cast<ValueType>(storage_.index()); }
@@ -77,17 +88,21 @@ class Value {
   bool IsNumeric() const;  // Boolean through Date, and Decimal
 
   // Raw access; the type must match (checked: type mismatch otherwise).
-  bool AsBoolean() const;
-  uint8_t AsByte() const;
-  int16_t AsInteger() const;
-  int32_t AsLong() const;
-  Currency AsCurrency() const;
-  float AsSingle() const;
-  double AsDouble() const;
-  Date AsDate() const;
-  const std::string& AsText() const;
-  const std::vector<uint8_t>& AsBinary() const;
-  const Guid& AsGuid() const;
+  bool AsBoolean() const { return Get<bool, ValueType::kBoolean>(); }
+  uint8_t AsByte() const { return Get<uint8_t, ValueType::kByte>(); }
+  int16_t AsInteger() const { return Get<int16_t, ValueType::kInteger>(); }
+  int32_t AsLong() const { return Get<int32_t, ValueType::kLong>(); }
+  Currency AsCurrency() const { return Get<Currency, ValueType::kCurrency>(); }
+  float AsSingle() const { return Get<float, ValueType::kSingle>(); }
+  double AsDouble() const { return Get<double, ValueType::kDouble>(); }
+  Date AsDate() const { return Get<Date, ValueType::kDate>(); }
+  const std::string& AsText() const {
+    return Get<std::string, ValueType::kText>();
+  }
+  const std::vector<uint8_t>& AsBinary() const {
+    return Get<std::vector<uint8_t>, ValueType::kBinary>();
+  }
+  const Guid& AsGuid() const { return Get<Guid, ValueType::kGuid>(); }
   const Decimal& AsDecimal() const;
 
   // Conversions with the classic runtime's rules: Null fails with 94
@@ -117,7 +132,17 @@ class Value {
       std::variant<std::monostate, NullTag, bool, uint8_t, int16_t, int32_t,
                    Currency, float, double, Date, std::string,
                    std::vector<uint8_t>, Guid, BoxedDecimal>;
-  explicit Value(Storage storage) : storage_(std::move(storage)) {}
+  [[noreturn]] static void ThrowTypeMismatch();
+  template <typename T, ValueType kType>
+  const T& Get() const {
+    if (type() != kType) ThrowTypeMismatch();
+    return *std::get_if<T>(&storage_);
+  }
+
+  // Built in place: no temporary to move from and destroy.
+  template <typename T, typename... Args>
+  explicit Value(std::in_place_type_t<T> type, Args&&... args)
+      : storage_(type, std::forward<Args>(args)...) {}
 
   Storage storage_;
 };

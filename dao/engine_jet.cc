@@ -33,13 +33,19 @@ class DatabaseImpl : public dao::Database {
     WithSource(kSourceDatabase, [&] {
       cursor->file = file_;
       if (IsSelectText(source)) {
-        jet::SelectQuery query = file_->queries().Parse(source);
-        cursor->rows = file_->Rows(query.table);
-        jet::BoundQuery bound = jet::Bind(query, cursor->rows->def());
-        cursor->columns = bound.columns;
+        QueryCache::Prepared query = file_->queries().Prepare(source);
+        const std::string& table = query.shape->query.table;
+        cursor->rows = file_->Rows(table);
+        jet::BoundQuery bound =
+            QueryCache::Bind(query, cursor->rows->shared_def());
+        cursor->columns = std::move(bound.columns);
+        if (!query.shape->fields) {
+          query.shape->fields = std::make_shared<FieldNames>();
+        }
+        cursor->names = query.shape->fields;
         cursor->fixed = std::make_shared<const std::vector<jet::RowId>>(
             jet::Execute(bound, *cursor->rows));
-        cursor->table = *file_->TableName(query.table);
+        cursor->table = *file_->TableName(table);
       } else {
         cursor->rows = file_->Rows(source);
         for (size_t i = 0; i < cursor->rows->def().columns.size(); ++i) {

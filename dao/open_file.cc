@@ -80,8 +80,12 @@ std::shared_ptr<jet::TableRows> OpenFile::Rows(std::string_view table) {
   std::string key = base::UpperCase(*name);
   auto it = tables_.find(key);
   if (it == tables_.end()) {
-    auto rows = std::make_shared<jet::TableRows>(reader_->SharedTableDef(*name),
-                                                 reader_->ReadRows(*name));
+    auto rows =
+        std::make_shared<jet::TableRows>(reader_->SharedTableDef(*name));
+    reader_->VisitRowCells(*name,
+                           [&](jet::RowId id, std::span<const uint8_t> cells) {
+                             rows->InsertCells(id, cells);
+                           });
     it = tables_.emplace(std::move(key), std::move(rows)).first;
   }
   spellings_.emplace(std::string(table), it->second);

@@ -1,5 +1,6 @@
 #include "dao/query_cache.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <optional>
@@ -27,20 +28,21 @@ constexpr std::array<bool, 256> kNameChars = [] {
 }();
 bool IsNameChar(char c) { return kNameChars[static_cast<unsigned char>(c)]; }
 
-struct Scan {
-  std::string shape;
-  std::vector<base::Value> literals;  // in text order, signs applied
-};
+}  // namespace
 
 // Splits `sql` into its shape and literal values, token by token as the
-// parser's tokenizer does; nullopt for anything this scan does not read
-// exactly as the parser would (the text then goes to the parser).
-std::optional<Scan> ScanLiterals(std::string_view sql) {
-  Scan scan;
-  scan.shape.reserve(sql.size());
-  bool negative = false;  // the last token was "-"
-  size_t i = 0;
+// parser's tokenizer does, from `from` on (the scan holds what came before
+// it); false for anything this scan does not read exactly as the parser
+// would (the text then goes to the parser).
+bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
+  scan.shape.resize(from.shape);
+  scan.literals.resize(from.literals);
+  scan.marks.resize(from.mark);
+  bool negative = from.negative;  // the last token was "-"
+  size_t i = from.at;
   while (i < sql.size()) {
+    scan.marks.push_back({i, scan.shape.size(), scan.literals.size(),
+                          scan.marks.size(), negative});
     const char c = sql[i];
     const size_t start = i;
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
@@ -69,12 +71,12 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
         closed = true;
         break;
       }
-      if (!closed || negative) return std::nullopt;
+      if (!closed || negative) return false;
       scan.shape += '\x01';
       scan.literals.push_back(base::Value::Text(std::move(text)));
     } else if (c == '[') {
       const size_t end = sql.find(']', i + 1);
-      if (end == std::string_view::npos || end == i + 1) return std::nullopt;
+      if (end == std::string_view::npos || end == i + 1) return false;
       scan.shape.append(sql.substr(i, end + 1 - i));
       i = end + 1;
     } else if (IsDigit(c) ||
@@ -83,7 +85,7 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
       const std::string text(sql.substr(start, i - start));
       char* end = nullptr;
       const double v = std::strtod(text.c_str(), &end);
-      if (end != text.c_str() + text.size()) return std::nullopt;
+      if (end != text.c_str() + text.size()) return false;
       scan.shape += '\x02';
       scan.literals.push_back(base::Value::Double(negative ? -v : v));
     } else if (IsNameStart(c)) {
@@ -93,43 +95,85 @@ std::optional<Scan> ScanLiterals(std::string_view sql) {
       scan.shape += c;
       ++i;
     } else {
-      return std::nullopt;
+      return false;
     }
     negative = c == '-';
   }
-  return scan;
+  return true;
 }
 
-}  // namespace
+namespace {}  // namespace
 
 // In a query that parses, each literal is the value of exactly one
 // condition, the conditions come in the order of their literals in the text,
 // and every "-" is the sign of the number after it.
-jet::SelectQuery QueryCache::Parse(std::string_view sql) {
-  std::optional<Scan> scan = ScanLiterals(sql);
+QueryCache::Prepared QueryCache::Prepare(std::string_view sql) {
+  // The text mostly repeats the last one up to its first literals: the scan
+  // goes on from the last token that the same bytes decided alike (a token
+  // is read up to three bytes past its end).
+  Mark from;
+  if (last_ok_) {
+    const size_t common =
+        static_cast<size_t>(std::mismatch(sql.begin(), sql.end(),
+                                          last_sql_.begin(), last_sql_.end())
+                                .first -
+                            sql.begin());
+    auto after = std::upper_bound(
+        last_.marks.begin(), last_.marks.end(), common,
+        [](size_t n, const Mark& m) { return n < m.at + kLookahead; });
+    if (after != last_.marks.begin()) from = *(after - 1);
+  }
+  last_ok_ = ScanLiterals(sql, from, last_);
+  last_sql_.assign(sql);
+  const Scan* scan = last_ok_ ? &last_ : nullptr;
   if (scan) {
+    if (hit_ && scan->shape == hit_shape_) return {hit_, scan->literals};
     auto it = by_shape_.find(scan->shape);
     if (it != by_shape_.end()) {
-      jet::SelectQuery query = it->second;
-      for (size_t k = 0; k < query.conditions.size(); ++k) {
-        query.conditions[k].literal = std::move(scan->literals[k]);
-      }
-      return query;
+      hit_ = it->second;
+      hit_shape_ = it->first;
+      return {it->second, scan->literals};
     }
   }
-  jet::SelectQuery query = jet::ParseSelect(sql);
-  if (scan && scan->literals.size() == query.conditions.size()) {
+  auto shape = std::make_shared<Shape>();
+  shape->query = jet::ParseSelect(sql);
+  const std::vector<jet::QueryCondition>& conditions = shape->query.conditions;
+  Prepared prepared{shape, {}};
+  prepared.literals.reserve(conditions.size());
+  for (const jet::QueryCondition& c : conditions) {
+    prepared.literals.push_back(c.literal);
+  }
+  if (scan && scan->literals.size() == conditions.size()) {
     bool same = true;
-    for (size_t k = 0; k < query.conditions.size() && same; ++k) {
-      same = query.conditions[k].literal == scan->literals[k] &&
-             query.conditions[k].literal.type() == scan->literals[k].type();
+    for (size_t k = 0; k < conditions.size() && same; ++k) {
+      same = conditions[k].literal == scan->literals[k] &&
+             conditions[k].literal.type() == scan->literals[k].type();
     }
     if (same) {
       if (by_shape_.size() >= kMaxShapes) by_shape_.clear();
-      by_shape_.emplace(std::move(scan->shape), query);
+      by_shape_.emplace(scan->shape, std::move(shape));
     }
   }
+  return prepared;
+}
+
+jet::SelectQuery QueryCache::Parse(std::string_view sql) {
+  Prepared prepared = Prepare(sql);
+  jet::SelectQuery query = prepared.shape->query;
+  for (size_t k = 0; k < query.conditions.size(); ++k) {
+    query.conditions[k].literal = std::move(prepared.literals[k]);
+  }
   return query;
+}
+
+jet::BoundQuery QueryCache::Bind(
+    const Prepared& prepared, const std::shared_ptr<const jet::TableDef>& def) {
+  Shape& shape = *prepared.shape;
+  if (shape.def != def) {
+    shape.names = jet::ResolveNames(shape.query, *def);
+    shape.def = def;
+  }
+  return jet::Bind(shape.query, shape.names, prepared.literals, *def);
 }
 
 }  // namespace dao_jet

@@ -27,11 +27,11 @@ void Cursor::Replace(size_t i, jet::RowId id) {
   }
 }
 
-const std::vector<base::Value>& Cursor::CurrentValues() const {
+jet::RowId Cursor::CurrentRow() const {
   if (current >= Count()) ThrowNoCurrentRecord(kSourceField);
-  const std::vector<base::Value>* values = rows->Find(At(current));
-  if (!values) Throw(kRecordDeleted, kSourceField);
-  return *values;
+  const jet::RowId id = At(current);
+  if (!rows->Contains(id)) Throw(kRecordDeleted, kSourceField);
+  return id;
 }
 
 namespace {
@@ -60,7 +60,7 @@ class RecordsetField : public dao::Field {
   base::Value GetValue() const override {
     cursor_->CheckOpen();
     if (cursor_->mode != Cursor::Mode::kNone) return cursor_->buffer[column_];
-    return cursor_->CurrentValues()[column_];
+    return cursor_->rows->Cell(cursor_->CurrentRow(), column_);
   }
 
   void SetValue(const base::Value& value) override {
@@ -99,18 +99,23 @@ class RecordsetFields : public dao::Fields {
   }
   std::shared_ptr<dao::Field> Item(const std::string& name) override {
     cursor_->CheckOpen();
-    const jet::TableDef& def = cursor_->rows->def();
-    const std::vector<size_t>& columns = cursor_->columns;
-    // The program mostly spells names as stored: an exact match first.
-    for (size_t i = 0; i < columns.size(); ++i) {
-      if (def.columns[columns[i]].name == name) return FieldAt(i);
+    if (!cursor_->names) cursor_->names = std::make_shared<FieldNames>();
+    FieldNames& names = *cursor_->names;
+    if (names.def != cursor_->rows->shared_def()) {
+      names.def = cursor_->rows->shared_def();
+      names.known.clear();
     }
-    for (size_t i = 0; i < columns.size(); ++i) {
-      if (jet::SameName(def.columns[columns[i]].name, name)) {
-        return FieldAt(i);
+    const size_t count = names.known.size();
+    for (size_t k = 0; k < count; ++k) {
+      const size_t at = (names.next + k) % count;
+      if (names.known[at].first == name) {
+        names.next = at + 1;
+        return FieldAt(names.known[at].second);
       }
     }
-    ThrowItemNotFound(kSourceFields);
+    const size_t i = FindField(name);
+    if (names.known.size() < kMaxKnownNames) names.known.emplace_back(name, i);
+    return FieldAt(i);
   }
   void Append(const std::shared_ptr<dao::Field>&) override {
     cursor_->CheckOpen();
@@ -119,6 +124,22 @@ class RecordsetFields : public dao::Fields {
   void Refresh() override { cursor_->CheckOpen(); }
 
  private:
+  static constexpr size_t kMaxKnownNames = 64;
+
+  // The field of a name (3265 when there is none).
+  size_t FindField(const std::string& name) const {
+    const jet::TableDef& def = cursor_->rows->def();
+    const std::vector<size_t>& columns = cursor_->columns;
+    // The program mostly spells names as stored: an exact match first.
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (def.columns[columns[i]].name == name) return i;
+    }
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (jet::SameName(def.columns[columns[i]].name, name)) return i;
+    }
+    ThrowItemNotFound(kSourceFields);
+  }
+
   // The field objects hold nothing but the cursor and a column, so one per
   // field serves every access: no allocation per cell.
   std::shared_ptr<dao::Field> FieldAt(size_t i) {
@@ -182,8 +203,9 @@ class RecordsetImpl : public dao::Recordset {
   void Edit() override {
     cursor_->CheckOpen();
     cursor_->mode = Cursor::Mode::kNone;
-    cursor_->buffer =
-        WithSource(kSourceRecordset, [&] { return cursor_->CurrentValues(); });
+    cursor_->buffer = WithSource(kSourceRecordset, [&] {
+      return cursor_->rows->Values(cursor_->CurrentRow());
+    });
     cursor_->mode = Cursor::Mode::kEdit;
   }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dao/dao.h"
@@ -11,6 +12,17 @@
 #include "jet/query_table.h"
 
 namespace dao_jet {
+
+// Field positions by the names the program asked for, shared by the record
+// sets of one column list (one query shape) on one table definition, so a
+// name is looked up among the columns once.
+struct FieldNames {
+  std::shared_ptr<const jet::TableDef> def;  // the names hold for this one
+  std::vector<std::pair<std::string, size_t>> known;
+  // Where the next look-up starts: the program mostly asks for the fields
+  // in the same order, row after row.
+  size_t next = 0;
+};
 
 // What a record set and its fields share: the rows it visits (fixed when it
 // opens, plus the rows added through it), the position, and the row being
@@ -21,7 +33,8 @@ struct Cursor {
   std::shared_ptr<OpenFile> file;
   std::string table;  // stored name
   std::shared_ptr<jet::TableRows> rows;
-  std::vector<size_t> columns;  // the fields' positions in the table
+  std::vector<size_t> columns;        // the fields' positions in the table
+  std::shared_ptr<FieldNames> names;  // for `columns`
   // The rows: those fixed at the open (shared with the table's own list
   // while nothing changes it), then those added through this set.
   std::shared_ptr<const std::vector<jet::RowId>> fixed;
@@ -43,9 +56,9 @@ struct Cursor {
     return i < fixed->size() ? (*fixed)[i] : added[i - fixed->size()];
   }
   void Replace(size_t i, jet::RowId id);
-  // The stored values of the current row (3021 at the end, 3167 when the
-  // row is gone).
-  const std::vector<base::Value>& CurrentValues() const;
+  // The current row, still stored (3021 at the end, 3167 when the row is
+  // gone).
+  jet::RowId CurrentRow() const;
 };
 
 // A table-type record set or a dynaset over `cursor`.

@@ -67,6 +67,19 @@ std::vector<Row> Database::ReadRows(std::string_view name) {
   return rows;
 }
 
+void Database::VisitRowCells(
+    std::string_view name,
+    base::FunctionRef<void(RowId, std::span<const uint8_t>)> visit) {
+  std::shared_ptr<const TableDef> def = SharedTableDef(name);
+  RowReader reader(*file_, *def);
+  std::vector<uint8_t> cells;
+  std::string text;
+  ScanTable(*file_, *def, [&](RowId id, Bytes row) {
+    reader.DecodeCells(row, cells, text);
+    visit(id, cells);
+  });
+}
+
 std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view name) {
   const TableEntry* t = catalog_.FindTable(name);
   if (!t) ThrowInputTableNotFound(name);

@@ -3,10 +3,12 @@
 
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/function_ref.h"
 #include "base/value.h"
 #include "jet/catalog.h"
 #include "jet/page_file.h"
@@ -51,6 +53,11 @@ class Database {
 
   // Every live row of a table in storage order.
   std::vector<Row> ReadRows(std::string_view name);
+  // The same rows one by one as cells, one per column
+  // (RowReader::DecodeCells), decoded into one reused buffer.
+  void VisitRowCells(
+      std::string_view name,
+      base::FunctionRef<void(RowId, std::span<const uint8_t>)> visit);
 
   // A table-type record set on a local table (3078 when it is missing).
   std::unique_ptr<Recordset> OpenRecordset(std::string_view name);

@@ -10,7 +10,8 @@
 namespace jet {
 namespace {
 
-size_t ColumnPosition(const TableDef& def, const std::string& name) {
+// The position of a column by name, or BoundNames::kUnknown.
+size_t FindColumn(const TableDef& def, const std::string& name) {
   // The program mostly spells names as stored.
   for (size_t i = 0; i < def.columns.size(); ++i) {
     if (def.columns[i].name == name) return i;
@@ -18,7 +19,15 @@ size_t ColumnPosition(const TableDef& def, const std::string& name) {
   for (size_t i = 0; i < def.columns.size(); ++i) {
     if (SameName(def.columns[i].name, name)) return i;
   }
-  throw base::Error(base::err::kTooFewParameters, kErrorSource);
+  return BoundNames::kUnknown;
+}
+
+// A resolved position; an unknown name is taken for a parameter (3061).
+size_t Known(size_t position) {
+  if (position == BoundNames::kUnknown) {
+    throw base::Error(base::err::kTooFewParameters, kErrorSource);
+  }
+  return position;
 }
 
 KeyKind KeyKindOfColumn(const ColumnDef& c) {
@@ -35,35 +44,56 @@ KeyKind KeyKindOfColumn(const ColumnDef& c) {
   }
 }
 
-bool Matches(const BoundQuery::Condition& condition,
-             const std::vector<base::Value>& values) {
-  std::optional<std::string> key = EqualityKey(values[condition.column]);
-  return key && *key == condition.key;
-}
-
 }  // namespace
 
-BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
-  BoundQuery bound;
+BoundNames ResolveNames(const SelectQuery& query, const TableDef& def) {
+  BoundNames names;
   if (query.all_columns) {
-    for (size_t i = 0; i < def.columns.size(); ++i) bound.columns.push_back(i);
+    for (size_t i = 0; i < def.columns.size(); ++i) names.columns.push_back(i);
   } else {
     for (const std::string& name : query.columns) {
-      bound.columns.push_back(ColumnPosition(def, name));
+      names.columns.push_back(FindColumn(def, name));
     }
   }
   for (const QueryCondition& condition : query.conditions) {
-    size_t column = ColumnPosition(def, condition.column);
-    KeyKind column_kind = KeyKindOfColumn(def.columns[column]);
-    std::optional<std::string> key = EqualityKey(condition.literal);
-    if (column_kind != KeyKindOfValue(condition.literal) || !key) {
-      throw base::Error(base::err::kTypeMismatchInCriteria, kErrorSource);
-    }
-    bound.conditions.push_back({column, std::move(*key)});
+    names.conditions.push_back(FindColumn(def, condition.column));
   }
   for (const QueryOrder& order : query.order_by) {
+    names.order_by.push_back(FindColumn(def, order.column));
+  }
+  return names;
+}
+
+BoundQuery Bind(const SelectQuery& query, const TableDef& def) {
+  std::vector<base::Value> literals;
+  literals.reserve(query.conditions.size());
+  for (const QueryCondition& c : query.conditions) {
+    literals.push_back(c.literal);
+  }
+  return Bind(query, ResolveNames(query, def), literals, def);
+}
+
+BoundQuery Bind(const SelectQuery& query, const BoundNames& names,
+                std::span<const base::Value> literals, const TableDef& def) {
+  BoundQuery bound;
+  bound.columns.reserve(names.columns.size());
+  for (size_t position : names.columns) {
+    bound.columns.push_back(Known(position));
+  }
+  bound.conditions.reserve(names.conditions.size());
+  for (size_t k = 0; k < names.conditions.size(); ++k) {
+    const size_t column = Known(names.conditions[k]);
+    const KeyKind column_kind = KeyKindOfColumn(def.columns[column]);
+    std::optional<std::string> key = EqualityKey(literals[k]);
+    if (column_kind != KeyKindOfValue(literals[k]) || !key) {
+      throw base::Error(base::err::kTypeMismatchInCriteria, kErrorSource);
+    }
+    const uint64_t hash = TableRows::KeyHash(*key);
+    bound.conditions.push_back({column, std::move(*key), hash});
+  }
+  for (size_t k = 0; k < names.order_by.size(); ++k) {
     bound.order_by.push_back(
-        {ColumnPosition(def, order.column), order.descending});
+        {Known(names.order_by[k]), query.order_by[k].descending});
   }
   return bound;
 }
@@ -73,25 +103,23 @@ std::vector<RowId> Execute(const BoundQuery& query, TableRows& rows) {
   if (query.conditions.empty()) {
     result = *rows.Ids();
   } else {
-    // Start from the condition with the fewest candidates; check the rest
-    // on each candidate's values.
-    const BoundQuery::Condition* seed = nullptr;
-    const std::vector<RowId>* candidates = nullptr;
+    // Start from the condition with the fewest candidates (one with at most
+    // one ends the search); check every condition on each candidate, as a
+    // key hash may stand for more than one key.
+    std::span<const uint32_t> candidates;
+    bool first = true;
     for (const BoundQuery::Condition& condition : query.conditions) {
-      const std::vector<RowId>& ids =
-          rows.Lookup(condition.column, condition.key);
-      if (!candidates || ids.size() < candidates->size()) {
-        candidates = &ids;
-        seed = &condition;
-      }
-      if (ids.empty()) break;
+      std::span<const uint32_t> ids =
+          rows.Lookup(condition.column, condition.hash);
+      if (first || ids.size() < candidates.size()) candidates = ids;
+      first = false;
+      if (candidates.size() <= 1) break;
     }
-    for (const RowId& id : *candidates) {
-      const std::vector<base::Value>* values = rows.Find(id);
-      if (!values) continue;
+    for (uint32_t packed : candidates) {
+      const RowId id = RowId::FromPacked(packed);
       bool all = true;
       for (const BoundQuery::Condition& condition : query.conditions) {
-        if (&condition != seed && !Matches(condition, *values)) {
+        if (!rows.HasKey(id, condition.column, condition.key)) {
           all = false;
           break;
         }
@@ -100,16 +128,28 @@ std::vector<RowId> Execute(const BoundQuery& query, TableRows& rows) {
     }
   }
   if (!query.order_by.empty()) {
-    std::stable_sort(
-        result.begin(), result.end(), [&](const RowId& a, const RowId& b) {
-          const std::vector<base::Value>& x = *rows.Find(a);
-          const std::vector<base::Value>& y = *rows.Find(b);
-          for (const BoundQuery::Order& order : query.order_by) {
-            int c = CompareForOrder(x[order.column], y[order.column]);
-            if (c != 0) return order.descending ? c > 0 : c < 0;
-          }
-          return false;
-        });
+    // The sort columns of every row, read once.
+    const size_t width = query.order_by.size();
+    std::vector<base::Value> keys;
+    keys.reserve(result.size() * width);
+    for (const RowId& id : result) {
+      for (const BoundQuery::Order& order : query.order_by) {
+        keys.push_back(rows.Cell(id, order.column));
+      }
+    }
+    std::vector<size_t> order(result.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      for (size_t k = 0; k < width; ++k) {
+        int c = CompareForOrder(keys[a * width + k], keys[b * width + k]);
+        if (c != 0) return query.order_by[k].descending ? c > 0 : c < 0;
+      }
+      return false;
+    });
+    std::vector<RowId> sorted;
+    sorted.reserve(result.size());
+    for (size_t i : order) sorted.push_back(result[i]);
+    result = std::move(sorted);
   }
   return result;
 }

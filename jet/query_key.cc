@@ -42,27 +42,35 @@ double NumberOf(const base::Value& v) {
 }  // namespace
 
 std::optional<std::string> EqualityKey(const base::Value& v) {
+  std::string key;
+  if (!AppendEqualityKey(key, v)) return std::nullopt;
+  return key;
+}
+
+void AppendTextKey(std::string& out, std::string_view utf8) {
+  out += 'T';
+  base::AppendUpperCase(out, utf8);
+}
+
+bool AppendEqualityKey(std::string& out, const base::Value& v) {
   switch (KeyKindOfValue(v)) {
-    case KeyKind::kText: {
-      const std::string& text = v.AsText();
-      std::string key;
-      key.reserve(text.size() + 1);
-      key += 'T';
-      base::AppendUpperCase(key, text);
-      return key;
-    }
+    case KeyKind::kText:
+      AppendTextKey(out, v.AsText());
+      return true;
     case KeyKind::kNumber: {
       double d = NumberOf(v);
       if (d == 0) d = 0;  // -0 and 0 are equal
-      if (std::isnan(d)) return std::nullopt;
+      if (std::isnan(d)) return false;
       char bytes[sizeof d];
       std::memcpy(bytes, &d, sizeof d);
-      return "N" + std::string(bytes, sizeof d);
+      out += 'N';
+      out.append(bytes, sizeof d);
+      return true;
     }
     case KeyKind::kNone:
       break;
   }
-  return std::nullopt;
+  return false;
 }
 
 bool SameName(std::string_view a, std::string_view b) {

@@ -20,6 +20,11 @@ KeyKind KeyKindOfValue(const base::Value& v);
 // value (0 and -0 alike). Null, Empty and binary data have no key, so they
 // never match.
 std::optional<std::string> EqualityKey(const base::Value& v);
+// Appends the equality key of `v` to `out`; false, with nothing appended,
+// when it has none. For keys built over and over into one buffer.
+bool AppendEqualityKey(std::string& out, const base::Value& v);
+// Appends the key of a text value (UTF-8) without making the value.
+void AppendTextKey(std::string& out, std::string_view utf8);
 
 // Whether two names are the same without regard to case (as
 // base::EqualsIgnoreCase, quicker for the plain ASCII names tables have).

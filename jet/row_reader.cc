@@ -1,5 +1,6 @@
 #include "jet/row_reader.h"
 
+#include "base/packed_values.h"
 #include "jet/lval.h"
 #include "jet/text_codec.h"
 
@@ -117,14 +118,18 @@ void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
     out.push_back(DecodeColumn(layout, c));
 }
 
+std::optional<Bytes> RowReader::ColumnBytes(const RowLayout& layout,
+                                            const ColumnDef& c) const {
+  if (!layout.MaskBit(c.number)) return std::nullopt;
+  return c.IsFixed() ? layout.Fixed(c) : layout.Var(c.var_index);
+}
+
 base::Value RowReader::DecodeColumn(const RowLayout& layout,
                                     const ColumnDef& c) const {
   if (c.type == format::kTypeBoolean) {
     return base::Value::Boolean(layout.MaskBit(c.number));
   }
-  if (!layout.MaskBit(c.number)) return base::Value::Null();
-  std::optional<Bytes> bytes =
-      c.IsFixed() ? layout.Fixed(c) : layout.Var(c.var_index);
+  std::optional<Bytes> bytes = ColumnBytes(layout, c);
   if (!bytes) return base::Value::Null();
   switch (c.type) {
     case format::kTypeText:
@@ -138,6 +143,31 @@ base::Value RowReader::DecodeColumn(const RowLayout& layout,
       return base::Value::Binary(ReadLongValue(file_, *bytes));
     default:
       return DecodeFixedValue(c, *bytes);
+  }
+}
+
+void RowReader::DecodeCells(Bytes row, std::vector<uint8_t>& out,
+                            std::string& text) const {
+  RowLayout layout(row, def_);
+  out.clear();
+  for (const ColumnDef& c : def_.columns) {
+    // Texts and short binary data straight from the row; the rest as
+    // Decode reads them.
+    if (c.type == format::kTypeText || c.type == format::kTypeBinary) {
+      std::optional<Bytes> bytes = ColumnBytes(layout, c);
+      if (!bytes) {
+        base::AppendCell(out, base::Value::Null());
+      } else if (c.type == format::kTypeText) {
+        DecodeTextTo(*bytes, text);
+        base::AppendBytesCell(out, base::ValueType::kText, text);
+      } else {
+        base::AppendBytesCell(
+            out, base::ValueType::kBinary,
+            {reinterpret_cast<const char*>(bytes->data()), bytes->size()});
+      }
+      continue;
+    }
+    base::AppendCell(out, DecodeColumn(layout, c));
   }
 }
 

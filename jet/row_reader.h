@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "base/value.h"
@@ -57,9 +58,16 @@ class RowReader {
 
   std::vector<base::Value> Decode(Bytes row) const;
   void Decode(Bytes row, std::vector<base::Value>& out) const;
+  // The same values as cells (base/packed_values.h) into `out`, replacing
+  // its contents; `text` is room for decoding texts.
+  void DecodeCells(Bytes row, std::vector<uint8_t>& out,
+                   std::string& text) const;
 
  private:
   base::Value DecodeColumn(const RowLayout& layout, const ColumnDef& c) const;
+  // The stored bytes of a column other than a Boolean; nullopt for Null.
+  std::optional<Bytes> ColumnBytes(const RowLayout& layout,
+                                   const ColumnDef& c) const;
 
   const PageSource& file_;
   const TableDef& def_;

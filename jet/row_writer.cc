@@ -22,11 +22,6 @@ namespace {
   throw base::Error(base::err::kTypeMismatch, kErrorSource);
 }
 
-void PutLe(std::vector<uint8_t>& out, uint64_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 std::vector<uint8_t> BinaryOf(const base::Value& v) {
   if (v.type() == base::ValueType::kBinary) return v.AsBinary();
   if (v.type() == base::ValueType::kText) {
@@ -65,19 +60,122 @@ unsigned __int128 DecimalLimit(uint8_t precision) {
   return limit;
 }
 
+// Little-endian bytes of `v` at `out`; returns the byte after them.
+uint8_t* PutLe(uint8_t* out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) *out++ = static_cast<uint8_t>(v >> (8 * i));
+  return out;
+}
+
 // Sign byte, then the mantissa as four 32-bit words, most significant
 // first, each little-endian. The scale must be the column's (13), the
 // digits within its precision (6).
-void PutDecimal(const ColumnDef& c, const base::Value& v,
-                std::vector<uint8_t>& out) {
+uint8_t* PutDecimal(const ColumnDef& c, const base::Value& v, uint8_t* out) {
   if (v.type() != base::ValueType::kDecimal) Mismatch();
   const base::Decimal& d = v.AsDecimal();
   if (d.scale != c.scale) Mismatch();
   if (d.mantissa >= DecimalLimit(c.precision)) Overflow();
-  out.push_back(d.negative ? 0x80 : 0x00);
+  *out++ = d.negative ? 0x80 : 0x00;
   for (int w = 3; w >= 0; --w) {
-    PutLe(out, static_cast<uint32_t>(d.mantissa >> (32 * w)), 4);
+    out = PutLe(out, static_cast<uint32_t>(d.mantissa >> (32 * w)), 4);
   }
+  return out;
+}
+
+// The widest fixed-size value (a Decimal).
+constexpr size_t kMaxFixedBytes = format::kNumericLength;
+
+// CInt and CLng of a value; the value itself when it has the type already.
+int16_t IntegerOf(const base::Value& v) {
+  return v.type() == base::ValueType::kInteger ? v.AsInteger() : v.ToInteger();
+}
+int32_t LongOf(const base::Value& v) {
+  switch (v.type()) {
+    case base::ValueType::kLong:
+      return v.AsLong();
+    case base::ValueType::kInteger:
+      return v.AsInteger();
+    default:
+      return v.ToLong();
+  }
+}
+
+// The value bytes of a fixed-size column at `out` (room for
+// kMaxFixedBytes); returns how many. Conversions fail as EncodeFixedValue.
+size_t PutFixedValue(const ColumnDef& c, const base::Value& v, uint8_t* out) {
+  uint8_t* const start = out;
+  switch (c.type) {
+    case format::kTypeByte: {
+      const int32_t x = LongOf(v);
+      if (x < 0 || x > 255) Overflow();
+      *out++ = static_cast<uint8_t>(x);
+      break;
+    }
+    case format::kTypeInteger:
+      out = PutLe(out, static_cast<uint16_t>(IntegerOf(v)), 2);
+      break;
+    case format::kTypeLong:
+      out = PutLe(out, static_cast<uint32_t>(LongOf(v)), 4);
+      break;
+    case format::kTypeCurrency:
+      out = PutLe(out, static_cast<uint64_t>(CurrencyOf(v)), 8);
+      break;
+    case format::kTypeSingle: {
+      const float f = static_cast<float>(v.ToDouble());
+      uint32_t bits;
+      std::memcpy(&bits, &f, 4);
+      out = PutLe(out, bits, 4);
+      break;
+    }
+    case format::kTypeDouble:
+    case format::kTypeDate: {
+      const double d = c.type == format::kTypeDate ? DateOf(v) : v.ToDouble();
+      uint64_t bits;
+      std::memcpy(&bits, &d, 8);
+      out = PutLe(out, bits, 8);
+      break;
+    }
+    case format::kTypeGuid: {
+      if (v.type() != base::ValueType::kGuid) Mismatch();
+      const auto& g = v.AsGuid().bytes;
+      out = std::copy(g.begin(), g.end(), out);
+      break;
+    }
+    case format::kTypeNumeric:
+      out = PutDecimal(c, v, out);
+      break;
+    default:
+      ThrowCorrupt("column type is not fixed-size");
+  }
+  const size_t n = static_cast<size_t>(out - start);
+  if (n != c.length) ThrowCorrupt("fixed column length");
+  return n;
+}
+
+// A text value's stored bytes straight from plain ASCII UTF-8 (what
+// EncodeText makes of it); false for any other text, which takes the
+// general way. 3163 when it is longer than the column.
+bool AppendAsciiText(const ColumnDef& c, const base::Value& v,
+                     std::vector<uint8_t>& out) {
+  if (v.type() != base::ValueType::kText) return false;
+  const std::string& s = v.AsText();
+  bool zero = false;
+  for (char ch : s) {
+    if (static_cast<unsigned char>(ch) >= 0x80) return false;
+    zero = zero || ch == 0;
+  }
+  if (s.size() * 2 > c.length) TooSmall();
+  if (c.IsCompressible() && !zero && s.size() > 2 &&
+      s.size() <= format::kMaxCompressibleChars) {
+    out.push_back(format::kCompressedMarker0);
+    out.push_back(format::kCompressedMarker1);
+    out.insert(out.end(), s.begin(), s.end());
+    return true;
+  }
+  for (char ch : s) {
+    out.push_back(static_cast<uint8_t>(ch));
+    out.push_back(0);
+  }
+  return true;
 }
 
 }  // namespace
@@ -103,52 +201,9 @@ std::vector<uint8_t> EncodeText(const std::u16string& text, bool compressible) {
 
 std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
                                       const base::Value& v) {
-  std::vector<uint8_t> out;
-  switch (c.type) {
-    case format::kTypeByte: {
-      const int32_t x = v.ToLong();
-      if (x < 0 || x > 255) Overflow();
-      out.push_back(static_cast<uint8_t>(x));
-      break;
-    }
-    case format::kTypeInteger:
-      PutLe(out, static_cast<uint16_t>(v.ToInteger()), 2);
-      break;
-    case format::kTypeLong:
-      PutLe(out, static_cast<uint32_t>(v.ToLong()), 4);
-      break;
-    case format::kTypeCurrency:
-      PutLe(out, static_cast<uint64_t>(CurrencyOf(v)), 8);
-      break;
-    case format::kTypeSingle: {
-      const float f = static_cast<float>(v.ToDouble());
-      uint32_t bits;
-      std::memcpy(&bits, &f, 4);
-      PutLe(out, bits, 4);
-      break;
-    }
-    case format::kTypeDouble:
-    case format::kTypeDate: {
-      const double d = c.type == format::kTypeDate ? DateOf(v) : v.ToDouble();
-      uint64_t bits;
-      std::memcpy(&bits, &d, 8);
-      PutLe(out, bits, 8);
-      break;
-    }
-    case format::kTypeGuid: {
-      if (v.type() != base::ValueType::kGuid) Mismatch();
-      const auto& g = v.AsGuid().bytes;
-      out.assign(g.begin(), g.end());
-      break;
-    }
-    case format::kTypeNumeric:
-      PutDecimal(c, v, out);
-      break;
-    default:
-      ThrowCorrupt("column type is not fixed-size");
-  }
-  if (out.size() != c.length) ThrowCorrupt("fixed column length");
-  return out;
+  uint8_t bytes[kMaxFixedBytes];
+  const size_t n = PutFixedValue(c, v, bytes);
+  return std::vector<uint8_t>(bytes, bytes + n);
 }
 
 namespace {
@@ -196,10 +251,10 @@ std::vector<uint8_t> FixedPart(const TableDef& t,
       continue;
     }
     if (IsNullish(v)) continue;
-    const std::vector<uint8_t> bytes = EncodeFixedValue(c, v);
-    if (c.fixed_offset + bytes.size() > fixed_size)
-      ThrowCorrupt("fixed offset");
-    std::copy(bytes.begin(), bytes.end(),
+    uint8_t bytes[kMaxFixedBytes];
+    const size_t n = PutFixedValue(c, v, bytes);
+    if (c.fixed_offset + n > fixed_size) ThrowCorrupt("fixed offset");
+    std::copy(bytes, bytes + n,
               row.begin() + format::kRowFixedStart + c.fixed_offset);
     mask.Set(c.number);
   }
@@ -278,6 +333,10 @@ std::vector<uint16_t> AppendVarData(const TableDef& t,
     const ColumnDef& c = *cols[next++];
     const base::Value& v = ValueOf(by_number, c.number);
     if (IsNullish(v)) continue;
+    if (c.type == format::kTypeText && AppendAsciiText(c, v, row)) {
+      mask.Set(c.number);
+      continue;
+    }
     const size_t used =
         row.size() + trailer + format::kLvalHeaderSize * (cols.size() - next);
     const size_t room =

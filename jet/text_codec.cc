@@ -35,6 +35,12 @@ std::string DecodeText(Bytes bytes) {
       bytes[1] != format::kCompressedMarker1) {
     return DecodeUtf16(bytes);
   }
+  // Most compressed text is ASCII without a switch to two-byte mode: its
+  // bytes are the text.
+  const Bytes body = bytes.subspan(2);
+  bool plain = true;
+  for (uint8_t b : body) plain = plain && b != 0 && b < 0x80;
+  if (plain) return std::string(body.begin(), body.end());
   std::u16string u;
   u.reserve(bytes.size());
   bool ascii = true;
@@ -60,6 +66,28 @@ std::string DecodeText(Bytes bytes) {
   }
   if (ascii) return std::string(u.begin(), u.end());
   return base::Utf16ToUtf8(u);
+}
+
+void DecodeTextTo(Bytes bytes, std::string& out) {
+  const bool compressed = bytes.size() >= 2 &&
+                          bytes[0] == format::kCompressedMarker0 &&
+                          bytes[1] == format::kCompressedMarker1;
+  if (compressed) {
+    const Bytes body = bytes.subspan(2);
+    bool plain = true;
+    for (uint8_t b : body) plain = plain && b != 0 && b < 0x80;
+    if (plain) {
+      out.assign(body.begin(), body.end());
+      return;
+    }
+  } else if (AllAscii16(bytes)) {
+    out.resize(bytes.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i) {
+      out[i] = static_cast<char>(bytes[2 * i]);
+    }
+    return;
+  }
+  out = DecodeText(bytes);
 }
 
 }  // namespace jet

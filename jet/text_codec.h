@@ -14,6 +14,8 @@ std::string DecodeUtf16(Bytes bytes);
 // Jet's "Unicode compression" (one byte per character, 00 toggles between
 // one-byte and two-byte mode).
 std::string DecodeText(Bytes bytes);
+// DecodeText into `out` (replacing its contents, keeping its room).
+void DecodeTextTo(Bytes bytes, std::string& out);
 
 }  // namespace jet
 

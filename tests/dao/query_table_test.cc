@@ -33,6 +33,10 @@ std::vector<uint32_t> Packed(const std::vector<RowId>& ids) {
   return out;
 }
 
+std::vector<uint32_t> Packed(std::span<const uint32_t> ids) {
+  return {ids.begin(), ids.end()};
+}
+
 TEST(QueryKeyTest, EqualityFollowsJet) {
   EXPECT_EQ(EqualityKey(Value::Text("Ärger")),
             EqualityKey(Value::Text("äRGER")));
@@ -50,8 +54,8 @@ TEST(TableRowsTest, IndexesFollowEveryChange) {
   TableRows rows(TwoColumns(), {{Id(3, 0), {Value::Text("b"), Value::Long(1)}},
                                 {Id(3, 1), {Value::Text("a"), Value::Long(2)}},
                                 {Id(4, 0), {Value::Text("B"), Value::Null()}}});
-  std::string b = *EqualityKey(Value::Text("b"));
-  std::string a = *EqualityKey(Value::Text("a"));
+  uint64_t b = TableRows::KeyHash(*EqualityKey(Value::Text("b")));
+  uint64_t a = TableRows::KeyHash(*EqualityKey(Value::Text("a")));
   EXPECT_EQ(Packed(rows.Lookup(0, b)), Packed({Id(3, 0), Id(4, 0)}));
 
   // A row placed before the others still comes out in storage order.
@@ -64,8 +68,41 @@ TEST(TableRowsTest, IndexesFollowEveryChange) {
   EXPECT_EQ(Packed(rows.Lookup(0, a)), Packed({Id(3, 0), Id(9, 0)}));
   rows.Erase(Id(3, 0));
   EXPECT_EQ(Packed(rows.Lookup(0, a)), Packed({Id(9, 0)}));
-  EXPECT_EQ(rows.Find(Id(3, 0)), nullptr);
+  EXPECT_FALSE(rows.Contains(Id(3, 0)));
+  EXPECT_TRUE(rows.HasKey(Id(9, 0), 0, *EqualityKey(Value::Text("A"))));
   EXPECT_EQ(Packed(*rows.Ids()), Packed({Id(2, 5), Id(4, 0), Id(9, 0)}));
+}
+
+// Rows that grow move within the store and their old room is reclaimed;
+// every value reads back as last written, the cells of the row last read
+// included.
+TEST(TableRowsTest, RowsReadBackAfterGrowingAndShrinking) {
+  std::vector<Row> start;
+  for (uint8_t r = 0; r < 200; ++r) {
+    start.push_back({Id(10 + r / 100, r % 100), {Value::Text("x"), Value()}});
+  }
+  TableRows rows(TwoColumns(), std::move(start));
+  const RowId probe = Id(10, 7);
+  EXPECT_EQ(rows.Cell(probe, 0), Value::Text("x"));
+  EXPECT_EQ(rows.Cell(probe, 1), Value());
+  for (int round = 1; round <= 40; ++round) {
+    for (const RowId& id : *rows.Ids()) {
+      rows.Update(id, id,
+                  {Value::Text(std::string(round * 20 % 700, 'a' + round % 26)),
+                   Value::Long(round)});
+    }
+    ASSERT_EQ(rows.Cell(probe, 1), Value::Long(round));
+  }
+  EXPECT_EQ(rows.size(), 200u);
+  for (const RowId& id : *rows.Ids()) {
+    ASSERT_EQ(rows.Values(id),
+              (std::vector<Value>{Value::Text(std::string(100, 'o')),
+                                  Value::Long(40)}));
+  }
+  EXPECT_EQ(Packed(rows.Lookup(
+                       1, TableRows::KeyHash(*EqualityKey(Value::Double(40)))))
+                .size(),
+            200u);
 }
 
 }  // namespace

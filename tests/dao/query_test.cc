@@ -133,6 +133,12 @@ TEST(QueryCacheTest, AgreesWithTheParser) {
       "SELECT [a b] FROM T WHERE 5 = c ORDER BY [a b] DESC;",
       "SELECT [a b] FROM T WHERE .5 = c ORDER BY [a b] DESC;",
       "SELECT * FROM T WHERE a = 1 = 2",
+      // A text is scanned on from where it starts to differ from the last
+      // one: a number's reading looks past its end.
+      "SELECT * FROM T WHERE a = 12e+5 AND b = 'x'",
+      "SELECT * FROM T WHERE a = 12e+x AND b = 'x'",
+      "SELECT * FROM T WHERE a = 12 AND b = 'x'",
+      "SELECT * FROM T WHERE a = 12e5 AND b = 'x'",
   };
   dao_jet::QueryCache cache;
   for (int pass = 0; pass < 2; ++pass) {
