@@ -325,7 +325,7 @@ struct Checker {
     ScanTable(store, def, [&](RowId id, std::span<const uint8_t> row) {
       InUse(where, id.page);
       try {
-        if (decodable) reader.Decode(Bytes(row));
+        if (decodable) reader.Check(Bytes(row));
         const RowLayout layout(Bytes(row), def);
         for (const ColumnDef& c : def.columns) {
           if (!c.IsLongValue() || !layout.MaskBit(c.number)) continue;

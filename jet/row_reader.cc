@@ -118,6 +118,23 @@ void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
     out.push_back(DecodeColumn(layout, c));
 }
 
+void RowReader::Check(Bytes row) const {
+  RowLayout layout(row, def_);
+  for (const ColumnDef& c : def_.columns) {
+    if (c.type == format::kTypeBoolean) continue;
+    std::optional<Bytes> bytes = ColumnBytes(layout, c);
+    if (!bytes || c.type == format::kTypeText ||
+        c.type == format::kTypeBinary) {
+      continue;
+    }
+    if (c.IsLongValue()) {
+      (void)DecodeColumn(layout, c);
+    } else {
+      (void)DecodeFixedValue(c, *bytes);
+    }
+  }
+}
+
 std::optional<Bytes> RowReader::ColumnBytes(const RowLayout& layout,
                                             const ColumnDef& c) const {
   if (!layout.MaskBit(c.number)) return std::nullopt;

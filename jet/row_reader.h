@@ -62,6 +62,10 @@ class RowReader {
   // its contents; `text` is room for decoding texts.
   void DecodeCells(Bytes row, std::vector<uint8_t>& out,
                    std::string& text) const;
+  // Raises whatever Decode would raise for `row` without keeping the
+  // values: texts and short binary data are only located (decoding them
+  // cannot fail), long values are read.
+  void Check(Bytes row) const;
 
  private:
   base::Value DecodeColumn(const RowLayout& layout, const ColumnDef& c) const;
