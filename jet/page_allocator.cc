@@ -44,7 +44,8 @@ void PageStore::KeepOldContent(uint32_t n) {
   if (undo_flags_[n]) return;
   undo_flags_[n] = true;
   const auto first = data_.begin() + size_t{n} * kPageSize;
-  undo_.emplace_back(n, std::vector<uint8_t>(first, first + kPageSize));
+  undo_pages_.push_back(n);
+  undo_bytes_.insert(undo_bytes_.end(), first, first + kPageSize);
 }
 
 void PageStore::BeginChange() {
@@ -55,18 +56,29 @@ void PageStore::BeginChange() {
 
 void PageStore::EndChange() {
   if (change_depth_ == 0 || --change_depth_ > 0) return;
-  for (const auto& [n, old] : undo_) undo_flags_[n] = false;
-  undo_.clear();
+  ClearUndo();
+}
+
+void PageStore::ClearUndo() {
+  for (uint32_t n : undo_pages_) undo_flags_[n] = false;
+  undo_pages_.clear();
+  // The room stays for the next unit unless a large one left much of it.
+  if (undo_bytes_.capacity() > kKeptUndoPages * kPageSize) {
+    std::vector<uint8_t>().swap(undo_bytes_);
+  } else {
+    undo_bytes_.clear();
+  }
 }
 
 void PageStore::RollBack() {
   if (change_depth_ == 0) return;
   change_depth_ = 0;
-  for (const auto& [n, old] : undo_) {
-    std::copy(old.begin(), old.end(), data_.begin() + size_t{n} * kPageSize);
-    undo_flags_[n] = false;
+  for (size_t i = 0; i < undo_pages_.size(); ++i) {
+    const auto old = undo_bytes_.begin() + i * kPageSize;
+    std::copy(old, old + kPageSize,
+              data_.begin() + size_t{undo_pages_[i]} * kPageSize);
   }
-  undo_.clear();
+  ClearUndo();
   data_.resize(size_t{change_page_count_} * kPageSize);
   free_hint_ = change_free_hint_;
 }

@@ -78,11 +78,16 @@ class PageStore : public PageSource {
   std::vector<uint8_t> data_;
   uint32_t free_hint_ = 0;  // no free page below this one
   void KeepOldContent(uint32_t n);
+  void ClearUndo();
+  static constexpr size_t kKeptUndoPages = 16;
   // The unit of change under way (see BeginChange).
   int change_depth_ = 0;
   uint32_t change_page_count_ = 0;
   uint32_t change_free_hint_ = 0;
-  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> undo_;
+  // Pages whose old content is kept, and that content page after page in
+  // the same order; both keep their room between units.
+  std::vector<uint32_t> undo_pages_;
+  std::vector<uint8_t> undo_bytes_;
   std::vector<bool> undo_flags_;  // by page number: old content kept
 };
 
