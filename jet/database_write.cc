@@ -88,45 +88,54 @@ DatabaseWriter::DatabaseWriter(PageStore store)
 
 template <typename Change>
 auto DatabaseWriter::AllOrNothing(Change&& change) -> decltype(change()) {
-  // Counters not yet written live only here; they are kept across a
-  // failure, everything else is read again from the restored pages.
-  struct Pending {
-    uint32_t row_count, last_autonumber;
-    bool counters_dirty, indexes_dirty;
-  };
-  std::map<uint32_t, Pending> pending;
-  for (const auto& [page, s] : tables_) {
-    pending[page] = {s.def.row_count, s.def.last_autonumber, s.counters_dirty,
-                     s.indexes_dirty};
+  // Only the outermost unit keeps and restores the writer's state: a nested
+  // one's failure reaches it, and its rollback covers the nested changes.
+  const bool outermost = units_ == 0;
+  if (outermost) {
+    // Counters not yet written live only here; they are kept across a
+    // failure, everything else is read again from the restored pages.
+    pending_.clear();
+    for (const auto& [page, s] : tables_) {
+      pending_.push_back({page, s.def.row_count, s.def.last_autonumber,
+                          s.counters_dirty, s.indexes_dirty});
+    }
   }
+  ++units_;
   store_.BeginChange();
   try {
     if constexpr (std::is_void_v<decltype(change())>) {
       change();
       store_.EndChange();
+      --units_;
     } else {
       auto result = change();
       store_.EndChange();
+      --units_;
       return result;
     }
   } catch (...) {
+    --units_;
+    if (!outermost) throw;
     store_.RollBack();
     lval_.Reset();
     names_valid_ = false;
+    // tables_ and pending_ are both in page order.
+    auto p = pending_.begin();
     for (auto it = tables_.begin(); it != tables_.end();) {
-      auto p = pending.find(it->first);
+      while (p != pending_.end() && p->page < it->first) ++p;
       TableState restored;
       try {
-        if (p == pending.end()) throw std::out_of_range("new");
+        if (p == pending_.end() || p->page != it->first)
+          throw std::out_of_range("new");
         restored.def = LoadTableDef(store_, it->first);
       } catch (const std::exception&) {
         it = tables_.erase(it);
         continue;
       }
-      restored.def.row_count = p->second.row_count;
-      restored.def.last_autonumber = p->second.last_autonumber;
-      restored.counters_dirty = p->second.counters_dirty;
-      restored.indexes_dirty = p->second.indexes_dirty;
+      restored.def.row_count = p->row_count;
+      restored.def.last_autonumber = p->last_autonumber;
+      restored.counters_dirty = p->counters_dirty;
+      restored.indexes_dirty = p->indexes_dirty;
       it->second = std::move(restored);
       ++it;
     }
@@ -197,9 +206,14 @@ uint32_t DatabaseWriter::FindTable(std::string_view name) const {
     names_.clear();
     for (const auto& [n, page] : Tables()) names_[base::UpperCase(n)] = page;
     names_valid_ = true;
+    last_name_.clear();
+  } else if (!last_name_.empty() && base::EqualsIgnoreCase(name, last_name_)) {
+    return last_page_;  // rows mostly go to the table named last
   }
   auto it = names_.find(base::UpperCase(name));
   if (it == names_.end()) ThrowItemNotFound();
+  last_name_.assign(name);
+  last_page_ = it->second;
   return it->second;
 }
 
