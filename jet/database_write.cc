@@ -450,13 +450,13 @@ void DatabaseWriter::UpdateRow(TableState& s, RowId id,
   std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
   CheckKeys(s, row, old);
   ReleaseLongValues(s.def, old);
-  auto page = store_.Page(at.page);
-  RowSlot slot = GetRowSlot(page, at.row);
+  const RowSlot slot = GetRowSlot(store_.ReadPage(at.page), at.row);
   const size_t room = slot.end - slot.start;
   if (row.size() <= room) {
     PadRow(s.def, row, room);
+    auto page = store_.PageRanges(at.page, {{slot.start, row.size()}});
     std::copy(row.begin(), row.end(), page.begin() + slot.start);
-  } else if (DataPageReplaceRow(page, at.row, row)) {
+  } else if (DataPageReplaceRow(store_.Page(at.page), at.row, row)) {
     // Grew in place: the rows below it on the page moved down.
   } else {
     // Moves: the new image goes elsewhere, flagged so scans skip it; the
