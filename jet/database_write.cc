@@ -281,9 +281,12 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
 
 std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
                                               RowId id) const {
-  const RowId at = Locate(def, id);
-  const Bytes row = SlotBytes(store_.ReadPage(at.page),
-                              GetRowSlot(store_.ReadPage(at.page), at.row));
+  return RowImageAt(Locate(def, id));
+}
+
+std::vector<uint8_t> DatabaseWriter::RowImageAt(RowId at) const {
+  const Bytes page = store_.ReadPage(at.page);
+  const Bytes row = SlotBytes(page, GetRowSlot(page, at.row));
   return std::vector<uint8_t>(row.begin(), row.end());
 }
 
@@ -436,7 +439,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::UpdateRow(TableState& s, RowId id,
                                const std::vector<base::Value>& values) {
   const RowId at = Locate(s.def, id);
-  const std::vector<uint8_t> old = RowImage(s.def, id);
+  const std::vector<uint8_t> old = RowImageAt(at);
   // The new image first: if it fails (text too long...), the row and its
   // long values are still intact.
   CheckColumnRules(s, values);

@@ -157,6 +157,8 @@ class DatabaseWriter {
   void ReleaseLongValues(const TableDef& def, std::span<const uint8_t> row);
   // The stored bytes of a row (after its overflow hop).
   std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
+  // The same for a row already located.
+  std::vector<uint8_t> RowImageAt(RowId at) const;
   // Marks a row deleted and releases its long values.
   void DeleteRow(const TableDef& def, RowId id);
   // Deletes rows of a system table, then rebuilds its indexes and stores its
