@@ -42,15 +42,19 @@ void PageStore::KeepOldContent(uint32_t n) {
   if (change_depth_ == 0 || n >= change_page_count_) return;
   if (n >= undo_flags_.size()) undo_flags_.resize(size_t{n} + 1, false);
   if (undo_flags_[n]) return;
-  undo_flags_[n] = true;
   KeepOldRange(n, 0, kPageSize);
+  undo_flags_[n] = true;
 }
 
 void PageStore::KeepOldRange(uint32_t n, size_t offset, size_t length) {
+  // Room first, so that running out of memory keeps the two lists in step.
+  if (undo_ranges_.size() == undo_ranges_.capacity()) {
+    undo_ranges_.reserve(std::max<size_t>(16, 2 * undo_ranges_.capacity()));
+  }
   const auto first = data_.begin() + size_t{n} * kPageSize + offset;
+  undo_bytes_.insert(undo_bytes_.end(), first, first + length);
   undo_ranges_.push_back({n, static_cast<uint16_t>(offset),
                           static_cast<uint16_t>(length)});
-  undo_bytes_.insert(undo_bytes_.end(), first, first + length);
 }
 
 std::span<uint8_t> PageStore::PageRanges(
