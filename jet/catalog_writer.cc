@@ -164,7 +164,7 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
   }
   bool fits = false;
   if (page != 0 && page < store.page_count()) {
-    auto p = store.Page(page);
+    const Bytes p = store.ReadPage(page);
     if (p[0] == format::kPageData && U32(p, 4) == def.tdef_page) {
       fits = DataPageFits(p, row.size());
       if (!fits) MapSetPage(store, def.free_map.Packed(), page, false);
@@ -176,7 +176,7 @@ RowId AppendRowImage(PageStore& store, TableDef& def,
     MapSetPage(store, def.owned_map.Packed(), page, true);
     MapSetPage(store, def.free_map.Packed(), page, true);
   }
-  const uint16_t r = DataPageAddRow(store.Page(page), row);
+  const uint16_t r = DataPageAddRow(store, page, row);
   if (hint) *hint = page;
   ++def.row_count;
   return RowId{page, static_cast<uint8_t>(r)};

@@ -88,45 +88,54 @@ DatabaseWriter::DatabaseWriter(PageStore store)
 
 template <typename Change>
 auto DatabaseWriter::AllOrNothing(Change&& change) -> decltype(change()) {
-  // Counters not yet written live only here; they are kept across a
-  // failure, everything else is read again from the restored pages.
-  struct Pending {
-    uint32_t row_count, last_autonumber;
-    bool counters_dirty, indexes_dirty;
-  };
-  std::map<uint32_t, Pending> pending;
-  for (const auto& [page, s] : tables_) {
-    pending[page] = {s.def.row_count, s.def.last_autonumber, s.counters_dirty,
-                     s.indexes_dirty};
+  // Only the outermost unit keeps and restores the writer's state: a nested
+  // one's failure reaches it, and its rollback covers the nested changes.
+  const bool outermost = units_ == 0;
+  if (outermost) {
+    // Counters not yet written live only here; they are kept across a
+    // failure, everything else is read again from the restored pages.
+    pending_.clear();
+    for (const auto& [page, s] : tables_) {
+      pending_.push_back({page, s.def.row_count, s.def.last_autonumber,
+                          s.counters_dirty, s.indexes_dirty});
+    }
   }
+  ++units_;
   store_.BeginChange();
   try {
     if constexpr (std::is_void_v<decltype(change())>) {
       change();
       store_.EndChange();
+      --units_;
     } else {
       auto result = change();
       store_.EndChange();
+      --units_;
       return result;
     }
   } catch (...) {
+    --units_;
+    if (!outermost) throw;
     store_.RollBack();
     lval_.Reset();
     names_valid_ = false;
+    // tables_ and pending_ are both in page order.
+    auto p = pending_.begin();
     for (auto it = tables_.begin(); it != tables_.end();) {
-      auto p = pending.find(it->first);
+      while (p != pending_.end() && p->page < it->first) ++p;
       TableState restored;
       try {
-        if (p == pending.end()) throw std::out_of_range("new");
+        if (p == pending_.end() || p->page != it->first)
+          throw std::out_of_range("new");
         restored.def = LoadTableDef(store_, it->first);
       } catch (const std::exception&) {
         it = tables_.erase(it);
         continue;
       }
-      restored.def.row_count = p->second.row_count;
-      restored.def.last_autonumber = p->second.last_autonumber;
-      restored.counters_dirty = p->second.counters_dirty;
-      restored.indexes_dirty = p->second.indexes_dirty;
+      restored.def.row_count = p->row_count;
+      restored.def.last_autonumber = p->last_autonumber;
+      restored.counters_dirty = p->counters_dirty;
+      restored.indexes_dirty = p->indexes_dirty;
       it->second = std::move(restored);
       ++it;
     }
@@ -197,9 +206,14 @@ uint32_t DatabaseWriter::FindTable(std::string_view name) const {
     names_.clear();
     for (const auto& [n, page] : Tables()) names_[base::UpperCase(n)] = page;
     names_valid_ = true;
+    last_name_.clear();
+  } else if (!last_name_.empty() && base::EqualsIgnoreCase(name, last_name_)) {
+    return last_page_;  // rows mostly go to the table named last
   }
   auto it = names_.find(base::UpperCase(name));
   if (it == names_.end()) ThrowItemNotFound();
+  last_name_.assign(name);
+  last_page_ = it->second;
   return it->second;
 }
 
@@ -267,9 +281,12 @@ void DatabaseWriter::ReleaseLongValues(const TableDef& def,
 
 std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
                                               RowId id) const {
-  const RowId at = Locate(def, id);
-  const Bytes row = SlotBytes(store_.ReadPage(at.page),
-                              GetRowSlot(store_.ReadPage(at.page), at.row));
+  return RowImageAt(Locate(def, id));
+}
+
+std::vector<uint8_t> DatabaseWriter::RowImageAt(RowId at) const {
+  const Bytes page = store_.ReadPage(at.page);
+  const Bytes row = SlotBytes(page, GetRowSlot(page, at.row));
   return std::vector<uint8_t>(row.begin(), row.end());
 }
 
@@ -422,7 +439,7 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::UpdateRow(TableState& s, RowId id,
                                const std::vector<base::Value>& values) {
   const RowId at = Locate(s.def, id);
-  const std::vector<uint8_t> old = RowImage(s.def, id);
+  const std::vector<uint8_t> old = RowImageAt(at);
   // The new image first: if it fails (text too long...), the row and its
   // long values are still intact.
   CheckColumnRules(s, values);
@@ -436,13 +453,13 @@ void DatabaseWriter::UpdateRow(TableState& s, RowId id,
   std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
   CheckKeys(s, row, old);
   ReleaseLongValues(s.def, old);
-  auto page = store_.Page(at.page);
-  RowSlot slot = GetRowSlot(page, at.row);
+  const RowSlot slot = GetRowSlot(store_.ReadPage(at.page), at.row);
   const size_t room = slot.end - slot.start;
   if (row.size() <= room) {
     PadRow(s.def, row, room);
+    auto page = store_.PageRanges(at.page, {{slot.start, row.size()}});
     std::copy(row.begin(), row.end(), page.begin() + slot.start);
-  } else if (DataPageReplaceRow(page, at.row, row)) {
+  } else if (DataPageReplaceRow(store_.Page(at.page), at.row, row)) {
     // Grew in place: the rows below it on the page moved down.
   } else {
     // Moves: the new image goes elsewhere, flagged so scans skip it; the

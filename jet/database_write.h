@@ -157,6 +157,8 @@ class DatabaseWriter {
   void ReleaseLongValues(const TableDef& def, std::span<const uint8_t> row);
   // The stored bytes of a row (after its overflow hop).
   std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
+  // The same for a row already located.
+  std::vector<uint8_t> RowImageAt(RowId at) const;
   // Marks a row deleted and releases its long values.
   void DeleteRow(const TableDef& def, RowId id);
   // Deletes rows of a system table, then rebuilds its indexes and stores its
@@ -192,6 +194,17 @@ class DatabaseWriter {
   // Upper-cased table name -> TDEF page; rebuilt after schema changes.
   mutable std::map<std::string, uint32_t> names_;
   mutable bool names_valid_ = false;
+  // The name FindTable found last, as given, and its page.
+  mutable std::string last_name_;
+  mutable uint32_t last_page_ = 0;
+  // AllOrNothing: units under way, and the counters the outermost one
+  // restores on failure (by TDEF page, ascending).
+  struct Pending {
+    uint32_t page, row_count, last_autonumber;
+    bool counters_dirty, indexes_dirty;
+  };
+  int units_ = 0;
+  std::vector<Pending> pending_;
   std::map<uint32_t, TableState> tables_;  // by TDEF page
 };
 

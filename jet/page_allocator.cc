@@ -42,9 +42,32 @@ void PageStore::KeepOldContent(uint32_t n) {
   if (change_depth_ == 0 || n >= change_page_count_) return;
   if (n >= undo_flags_.size()) undo_flags_.resize(size_t{n} + 1, false);
   if (undo_flags_[n]) return;
+  KeepOldRange(n, 0, kPageSize);
   undo_flags_[n] = true;
-  const auto first = data_.begin() + size_t{n} * kPageSize;
-  undo_.emplace_back(n, std::vector<uint8_t>(first, first + kPageSize));
+}
+
+void PageStore::KeepOldRange(uint32_t n, size_t offset, size_t length) {
+  // Room first, so that running out of memory keeps the two lists in step.
+  if (undo_ranges_.size() == undo_ranges_.capacity()) {
+    undo_ranges_.reserve(std::max<size_t>(16, 2 * undo_ranges_.capacity()));
+  }
+  const auto first = data_.begin() + size_t{n} * kPageSize + offset;
+  undo_bytes_.insert(undo_bytes_.end(), first, first + length);
+  undo_ranges_.push_back({n, static_cast<uint16_t>(offset),
+                          static_cast<uint16_t>(length)});
+}
+
+std::span<uint8_t> PageStore::PageRanges(
+    uint32_t n, std::initializer_list<std::pair<size_t, size_t>> ranges) {
+  if (n >= page_count()) ThrowCorrupt("page number beyond the end of the file");
+  const bool keep = change_depth_ > 0 && n < change_page_count_ &&
+                    !(n < undo_flags_.size() && undo_flags_[n]);
+  for (const auto& [offset, length] : ranges) {
+    if (offset > kPageSize || length > kPageSize - offset)
+      ThrowCorrupt("page range beyond the page");
+    if (keep && length > 0) KeepOldRange(n, offset, length);
+  }
+  return std::span<uint8_t>(data_.data() + size_t{n} * kPageSize, kPageSize);
 }
 
 void PageStore::BeginChange() {
@@ -55,18 +78,35 @@ void PageStore::BeginChange() {
 
 void PageStore::EndChange() {
   if (change_depth_ == 0 || --change_depth_ > 0) return;
-  for (const auto& [n, old] : undo_) undo_flags_[n] = false;
-  undo_.clear();
+  ClearUndo();
+}
+
+void PageStore::ClearUndo() {
+  for (const Kept& k : undo_ranges_) {
+    if (k.page < undo_flags_.size()) undo_flags_[k.page] = false;
+  }
+  undo_ranges_.clear();
+  // The room stays for the next unit unless a large one left much of it.
+  if (undo_bytes_.capacity() > kKeptUndoPages * kPageSize) {
+    std::vector<uint8_t>().swap(undo_bytes_);
+  } else {
+    undo_bytes_.clear();
+  }
 }
 
 void PageStore::RollBack() {
   if (change_depth_ == 0) return;
   change_depth_ = 0;
-  for (const auto& [n, old] : undo_) {
-    std::copy(old.begin(), old.end(), data_.begin() + size_t{n} * kPageSize);
-    undo_flags_[n] = false;
+  // Last first: a range kept after its page was changed holds bytes that
+  // an earlier copy restores.
+  size_t end = undo_bytes_.size();
+  for (size_t i = undo_ranges_.size(); i-- > 0;) {
+    const Kept& k = undo_ranges_[i];
+    end -= k.length;
+    std::copy(undo_bytes_.begin() + end, undo_bytes_.begin() + end + k.length,
+              data_.begin() + size_t{k.page} * kPageSize + k.offset);
   }
-  undo_.clear();
+  ClearUndo();
   data_.resize(size_t{change_page_count_} * kPageSize);
   free_hint_ = change_free_hint_;
 }
@@ -308,6 +348,18 @@ uint16_t DataPageAddRow(std::span<uint8_t> page, Bytes row, uint16_t flags) {
   PutU16(page, format::kDataFreeSpace,
          static_cast<uint16_t>(start - SlotEntry(n + 1)));
   return n;
+}
+
+uint16_t DataPageAddRow(PageStore& store, uint32_t n, Bytes row) {
+  const Bytes before = store.ReadPage(n);
+  if (!DataPageFits(before, row.size()))
+    ThrowCorrupt("row does not fit the page");
+  // The header with the row table up to the new entry, and the row's bytes.
+  const uint16_t count = RowCount(before);
+  const size_t start = LowestRowStart(before) - row.size();
+  return DataPageAddRow(
+      store.PageRanges(n, {{0, SlotEntry(count + 1)}, {start, row.size()}}),
+      row);
 }
 
 bool DataPageReplaceRow(std::span<uint8_t> page, uint16_t row, Bytes image) {

@@ -42,6 +42,11 @@ class PageStore : public PageSource {
   // A page to change (its old content is kept for RollBack).
   std::span<uint8_t> Page(uint32_t n);
   std::span<const uint8_t> Page(uint32_t n) const;
+  // A page of which the caller changes only the bytes in `ranges` (offset,
+  // length): only their old content is kept, which is cheaper than the whole
+  // page when a row is written.
+  std::span<uint8_t> PageRanges(
+      uint32_t n, std::initializer_list<std::pair<size_t, size_t>> ranges);
   const std::vector<uint8_t>& bytes() const { return data_; }
 
   // Appends a zeroed page without touching the global map (used while the
@@ -78,12 +83,23 @@ class PageStore : public PageSource {
   std::vector<uint8_t> data_;
   uint32_t free_hint_ = 0;  // no free page below this one
   void KeepOldContent(uint32_t n);
+  void KeepOldRange(uint32_t n, size_t offset, size_t length);
+  void ClearUndo();
+  static constexpr size_t kKeptUndoPages = 16;
   // The unit of change under way (see BeginChange).
   int change_depth_ = 0;
   uint32_t change_page_count_ = 0;
   uint32_t change_free_hint_ = 0;
-  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> undo_;
-  std::vector<bool> undo_flags_;  // by page number: old content kept
+  // Page ranges whose old content is kept (whole pages or parts), and that
+  // content one after the other in the same order; RollBack puts them back
+  // last first. Both keep their room between units.
+  struct Kept {
+    uint32_t page;
+    uint16_t offset, length;
+  };
+  std::vector<Kept> undo_ranges_;
+  std::vector<uint8_t> undo_bytes_;
+  std::vector<bool> undo_flags_;  // by page number: whole page kept
 };
 
 // --- data pages (type 0x01) ---
@@ -98,6 +114,9 @@ bool DataPageFits(Bytes page, size_t length);
 // Appends a row below the lowest one; returns its row number. The caller
 // checks DataPageFits first (a row that does not fit is an internal error).
 uint16_t DataPageAddRow(std::span<uint8_t> page, Bytes row, uint16_t flags = 0);
+// The same on page `n` of `store`, keeping only the bytes it changes for
+// RollBack.
+uint16_t DataPageAddRow(PageStore& store, uint32_t n, Bytes row);
 // Replaces the bytes of row `row` with `image` of another length, moving the
 // rows stored below it (row numbers and flags stay). False when the page lacks
 // the room.

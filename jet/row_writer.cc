@@ -158,11 +158,15 @@ bool AppendAsciiText(const ColumnDef& c, const base::Value& v,
                      std::vector<uint8_t>& out) {
   if (v.type() != base::ValueType::kText) return false;
   const std::string& s = v.AsText();
+  // One pass without early exits (it vectorizes): any non-ASCII byte, any
+  // zero character.
+  unsigned high = 0;
   bool zero = false;
   for (char ch : s) {
-    if (static_cast<unsigned char>(ch) >= 0x80) return false;
-    zero = zero || ch == 0;
+    high |= static_cast<unsigned char>(ch) & 0x80u;
+    zero |= ch == 0;
   }
+  if (high != 0) return false;
   if (s.size() * 2 > c.length) TooSmall();
   if (c.IsCompressible() && !zero && s.size() > 2 &&
       s.size() <= format::kMaxCompressibleChars) {
@@ -171,9 +175,10 @@ bool AppendAsciiText(const ColumnDef& c, const base::Value& v,
     out.insert(out.end(), s.begin(), s.end());
     return true;
   }
-  for (char ch : s) {
-    out.push_back(static_cast<uint8_t>(ch));
-    out.push_back(0);
+  const size_t at = out.size();
+  out.resize(at + 2 * s.size(), 0);
+  for (size_t i = 0; i < s.size(); ++i) {
+    out[at + 2 * i] = static_cast<uint8_t>(s[i]);
   }
   return true;
 }
@@ -214,6 +219,31 @@ const base::Value& ValueOf(const std::vector<base::Value>& by_number,
   return number < by_number.size() ? by_number[number] : kNull;
 }
 
+// A buffer of `n` elements that lives on the stack when `n` is at most
+// N (tables of ordinary width), else on the heap.
+template <typename T, size_t N>
+class InlineBuffer {
+ public:
+  InlineBuffer(size_t n, T fill) : size_(n) {
+    if (n > N) heap_.resize(n);
+    std::fill(data(), data() + n, fill);
+  }
+  InlineBuffer(const InlineBuffer&) = delete;
+  InlineBuffer& operator=(const InlineBuffer&) = delete;
+  T* data() { return size_ > N ? heap_.data() : small_; }
+  const T* data() const { return size_ > N ? heap_.data() : small_; }
+  T& operator[](size_t i) { return data()[i]; }
+  const T& operator[](size_t i) const { return data()[i]; }
+  size_t size() const { return size_; }
+  T* begin() { return data(); }
+  T* end() { return data() + size_; }
+
+ private:
+  size_t size_;
+  T small_[N];
+  std::vector<T> heap_;
+};
+
 // The null mask: one bit per column number up to max_cols; set = a value
 // (for Booleans: true).
 class NullMask {
@@ -227,21 +257,54 @@ class NullMask {
   }
   size_t size() const { return bits_.size(); }
   void AppendTo(std::vector<uint8_t>& row) const {
-    row.insert(row.end(), bits_.begin(), bits_.end());
+    row.insert(row.end(), bits_.data(), bits_.data() + bits_.size());
   }
 
  private:
-  std::vector<uint8_t> bits_;
+  InlineBuffer<uint8_t, 32> bits_;
+};
+
+// What EncodeRow needs of the column list, gathered in one pass: the fixed
+// area's size, the variable columns in slot order and the slot count (one
+// per slot index up to the highest in use, at least as many as the
+// definition counts).
+struct RowShape {
+  explicit RowShape(const TableDef& t) : var_cols(t.columns.size(), nullptr) {
+    bool in_order = true;
+    for (const ColumnDef& c : t.columns) {
+      if (c.IsFixed()) {
+        fixed_size = std::max<uint16_t>(
+            fixed_size, static_cast<uint16_t>(c.fixed_offset + c.length));
+        continue;
+      }
+      if (var_count > 0 && c.var_index < var_cols[var_count - 1]->var_index) {
+        in_order = false;
+      }
+      var_cols[var_count++] = &c;
+      slot_count = std::max<uint16_t>(slot_count,
+                                      static_cast<uint16_t>(c.var_index + 1));
+    }
+    if (var_count > 0) slot_count = std::max(slot_count, t.var_col_count);
+    if (!in_order) {
+      std::sort(var_cols.begin(), var_cols.begin() + var_count,
+                [](const ColumnDef* a, const ColumnDef* b) {
+                  return a->var_index < b->var_index;
+                });
+    }
+  }
+  uint16_t fixed_size = 0;
+  uint16_t slot_count = 0;
+  size_t var_count = 0;
+  InlineBuffer<const ColumnDef*, 64> var_cols;
 };
 
 // The column count and the fixed area: every fixed column at its offset
 // (zeros for Null), Booleans in the mask only.
-std::vector<uint8_t> FixedPart(const TableDef& t,
-                               const std::vector<base::Value>& by_number,
-                               NullMask& mask) {
-  std::vector<uint8_t> row;
+void AppendFixedPart(const TableDef& t,
+                     const std::vector<base::Value>& by_number,
+                     uint16_t fixed_size, NullMask& mask,
+                     std::vector<uint8_t>& row) {
   AppendU16(row, t.max_cols);
-  const uint16_t fixed_size = FixedAreaSize(t.columns);
   row.resize(format::kRowFixedStart + fixed_size, 0);
   for (const ColumnDef& c : t.columns) {
     if (!c.IsFixed()) continue;
@@ -258,20 +321,6 @@ std::vector<uint8_t> FixedPart(const TableDef& t,
               row.begin() + format::kRowFixedStart + c.fixed_offset);
     mask.Set(c.number);
   }
-  return row;
-}
-
-// The variable columns in slot order.
-std::vector<const ColumnDef*> VarColumnsBySlot(const TableDef& t) {
-  std::vector<const ColumnDef*> cols;
-  for (const ColumnDef& c : t.columns) {
-    if (!c.IsFixed()) cols.push_back(&c);
-  }
-  std::sort(cols.begin(), cols.end(),
-            [](const ColumnDef* a, const ColumnDef* b) {
-              return a->var_index < b->var_index;
-            });
-  return cols;
 }
 
 const ColumnMaps* LongValueMaps(const TableDef& t, const ColumnDef& c) {
@@ -314,59 +363,40 @@ std::vector<uint8_t> EncodeVarValue(const TableDef& t, const ColumnDef& c,
   }
 }
 
-// Appends the variable data to `row` and returns the start offset of each
-// slot (slots of deleted columns stay empty). Long values get the room the
-// row limit leaves after what is known, keeping a header's worth for each
-// later variable column.
-std::vector<uint16_t> AppendVarData(const TableDef& t,
-                                    const std::vector<base::Value>& by_number,
-                                    uint16_t var_count, NullMask& mask,
-                                    LvalWriter* lval,
-                                    std::vector<uint8_t>& row) {
-  const std::vector<const ColumnDef*> cols = VarColumnsBySlot(t);
+// Appends the variable data to `row`, then the end-of-data offset, the
+// slot offsets in reverse and their count (slots of deleted columns stay
+// empty). Long values get the room the row limit leaves after what is
+// known, keeping a header's worth for each later variable column.
+void AppendVarData(const TableDef& t,
+                   const std::vector<base::Value>& by_number,
+                   const RowShape& shape, NullMask& mask, LvalWriter* lval,
+                   std::vector<uint8_t>& row) {
+  const uint16_t var_count = shape.slot_count;
   const size_t trailer = 2 + 2 * size_t{var_count} + 2 + mask.size();
-  std::vector<uint16_t> offsets(var_count, 0);
+  InlineBuffer<uint16_t, 64> offsets(var_count, 0);
   size_t next = 0;
   for (uint16_t slot = 0; slot < var_count; ++slot) {
     offsets[slot] = static_cast<uint16_t>(row.size());
-    if (next >= cols.size() || cols[next]->var_index != slot) continue;
-    const ColumnDef& c = *cols[next++];
+    if (next >= shape.var_count || shape.var_cols[next]->var_index != slot)
+      continue;
+    const ColumnDef& c = *shape.var_cols[next++];
     const base::Value& v = ValueOf(by_number, c.number);
     if (IsNullish(v)) continue;
     if (c.type == format::kTypeText && AppendAsciiText(c, v, row)) {
       mask.Set(c.number);
       continue;
     }
-    const size_t used =
-        row.size() + trailer + format::kLvalHeaderSize * (cols.size() - next);
+    const size_t used = row.size() + trailer +
+                        format::kLvalHeaderSize * (shape.var_count - next);
     const size_t room =
         used < format::kMaxRowSize ? format::kMaxRowSize - used : 0;
     const std::vector<uint8_t> bytes = EncodeVarValue(t, c, v, lval, room);
     row.insert(row.end(), bytes.begin(), bytes.end());
     mask.Set(c.number);
   }
-  return offsets;
-}
-
-// The end-of-data offset, the slot offsets in reverse and their count.
-void AppendVarTable(const std::vector<uint16_t>& offsets,
-                    std::vector<uint8_t>& row) {
   AppendU16(row, static_cast<uint16_t>(row.size()));
-  for (size_t k = offsets.size(); k-- > 0;) AppendU16(row, offsets[k]);
-  AppendU16(row, static_cast<uint16_t>(offsets.size()));
-}
-
-// Slots in the variable-offset table: one per slot index up to the highest
-// in use, at least as many as the definition counts.
-uint16_t VarSlotCount(const TableDef& t) {
-  uint16_t count = 0;
-  bool any = false;
-  for (const ColumnDef& c : t.columns) {
-    if (c.IsFixed()) continue;
-    any = true;
-    count = std::max<uint16_t>(count, static_cast<uint16_t>(c.var_index + 1));
-  }
-  return any ? std::max(count, t.var_col_count) : 0;
+  for (size_t k = var_count; k-- > 0;) AppendU16(row, offsets[k]);
+  AppendU16(row, var_count);
 }
 
 }  // namespace
@@ -374,13 +404,15 @@ uint16_t VarSlotCount(const TableDef& t) {
 std::vector<uint8_t> EncodeRow(const TableDef& t,
                                const std::vector<base::Value>& by_number,
                                LvalWriter* lval) {
+  const RowShape shape(t);
   NullMask mask(t.max_cols);
-  std::vector<uint8_t> row = FixedPart(t, by_number, mask);
-  const uint16_t var_count = VarSlotCount(t);
-  if (var_count > 0) {
-    const std::vector<uint16_t> offsets =
-        AppendVarData(t, by_number, var_count, mask, lval, row);
-    AppendVarTable(offsets, row);
+  std::vector<uint8_t> row;
+  // Room for the fixed part, the trailer and typical variable data at once.
+  row.reserve(format::kRowFixedStart + shape.fixed_size + 4 +
+              2 * size_t{shape.slot_count} + mask.size() + 256);
+  AppendFixedPart(t, by_number, shape.fixed_size, mask, row);
+  if (shape.slot_count > 0) {
+    AppendVarData(t, by_number, shape, mask, lval, row);
   }
   mask.AppendTo(row);
   if (row.size() > format::kMaxRowSize) TooSmall();

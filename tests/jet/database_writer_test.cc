@@ -34,6 +34,30 @@ std::vector<std::vector<Value>> ReadBack(const DatabaseWriter& w,
   return out;
 }
 
+// A unit that keeps byte ranges and whole pages of the same page, in both
+// orders, and appends pages, is rolled back byte for byte.
+TEST(DatabaseWriterTest, RollBackRestoresRangesAndWholePages) {
+  PageStore store = DatabaseWriter::CreateNew()->store();
+  const std::vector<uint8_t> before = store.bytes();
+  store.BeginChange();
+  store.PageRanges(1, {{100, 8}, {4000, 96}})[100] = 0xAA;
+  store.PageRanges(1, {{4000, 96}})[4095] = 0xBB;
+  store.Page(1)[101] = 0xCC;  // the whole page, after ranges of it
+  store.Page(1)[4000] = 0xDD;
+  store.PageRanges(1, {{50, 4}})[50] = 0xEE;  // already kept whole
+  store.Page(2)[7] = 0x11;
+  store.PageRanges(2, {{7, 1}})[7] = 0x22;  // a range after the whole page
+  store.Page(store.AppendPage())[0] = 0x33;
+  store.RollBack();
+  EXPECT_EQ(store.bytes(), before);
+  // The next unit starts clean: a range of a page kept whole before.
+  store.BeginChange();
+  store.PageRanges(1, {{100, 1}})[100] = 0x44;
+  store.RollBack();
+  EXPECT_EQ(store.bytes(), before);
+  EXPECT_THROW(store.PageRanges(1, {{4090, 7}}), base::RuntimeError);
+}
+
 TEST(DatabaseWriterTest, EveryColumnTypeAndLongValueFormRoundTrips) {
   auto w = DatabaseWriter::CreateNew();
   w->CreateTable("T", AllTypes());
