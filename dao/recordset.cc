@@ -4,6 +4,7 @@
 #include "dao/convert.h"
 #include "dao/errors.h"
 #include "jet/dao_type.h"
+#include "jet/format.h"
 #include "jet/query_key.h"
 
 namespace dao_jet {
@@ -106,12 +107,13 @@ class RecordsetFields : public dao::Fields {
       names.known.clear();
     }
     const size_t count = names.known.size();
+    size_t at = names.next < count ? names.next : 0;
     for (size_t k = 0; k < count; ++k) {
-      const size_t at = (names.next + k) % count;
       if (names.known[at].first == name) {
         names.next = at + 1;
         return FieldAt(names.known[at].second);
       }
+      if (++at == count) at = 0;
     }
     const size_t i = FindField(name);
     if (names.known.size() < kMaxKnownNames) names.known.emplace_back(name, i);
@@ -191,11 +193,14 @@ class RecordsetImpl : public dao::Recordset {
   void AddNew() override {
     cursor_->CheckOpen();
     // A pending AddNew or Edit is dropped, as DAO does.
-    cursor_->buffer.assign(cursor_->rows->def().columns.size(),
-                           base::Value::Null());
-    for (size_t c = 0; c < cursor_->buffer.size(); ++c) {
-      cursor_->buffer[c] =
-          ConvertForColumn(cursor_->rows->def().columns[c], base::Value());
+    // Each column as ConvertForColumn makes Empty: False for a Yes/No
+    // column, else Null.
+    const std::vector<jet::ColumnDef>& columns = cursor_->rows->def().columns;
+    cursor_->buffer.resize(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c) {
+      cursor_->buffer[c] = columns[c].type == jet::format::kTypeBoolean
+                               ? base::Value::Boolean(false)
+                               : base::Value::Null();
     }
     cursor_->mode = Cursor::Mode::kAddNew;
   }
@@ -203,8 +208,9 @@ class RecordsetImpl : public dao::Recordset {
   void Edit() override {
     cursor_->CheckOpen();
     cursor_->mode = Cursor::Mode::kNone;
-    cursor_->buffer = WithSource(kSourceRecordset, [&] {
-      return cursor_->rows->Values(cursor_->CurrentRow());
+    // The buffer's room is reused row after row.
+    WithSource(kSourceRecordset, [&] {
+      cursor_->rows->Values(cursor_->CurrentRow(), cursor_->buffer);
     });
     cursor_->mode = Cursor::Mode::kEdit;
   }

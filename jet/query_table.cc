@@ -372,14 +372,21 @@ base::Value TableRows::Cell(RowId id, size_t column) const {
 
 std::vector<base::Value> TableRows::Values(RowId id) const {
   std::vector<base::Value> values;
+  Values(id, values);
+  return values;
+}
+
+void TableRows::Values(RowId id, std::vector<base::Value>& out) const {
   const uint8_t* p = store_->Row(id.Packed());
-  if (!p) return values;
-  values.reserve(store_->columns());
-  for (size_t c = 0; c < store_->columns(); ++c) {
-    values.push_back(base::ReadCell(p));
+  if (!p) {
+    out.clear();
+    return;
+  }
+  out.resize(store_->columns());
+  for (base::Value& value : out) {
+    value = base::ReadCell(p);
     p += base::CellLength(p);
   }
-  return values;
 }
 
 bool TableRows::CellKey(const uint8_t* cell, std::string& out) {

@@ -54,6 +54,9 @@ class TableRows {
   base::Value Cell(RowId id, size_t column) const;
   // The values of a stored row in column order.
   std::vector<base::Value> Values(RowId id) const;
+  // The same into `out`, whose room is reused (empty for a row that is
+  // gone).
+  void Values(RowId id, std::vector<base::Value>& out) const;
   // Whether the column's value in the stored row has the equality key
   // `key` (see EqualityKey); false for a row that is gone.
   bool HasKey(RowId id, size_t column, std::string_view key) const;
