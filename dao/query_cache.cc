@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -27,6 +29,22 @@ constexpr std::array<bool, 256> kNameChars = [] {
   return table;
 }();
 bool IsNameChar(char c) { return kNameChars[static_cast<unsigned char>(c)]; }
+
+// The length of the common start of `a` and `b`, eight bytes a step: the
+// texts mostly share some hundred bytes before their first literal.
+size_t CommonPrefix(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (x != y) break;
+  }
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
 
 }  // namespace
 
@@ -102,8 +120,6 @@ bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
   return true;
 }
 
-namespace {}  // namespace
-
 // In a query that parses, each literal is the value of exactly one
 // condition, the conditions come in the order of their literals in the text,
 // and every "-" is the sign of the number after it.
@@ -113,11 +129,7 @@ QueryCache::Prepared QueryCache::Prepare(std::string_view sql) {
   // is read up to three bytes past its end).
   Mark from;
   if (last_ok_) {
-    const size_t common =
-        static_cast<size_t>(std::mismatch(sql.begin(), sql.end(),
-                                          last_sql_.begin(), last_sql_.end())
-                                .first -
-                            sql.begin());
+    const size_t common = CommonPrefix(sql, last_sql_);
     auto after = std::upper_bound(
         last_.marks.begin(), last_.marks.end(), common,
         [](size_t n, const Mark& m) { return n < m.at + kLookahead; });
