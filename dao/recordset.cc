@@ -184,6 +184,10 @@ class RecordsetImpl : public dao::Recordset {
       ThrowNoCurrentRecord(kSourceRecordset);
     }
     ++cursor_->current;
+    // The row after this one is mostly the next to be read.
+    if (cursor_->current + 1 < cursor_->Count()) {
+      cursor_->rows->Prefetch(cursor_->At(cursor_->current + 1));
+    }
   }
   dao::Fields& GetFields() override {
     cursor_->CheckOpen();

@@ -48,6 +48,9 @@ class TableRows {
   // Every row id in storage order; shared until the set of rows changes.
   std::shared_ptr<const std::vector<RowId>> Ids();
   bool Contains(RowId id) const;
+  // A hint that the row is asked for soon: a walk over the rows of a large
+  // table otherwise waits for memory at every row.
+  void Prefetch(RowId id) const;
   // The value of a column (position in the definition) of a stored row; the
   // row must be there. The cells of the row last asked for are found at
   // once.
