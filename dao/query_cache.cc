@@ -150,11 +150,11 @@ QueryCache::Prepared QueryCache::Prepare(std::string_view sql) {
   auto shape = std::make_shared<Shape>();
   shape->query = jet::ParseSelect(sql);
   const std::vector<jet::QueryCondition>& conditions = shape->query.conditions;
-  Prepared prepared{shape, {}};
-  prepared.literals.reserve(conditions.size());
+  parsed_literals_.clear();
   for (const jet::QueryCondition& c : conditions) {
-    prepared.literals.push_back(c.literal);
+    parsed_literals_.push_back(c.literal);
   }
+  Prepared prepared{shape, parsed_literals_};
   if (scan && scan->literals.size() == conditions.size()) {
     bool same = true;
     for (size_t k = 0; k < conditions.size() && same; ++k) {
@@ -173,7 +173,7 @@ jet::SelectQuery QueryCache::Parse(std::string_view sql) {
   Prepared prepared = Prepare(sql);
   jet::SelectQuery query = prepared.shape->query;
   for (size_t k = 0; k < query.conditions.size(); ++k) {
-    query.conditions[k].literal = std::move(prepared.literals[k]);
+    query.conditions[k].literal = prepared.literals[k];
   }
   return query;
 }
