@@ -37,11 +37,12 @@ jet::RowId Cursor::CurrentRow() const {
 
 namespace {
 
-// A field of the record set's current row.
+// A field of the record set's current row. It lives in its record set,
+// which whoever holds the field keeps alive.
 class RecordsetField : public dao::Field {
  public:
-  RecordsetField(std::shared_ptr<Cursor> cursor, size_t column)
-      : cursor_(std::move(cursor)), column_(column) {}
+  RecordsetField(Cursor* cursor, size_t column)
+      : cursor_(cursor), column_(column) {}
 
   std::string Name() const override { return Column().name; }
   void SetName(const std::string&) override { Throw(kReadOnly, kSourceField); }
@@ -78,7 +79,7 @@ class RecordsetField : public dao::Field {
     return cursor_->rows->def().columns[column_];
   }
 
-  std::shared_ptr<Cursor> cursor_;
+  Cursor* cursor_;
   size_t column_;
 };
 
@@ -125,6 +126,9 @@ class RecordsetFields : public dao::Fields {
   }
   void Refresh() override { cursor_->CheckOpen(); }
 
+  // The record set the fields belong to.
+  void SetOwner(std::weak_ptr<const void> owner) { owner_ = std::move(owner); }
+
  private:
   static constexpr size_t kMaxKnownNames = 64;
 
@@ -143,19 +147,21 @@ class RecordsetFields : public dao::Fields {
   }
 
   // The field objects hold nothing but the cursor and a column, so one per
-  // field serves every access: no allocation per cell.
+  // field serves every access; they are made together at the first access,
+  // and each handed out shares the ownership of the record set.
   std::shared_ptr<dao::Field> FieldAt(size_t i) {
-    if (made_.size() < cursor_->columns.size()) {
-      made_.resize(cursor_->columns.size());
+    if (made_.empty()) {
+      made_.reserve(cursor_->columns.size());
+      for (size_t column : cursor_->columns) {
+        made_.emplace_back(cursor_.get(), column);
+      }
     }
-    if (!made_[i]) {
-      made_[i] = std::make_shared<RecordsetField>(cursor_, cursor_->columns[i]);
-    }
-    return made_[i];
+    return std::shared_ptr<dao::Field>(owner_.lock(), &made_[i]);
   }
 
   std::shared_ptr<Cursor> cursor_;
-  std::vector<std::shared_ptr<dao::Field>> made_;
+  std::vector<RecordsetField> made_;  // never grows once made
+  std::weak_ptr<const void> owner_;   // the record set
 };
 
 class RecordsetImpl : public dao::Recordset {
@@ -192,6 +198,9 @@ class RecordsetImpl : public dao::Recordset {
   dao::Fields& GetFields() override {
     cursor_->CheckOpen();
     return fields_;
+  }
+  void SetOwner(const std::shared_ptr<const void>& self) {
+    fields_.SetOwner(self);
   }
 
   void AddNew() override {
@@ -264,7 +273,9 @@ class RecordsetImpl : public dao::Recordset {
 }  // namespace
 
 std::shared_ptr<dao::Recordset> MakeRecordset(std::shared_ptr<Cursor> cursor) {
-  return std::make_shared<RecordsetImpl>(std::move(cursor));
+  auto recordset = std::make_shared<RecordsetImpl>(std::move(cursor));
+  recordset->SetOwner(recordset);
+  return recordset;
 }
 
 }  // namespace dao_jet
