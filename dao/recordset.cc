@@ -9,11 +9,6 @@
 
 namespace dao_jet {
 
-Cursor::~Cursor() {
-  rows.reset();
-  if (file) file->DropUnusedRows(nullptr);
-}
-
 void Cursor::CheckOpen() const {
   if (closed) ThrowObjectInvalid(kSourceRecordset);
 }
@@ -35,10 +30,8 @@ jet::RowId Cursor::CurrentRow() const {
   return id;
 }
 
-namespace {
-
-// A field of the record set's current row. It lives in its record set,
-// which whoever holds the field keeps alive.
+// A field of the record set's current row. It lives in its cursor, which
+// whoever holds the field keeps alive.
 class RecordsetField : public dao::Field {
  public:
   RecordsetField(Cursor* cursor, size_t column)
@@ -83,6 +76,15 @@ class RecordsetField : public dao::Field {
   size_t column_;
 };
 
+Cursor::Cursor() = default;
+
+Cursor::~Cursor() {
+  rows.reset();
+  if (file) file->DropUnusedRows(nullptr);
+}
+
+namespace {
+
 class RecordsetFields : public dao::Fields {
  public:
   explicit RecordsetFields(std::shared_ptr<Cursor> cursor)
@@ -126,9 +128,6 @@ class RecordsetFields : public dao::Fields {
   }
   void Refresh() override { cursor_->CheckOpen(); }
 
-  // The record set the fields belong to.
-  void SetOwner(std::weak_ptr<const void> owner) { owner_ = std::move(owner); }
-
  private:
   static constexpr size_t kMaxKnownNames = 64;
 
@@ -147,21 +146,19 @@ class RecordsetFields : public dao::Fields {
   }
 
   // The field objects hold nothing but the cursor and a column, so one per
-  // field serves every access; they are made together at the first access,
-  // and each handed out shares the ownership of the record set.
+  // field serves every access.
   std::shared_ptr<dao::Field> FieldAt(size_t i) {
-    if (made_.empty()) {
-      made_.reserve(cursor_->columns.size());
+    std::vector<RecordsetField>& made = cursor_->fields;
+    if (made.empty()) {
+      made.reserve(cursor_->columns.size());
       for (size_t column : cursor_->columns) {
-        made_.emplace_back(cursor_.get(), column);
+        made.emplace_back(cursor_.get(), column);
       }
     }
-    return std::shared_ptr<dao::Field>(owner_.lock(), &made_[i]);
+    return std::shared_ptr<dao::Field>(cursor_, &made[i]);
   }
 
   std::shared_ptr<Cursor> cursor_;
-  std::vector<RecordsetField> made_;  // never grows once made
-  std::weak_ptr<const void> owner_;   // the record set
 };
 
 class RecordsetImpl : public dao::Recordset {
@@ -198,9 +195,6 @@ class RecordsetImpl : public dao::Recordset {
   dao::Fields& GetFields() override {
     cursor_->CheckOpen();
     return fields_;
-  }
-  void SetOwner(const std::shared_ptr<const void>& self) {
-    fields_.SetOwner(self);
   }
 
   void AddNew() override {
@@ -273,9 +267,7 @@ class RecordsetImpl : public dao::Recordset {
 }  // namespace
 
 std::shared_ptr<dao::Recordset> MakeRecordset(std::shared_ptr<Cursor> cursor) {
-  auto recordset = std::make_shared<RecordsetImpl>(std::move(cursor));
-  recordset->SetOwner(recordset);
-  return recordset;
+  return std::make_shared<RecordsetImpl>(std::move(cursor));
 }
 
 }  // namespace dao_jet
