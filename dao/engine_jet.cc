@@ -1,5 +1,6 @@
 // The DAO-shaped layer on our Jet engine: engine, workspace and database.
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,8 @@ class DatabaseImpl : public dao::Database {
         cursor->table = *file_->TableName(table);
       } else {
         cursor->rows = file_->Rows(source);
-        for (size_t i = 0; i < cursor->rows->def().columns.size(); ++i) {
-          cursor->columns.push_back(i);
-        }
+        cursor->columns.resize(cursor->rows->def().columns.size());
+        std::iota(cursor->columns.begin(), cursor->columns.end(), size_t{0});
         cursor->fixed = cursor->rows->Ids();
         cursor->table = *file_->TableName(source);
       }

@@ -2,6 +2,7 @@
 #define DAO_QUERY_CACHE_H_
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,10 +32,11 @@ class QueryCache {
     std::shared_ptr<FieldNames> fields;        // of its record sets
   };
   // A text as its shape and its own literals (one per condition, in place
-  // of the shape's).
+  // of the shape's). The literals are the cache's: valid until its next
+  // Prepare.
   struct Prepared {
     std::shared_ptr<Shape> shape;
-    std::vector<base::Value> literals;
+    std::span<const base::Value> literals;
   };
 
   Prepared Prepare(std::string_view sql);
@@ -72,6 +74,8 @@ class QueryCache {
   // The shape found last (also in by_shape_).
   std::string hit_shape_;
   std::shared_ptr<Shape> hit_;
+  // The literals of a text that was parsed.
+  std::vector<base::Value> parsed_literals_;
 };
 
 }  // namespace dao_jet

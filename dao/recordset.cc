@@ -4,14 +4,10 @@
 #include "dao/convert.h"
 #include "dao/errors.h"
 #include "jet/dao_type.h"
+#include "jet/format.h"
 #include "jet/query_key.h"
 
 namespace dao_jet {
-
-Cursor::~Cursor() {
-  rows.reset();
-  if (file) file->DropUnusedRows(nullptr);
-}
 
 void Cursor::CheckOpen() const {
   if (closed) ThrowObjectInvalid(kSourceRecordset);
@@ -34,13 +30,12 @@ jet::RowId Cursor::CurrentRow() const {
   return id;
 }
 
-namespace {
-
-// A field of the record set's current row.
+// A field of the record set's current row. It lives in its cursor, which
+// whoever holds the field keeps alive.
 class RecordsetField : public dao::Field {
  public:
-  RecordsetField(std::shared_ptr<Cursor> cursor, size_t column)
-      : cursor_(std::move(cursor)), column_(column) {}
+  RecordsetField(Cursor* cursor, size_t column)
+      : cursor_(cursor), column_(column) {}
 
   std::string Name() const override { return Column().name; }
   void SetName(const std::string&) override { Throw(kReadOnly, kSourceField); }
@@ -77,9 +72,18 @@ class RecordsetField : public dao::Field {
     return cursor_->rows->def().columns[column_];
   }
 
-  std::shared_ptr<Cursor> cursor_;
+  Cursor* cursor_;
   size_t column_;
 };
+
+Cursor::Cursor() = default;
+
+Cursor::~Cursor() {
+  rows.reset();
+  if (file) file->DropUnusedRows(nullptr);
+}
+
+namespace {
 
 class RecordsetFields : public dao::Fields {
  public:
@@ -106,12 +110,13 @@ class RecordsetFields : public dao::Fields {
       names.known.clear();
     }
     const size_t count = names.known.size();
+    size_t at = names.next < count ? names.next : 0;
     for (size_t k = 0; k < count; ++k) {
-      const size_t at = (names.next + k) % count;
       if (names.known[at].first == name) {
         names.next = at + 1;
         return FieldAt(names.known[at].second);
       }
+      if (++at == count) at = 0;
     }
     const size_t i = FindField(name);
     if (names.known.size() < kMaxKnownNames) names.known.emplace_back(name, i);
@@ -141,19 +146,19 @@ class RecordsetFields : public dao::Fields {
   }
 
   // The field objects hold nothing but the cursor and a column, so one per
-  // field serves every access: no allocation per cell.
+  // field serves every access.
   std::shared_ptr<dao::Field> FieldAt(size_t i) {
-    if (made_.size() < cursor_->columns.size()) {
-      made_.resize(cursor_->columns.size());
+    std::vector<RecordsetField>& made = cursor_->fields;
+    if (made.empty()) {
+      made.reserve(cursor_->columns.size());
+      for (size_t column : cursor_->columns) {
+        made.emplace_back(cursor_.get(), column);
+      }
     }
-    if (!made_[i]) {
-      made_[i] = std::make_shared<RecordsetField>(cursor_, cursor_->columns[i]);
-    }
-    return made_[i];
+    return std::shared_ptr<dao::Field>(cursor_, &made[i]);
   }
 
   std::shared_ptr<Cursor> cursor_;
-  std::vector<std::shared_ptr<dao::Field>> made_;
 };
 
 class RecordsetImpl : public dao::Recordset {
@@ -182,6 +187,10 @@ class RecordsetImpl : public dao::Recordset {
       ThrowNoCurrentRecord(kSourceRecordset);
     }
     ++cursor_->current;
+    // The row after this one is mostly the next to be read.
+    if (cursor_->current + 1 < cursor_->Count()) {
+      cursor_->rows->Prefetch(cursor_->At(cursor_->current + 1));
+    }
   }
   dao::Fields& GetFields() override {
     cursor_->CheckOpen();
@@ -191,11 +200,14 @@ class RecordsetImpl : public dao::Recordset {
   void AddNew() override {
     cursor_->CheckOpen();
     // A pending AddNew or Edit is dropped, as DAO does.
-    cursor_->buffer.assign(cursor_->rows->def().columns.size(),
-                           base::Value::Null());
-    for (size_t c = 0; c < cursor_->buffer.size(); ++c) {
-      cursor_->buffer[c] =
-          ConvertForColumn(cursor_->rows->def().columns[c], base::Value());
+    // Each column as ConvertForColumn makes Empty: False for a Yes/No
+    // column, else Null.
+    const std::vector<jet::ColumnDef>& columns = cursor_->rows->def().columns;
+    cursor_->buffer.resize(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c) {
+      cursor_->buffer[c] = columns[c].type == jet::format::kTypeBoolean
+                               ? base::Value::Boolean(false)
+                               : base::Value::Null();
     }
     cursor_->mode = Cursor::Mode::kAddNew;
   }
@@ -203,8 +215,9 @@ class RecordsetImpl : public dao::Recordset {
   void Edit() override {
     cursor_->CheckOpen();
     cursor_->mode = Cursor::Mode::kNone;
-    cursor_->buffer = WithSource(kSourceRecordset, [&] {
-      return cursor_->rows->Values(cursor_->CurrentRow());
+    // The buffer's room is reused row after row.
+    WithSource(kSourceRecordset, [&] {
+      cursor_->rows->Values(cursor_->CurrentRow(), cursor_->buffer);
     });
     cursor_->mode = Cursor::Mode::kEdit;
   }

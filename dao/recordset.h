@@ -24,6 +24,8 @@ struct FieldNames {
   size_t next = 0;
 };
 
+class RecordsetField;
+
 // What a record set and its fields share: the rows it visits (fixed when it
 // opens, plus the rows added through it), the position, and the row being
 // built by AddNew or Edit.
@@ -43,8 +45,11 @@ struct Cursor {
   Mode mode = Mode::kNone;
   std::vector<base::Value> buffer;  // whole row, table column order
   bool closed = false;
+  // The field objects, one per column, made at the first access; each one
+  // handed out shares the ownership of the cursor. Never grows once made.
+  std::vector<RecordsetField> fields;
 
-  Cursor() = default;
+  Cursor();
   Cursor(const Cursor&) = delete;
   Cursor& operator=(const Cursor&) = delete;
   // Lets the file forget rows no record set uses any more.

@@ -32,6 +32,15 @@ class FlatMap {
     return const_cast<FlatMap*>(this)->Find(key);
   }
 
+  // Starts loading the place where `key` is looked for first.
+  void Prefetch(uint64_t key) const {
+#if defined(__GNUC__) || defined(__clang__)
+    if (!slots_.empty()) __builtin_prefetch(&slots_[Home(key)]);
+#else
+    (void)key;
+#endif
+  }
+
   // The entry of `key`, a new one (T()) when there was none.
   T& Insert(uint64_t key) {
     if ((size_ + 1) * 4 > slots_.size() * 3) Grow();
@@ -209,6 +218,8 @@ class TableRows::Store {
     return at ? Address(*at) : nullptr;
   }
 
+  void Prefetch(uint32_t packed) const { rows_.Prefetch(packed); }
+
   const uint8_t* CellOf(const uint8_t* row, size_t column) const {
     for (size_t c = 0; c < column; ++c) row += base::CellLength(row);
     return row;
@@ -347,6 +358,8 @@ bool TableRows::Contains(RowId id) const {
   return CellAt(id, 0) != nullptr;
 }
 
+void TableRows::Prefetch(RowId id) const { store_->Prefetch(id.Packed()); }
+
 const uint8_t* TableRows::CellAt(RowId id, size_t column) const {
   if (id.Packed() != cached_row_) {
     const uint8_t* p = store_->Row(id.Packed());
@@ -372,14 +385,21 @@ base::Value TableRows::Cell(RowId id, size_t column) const {
 
 std::vector<base::Value> TableRows::Values(RowId id) const {
   std::vector<base::Value> values;
+  Values(id, values);
+  return values;
+}
+
+void TableRows::Values(RowId id, std::vector<base::Value>& out) const {
   const uint8_t* p = store_->Row(id.Packed());
-  if (!p) return values;
-  values.reserve(store_->columns());
-  for (size_t c = 0; c < store_->columns(); ++c) {
-    values.push_back(base::ReadCell(p));
+  if (!p) {
+    out.clear();
+    return;
+  }
+  out.resize(store_->columns());
+  for (base::Value& value : out) {
+    value = base::ReadCell(p);
     p += base::CellLength(p);
   }
-  return values;
 }
 
 bool TableRows::CellKey(const uint8_t* cell, std::string& out) {

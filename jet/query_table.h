@@ -48,12 +48,18 @@ class TableRows {
   // Every row id in storage order; shared until the set of rows changes.
   std::shared_ptr<const std::vector<RowId>> Ids();
   bool Contains(RowId id) const;
+  // A hint that the row is asked for soon: a walk over the rows of a large
+  // table otherwise waits for memory at every row.
+  void Prefetch(RowId id) const;
   // The value of a column (position in the definition) of a stored row; the
   // row must be there. The cells of the row last asked for are found at
   // once.
   base::Value Cell(RowId id, size_t column) const;
   // The values of a stored row in column order.
   std::vector<base::Value> Values(RowId id) const;
+  // The same into `out`, whose room is reused (empty for a row that is
+  // gone).
+  void Values(RowId id, std::vector<base::Value>& out) const;
   // Whether the column's value in the stored row has the equality key
   // `key` (see EqualityKey); false for a row that is gone.
   bool HasKey(RowId id, size_t column, std::string_view key) const;
