@@ -39,7 +39,7 @@ enum FieldType : int {
 class Field {
  public:
   virtual ~Field() = default;
-  virtual std::string Name() const = 0;
+  virtual const std::string& Name() const = 0;
   // On a stored table's field this renames the column in the file.
   virtual void SetName(const std::string& name) = 0;
   virtual int Type() const = 0;
@@ -68,7 +68,7 @@ class Fields {
 class TableDef {
  public:
   virtual ~TableDef() = default;
-  virtual std::string Name() const = 0;
+  virtual const std::string& Name() const = 0;
   virtual Fields& GetFields() = 0;
   virtual std::shared_ptr<Field> CreateField(const std::string& name, int type,
                                              int32_t size) = 0;

@@ -37,7 +37,7 @@ class RecordsetField : public dao::Field {
   RecordsetField(Cursor* cursor, size_t column)
       : cursor_(cursor), column_(column) {}
 
-  std::string Name() const override { return Column().name; }
+  const std::string& Name() const override { return Column().name; }
   void SetName(const std::string&) override { Throw(kReadOnly, kSourceField); }
   int Type() const override {
     return static_cast<int>(jet::DaoTypeOf(Column()));

@@ -55,7 +55,7 @@ class NewField : public dao::Field {
   NewField(std::string name, int type, int32_t size)
       : name_(std::move(name)), type_(type), size_(size) {}
 
-  std::string Name() const override { return name_; }
+  const std::string& Name() const override { return name_; }
   void SetName(const std::string& name) override { name_ = name; }
   int Type() const override { return type_; }
   int32_t Size() const override { return NaturalSize(type_, size_); }
@@ -82,7 +82,7 @@ class StoredField : public dao::Field {
         table_(std::move(table)),
         name_(std::move(name)) {}
 
-  std::string Name() const override { return name_; }
+  const std::string& Name() const override { return name_; }
   void SetName(const std::string& name) override {
     if (name == name_) return;
     WithSource(kSourceField, [&] {
@@ -146,7 +146,7 @@ class TableDefImpl : public dao::TableDef {
   TableDefImpl(std::shared_ptr<OpenFile> file, std::string name)
       : file_(std::move(file)), name_(std::move(name)) {}
 
-  std::string Name() const override { return name_; }
+  const std::string& Name() const override { return name_; }
   dao::Fields& GetFields() override { return fields_; }
   std::shared_ptr<dao::Field> CreateField(const std::string& name, int type,
                                           int32_t size) override {
