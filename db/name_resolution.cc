@@ -88,7 +88,8 @@ void CategorieNachCategoryID(errors::RunState& run) {
       std::shared_ptr<dao::Field> field;
       on_error.Assign(field, [&] { return fields.Item(i); });
       if (on_error.Test([&] {
-            return base::EqualsIgnoreCase(dao::Deref(field).Name(), "CATEGORIE");
+            return base::EqualsIgnoreCase(dao::Deref(field).Name(),
+                                          "CATEGORIE");
           })) {
         on_error.Run([&] { dao::Deref(field).SetName("category_id"); });
       }

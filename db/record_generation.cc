@@ -152,14 +152,15 @@ Value CreateRecordSets(errors::RunState& run,
           Value cell_value;
           const Value* cell = nullptr;
           if (on_error.Test([&] {
-                cell_value = snapshot.At(static_cast<size_t>(r),
-                                         static_cast<size_t>(c));
+                cell_value =
+                    snapshot.At(static_cast<size_t>(r), static_cast<size_t>(c));
                 cell = &cell_value;
                 return cell->type() == base::ValueType::kText;
               })) {
             Value v;
             if (on_error.Test([&] {
-                  return base::EqualsIgnoreCase(fields.Item(c)->Name(), "VAR_NAME");
+                  return base::EqualsIgnoreCase(fields.Item(c)->Name(),
+                                                "VAR_NAME");
                 })) {
               // The part number comes from the row being built, so `part`
               // must stand before `var_name`.

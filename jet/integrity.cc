@@ -44,8 +44,8 @@ struct Checker {
   const PageStore& store;
   bool check_rows;  // false when only the structure is checked
   std::vector<std::string> problems;
-  std::vector<bool> checked_pages;  // pages InUse has looked at
-  std::set<uint32_t> beyond_end;     // and those past the end it reported
+  std::vector<bool> checked_pages;         // pages InUse has looked at
+  std::set<uint32_t> beyond_end;           // and those past the end it reported
   std::map<uint32_t, std::string> owners;  // page -> who owns it
   std::set<uint32_t> map_row_pages;
   std::map<uint32_t, std::string> tables;  // TDEF page -> "table NAME"
@@ -204,9 +204,9 @@ struct Checker {
     }
   }
 
-  void CheckIndex(
-      const std::string& where, const TableDef& def, const RealIndexDef& ix,
-      const std::vector<std::pair<RowId, Bytes>>& rows) {
+  void CheckIndex(const std::string& where, const TableDef& def,
+                  const RealIndexDef& ix,
+                  const std::vector<std::pair<RowId, Bytes>>& rows) {
     std::vector<std::vector<uint8_t>> found;
     std::set<uint32_t> seen;
     Walk(where, def.tdef_page, ix.root_page, 0, found, seen);

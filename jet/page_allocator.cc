@@ -53,8 +53,8 @@ void PageStore::KeepOldRange(uint32_t n, size_t offset, size_t length) {
   }
   const auto first = data_.begin() + size_t{n} * kPageSize + offset;
   undo_bytes_.insert(undo_bytes_.end(), first, first + length);
-  undo_ranges_.push_back({n, static_cast<uint16_t>(offset),
-                          static_cast<uint16_t>(length)});
+  undo_ranges_.push_back(
+      {n, static_cast<uint16_t>(offset), static_cast<uint16_t>(length)});
 }
 
 std::span<uint8_t> PageStore::PageRanges(

@@ -367,8 +367,7 @@ std::vector<uint8_t> EncodeVarValue(const TableDef& t, const ColumnDef& c,
 // slot offsets in reverse and their count (slots of deleted columns stay
 // empty). Long values get the room the row limit leaves after what is
 // known, keeping a header's worth for each later variable column.
-void AppendVarData(const TableDef& t,
-                   const std::vector<base::Value>& by_number,
+void AppendVarData(const TableDef& t, const std::vector<base::Value>& by_number,
                    const RowShape& shape, NullMask& mask, LvalWriter* lval,
                    std::vector<uint8_t>& row) {
   const uint16_t var_count = shape.slot_count;

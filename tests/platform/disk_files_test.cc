@@ -50,9 +50,10 @@ TEST_F(DiskFilesTest, FindOrdinaryFileAnswersAsTestThenResolve) {
                                   Path("Plant/link.ini"));
   std::filesystem::create_symlink(Path("Plant/gone.ini"), Path("Plant/dead"));
   for (const std::string& path :
-       {Path("Plant/Parameter/Program.ini"), Path("PLANT/parameter/program.INI"),
-        Path("plant/LINK.ini"), Path("Plant/link.ini"), Path("Plant/dead"),
-        Path("Plant"), Path("plant/Missing.ini"), std::string()}) {
+       {Path("Plant/Parameter/Program.ini"),
+        Path("PLANT/parameter/program.INI"), Path("plant/LINK.ini"),
+        Path("Plant/link.ini"), Path("Plant/dead"), Path("Plant"),
+        Path("plant/Missing.ini"), std::string()}) {
     EXPECT_EQ(host_.FindOrdinaryFile(path), host_.Host::FindOrdinaryFile(path))
         << path;
   }
