@@ -1,6 +1,7 @@
 // The file operations of disk_files.h on Windows, through the Win32 calls
 // with wide (UTF-16) paths. The file system matches names without regard to
 // case itself, so paths are used as given.
+#include <optional>
 #include <string>
 
 #include "base/runtime_error.h"
@@ -141,6 +142,13 @@ bool IsOrdinaryFile(const std::string& path) {
   DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+// The file system matches letter case itself: the name is its own
+// resolution.
+std::optional<std::string> FindOrdinaryFile(const std::string& path) {
+  if (!IsOrdinaryFile(path)) return std::nullopt;
+  return path;
 }
 
 void CopyFileReplacing(const std::string& from, const std::string& to,
