@@ -236,7 +236,7 @@ class RecordsetImpl : public dao::Recordset {
       if (c.mode == Cursor::Mode::kAddNew) {
         jet::RowId id = storage.InsertRow(c.table, c.buffer);
         c.file->Changed(c.rows.get());
-        c.rows->Insert(id, std::move(c.buffer));
+        c.rows->Insert(id, c.buffer);
         // The new row joins the set at its end; the position stays.
         bool at_end = c.current >= c.Count();
         c.added.push_back(id);
@@ -245,7 +245,7 @@ class RecordsetImpl : public dao::Recordset {
         jet::RowId id = c.At(c.current);
         jet::RowId moved_to = storage.UpdateRow(c.table, id, c.buffer);
         c.file->Changed(c.rows.get());
-        c.rows->Update(id, moved_to, std::move(c.buffer));
+        c.rows->Update(id, moved_to, c.buffer);
         c.Replace(c.current, moved_to);
       }
     });

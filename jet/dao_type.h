@@ -30,7 +30,7 @@ DaoType DaoTypeOf(const ColumnDef& c);
 // Field.Size: characters for Text, bytes for fixed types, 0 for Memo/OLE.
 int32_t DaoSizeOf(const ColumnDef& c);
 // "Boolean", "Long", "Text", "LongBinary", …
-const char* DaoTypeName(DaoType t);
+const char* DaoTypeName(DaoType d);
 // The stored type code of a type name as DaoTypeName gives it (ignoring
 // case), 0 for none.
 uint8_t StoredTypeNamed(std::string_view name);

@@ -329,7 +329,8 @@ TableRows::TableRows(std::shared_ptr<const TableDef> def)
       store_(std::make_unique<Store>(def_->columns.size())),
       indexes_(def_->columns.size()) {}
 
-TableRows::TableRows(std::shared_ptr<const TableDef> def, std::vector<Row> rows)
+TableRows::TableRows(std::shared_ptr<const TableDef> def,
+                     const std::vector<Row>& rows)
     : TableRows(std::move(def)) {
   for (const Row& row : rows) Insert(row.id, row.values);
 }

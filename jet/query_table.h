@@ -34,7 +34,7 @@ struct RowIdLess {
 class TableRows {
  public:
   explicit TableRows(std::shared_ptr<const TableDef> def);
-  TableRows(std::shared_ptr<const TableDef> def, std::vector<Row> rows);
+  TableRows(std::shared_ptr<const TableDef> def, const std::vector<Row>& rows);
   TableRows(const TableRows&) = delete;
   TableRows& operator=(const TableRows&) = delete;
   ~TableRows();
