@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "base/file_identity.h"
 #include "base/runtime_error.h"
 #include "base/value.h"
 
@@ -120,6 +121,12 @@ class Workspace {
   virtual ~Workspace() = default;
   // Opens an existing .mdb shared and read-write.
   virtual std::shared_ptr<Database> OpenDatabase(const std::string& path) = 0;
+  // The same for a file the caller has just looked at: `seen` is the
+  // identity that look gave, taken in place of a look of the open's own (the
+  // build opens the component database once per row, each time right after
+  // testing that it exists).
+  virtual std::shared_ptr<Database> OpenDatabase(
+      const std::string& path, const base::FileIdentity& seen) = 0;
 };
 
 // Unlike DAO, which writes every change at once, the engine keeps the

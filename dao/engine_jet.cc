@@ -106,6 +106,13 @@ class WorkspaceImpl : public dao::Workspace {
     });
   }
 
+  std::shared_ptr<dao::Database> OpenDatabase(
+      const std::string& path, const base::FileIdentity& seen) override {
+    return WithSource(kSourceWorkspace, [&] {
+      return std::make_shared<DatabaseImpl>(files_.Open(path, seen));
+    });
+  }
+
  private:
   OpenFiles files_;
 };

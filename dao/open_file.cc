@@ -151,18 +151,31 @@ void OpenFile::Commit() {
   if (std::optional<FileIdentity> now = IdentityOf(path_)) identity_ = *now;
 }
 
+std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path,
+                                          const FileIdentity& seen) {
+  if (std::shared_ptr<OpenFile> kept = Kept(path, seen)) return kept;
+  // Not served from memory: the file is looked at anew before it is read.
+  return Open(path);
+}
+
+std::shared_ptr<OpenFile> OpenFiles::Kept(const std::string& path,
+                                          const FileIdentity& identity) {
+  // A file unchanged since it was read (same identity, ctime included, so
+  // no change of its permissions either) is readable as it was then.
+  auto it = files_.find(path);
+  if (it != files_.end() && it->second->identity() == identity &&
+      !watch_->Changed(it->second->token())) {
+    return it->second;
+  }
+  return nullptr;
+}
+
 std::shared_ptr<OpenFile> OpenFiles::Open(const std::string& path) {
   std::optional<FileIdentity> identity = IdentityOf(path);
   if (!identity) {
     Throw(kCannotOpenFile, kSourceWorkspace, path);
   }
-  // A file unchanged since it was read (same identity, ctime included, so
-  // no change of its permissions either) is readable as it was then.
-  auto it = files_.find(path);
-  if (it != files_.end() && it->second->identity() == *identity &&
-      !watch_->Changed(it->second->token())) {
-    return it->second;
-  }
+  if (std::shared_ptr<OpenFile> kept = Kept(path, *identity)) return kept;
   if (!jet::CanRead(path)) {
     Throw(kCouldNotUseFile, kSourceWorkspace, path,
           "it is already opened exclusively by another user, or you need "

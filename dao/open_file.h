@@ -112,12 +112,21 @@ class OpenFiles {
  public:
   // 3024 when the file does not exist; reading failures as OpenFile.
   std::shared_ptr<OpenFile> Open(const std::string& path);
+  // The same with the file's identity as the caller has just seen it: a
+  // file kept in memory is checked against `seen` without a look of its own.
+  std::shared_ptr<OpenFile> Open(const std::string& path,
+                                 const FileIdentity& seen);
   // Commit on the file at `path` when the engine holds changes for it.
   void Commit(const std::string& path);
   // Forgets the file and any changes not committed.
   void Drop(const std::string& path);
 
  private:
+  // The file kept for `path` when it still has `identity` and nobody wrote
+  // to it since; nullptr otherwise.
+  std::shared_ptr<OpenFile> Kept(const std::string& path,
+                                 const FileIdentity& identity);
+
   std::shared_ptr<ChangeWatch> watch_ = std::make_shared<ChangeWatch>();
   std::map<std::string, std::shared_ptr<OpenFile>> files_;
 };

@@ -12,9 +12,11 @@ std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
   return Engine(run).Workspaces(0).OpenDatabase(run.host.ResolvePath(path));
 }
 
-std::shared_ptr<dao::Database> OpenResolvedDatabase(
-    errors::RunState& run, const std::string& resolved_path) {
-  return Engine(run).Workspaces(0).OpenDatabase(resolved_path);
+std::shared_ptr<dao::Database> OpenFoundDatabase(
+    errors::RunState& run, const platform::FoundFile& file) {
+  dao::Workspace& workspace = Engine(run).Workspaces(0);
+  if (file.identity) return workspace.OpenDatabase(file.path, *file.identity);
+  return workspace.OpenDatabase(file.path);
 }
 
 void CommitDatabase(errors::RunState& run, const std::string& path) {

@@ -3,6 +3,7 @@
 
 #include "dao/dao.h"
 #include "errors/run_state.h"
+#include "platform/host.h"
 
 namespace md_Standard_Config_Exe {
 
@@ -14,9 +15,10 @@ dao::DBEngine& Engine(errors::RunState& run);
 // without regard to letter case as every other file access of the program.
 std::shared_ptr<dao::Database> OpenDatabase(errors::RunState& run,
                                             const std::string& path);
-// The same for a path Host::FindOrdinaryFile has just resolved.
-std::shared_ptr<dao::Database> OpenResolvedDatabase(
-    errors::RunState& run, const std::string& resolved_path);
+// The same for a file Host::FindOrdinaryFile has just found (its path
+// resolved, its identity where the host saw one).
+std::shared_ptr<dao::Database> OpenFoundDatabase(
+    errors::RunState& run, const platform::FoundFile& file);
 
 // Puts the changes the run made to the database at `path` into the file at
 // once (see dao::DBEngine); a failure leaves the file as it was.

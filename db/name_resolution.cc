@@ -15,19 +15,19 @@ namespace md_Standard_Config_Exe {
 namespace {
 
 // True when the component database is missing; a failing test counts as
-// missing too, so nothing is touched. Otherwise `resolved` is its path as
-// the open resolves it: the test has just resolved it (these run for every
-// row of the build).
+// missing too, so nothing is touched. Otherwise `found` is the file as the
+// test has just found it, for the open (these run for every row of the
+// build).
 bool ComponentDatabaseMissing(errors::RunState& run,
                               errors::ErrorHandler& on_error,
-                              std::string& resolved) {
+                              platform::FoundFile& found) {
   std::string path;
   on_error.Assign(path, [&] { return GetPathOCXMDB(run); });
   return on_error.Test([&] {
     if (path.empty()) return true;
-    std::optional<std::string> found = run.host.FindOrdinaryFile(path);
-    if (!found) return true;
-    resolved = std::move(*found);
+    std::optional<platform::FoundFile> file = run.host.FindOrdinaryFile(path);
+    if (!file) return true;
+    found = std::move(*file);
     return false;
   });
 }
@@ -37,13 +37,13 @@ bool ComponentDatabaseMissing(errors::RunState& run,
 void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
                              const std::string& form1) {
   errors::ErrorHandler on_error(run, "VarNameInQuelleErsetzen");
-  std::string resolved;
-  if (ComponentDatabaseMissing(run, on_error, resolved)) return;
+  platform::FoundFile found;
+  if (ComponentDatabaseMissing(run, on_error, found)) return;
   const std::string& old_form = run.var_name_system == 0 ? form1 : form0;
   const std::string& new_form = run.var_name_system == 0 ? form0 : form1;
 
   std::shared_ptr<dao::Database> db;
-  on_error.Assign(db, [&] { return OpenResolvedDatabase(run, resolved); });
+  on_error.Assign(db, [&] { return OpenFoundDatabase(run, found); });
   std::shared_ptr<dao::Recordset> rs;
   on_error.Assign(rs, [&] {
     std::string query =
@@ -72,11 +72,11 @@ void VarNameInQuelleErsetzen(errors::RunState& run, const std::string& form0,
 
 void CategorieNachCategoryID(errors::RunState& run) {
   errors::ErrorHandler on_error(run, "CategorieNachCategoryID");
-  std::string resolved;
-  if (ComponentDatabaseMissing(run, on_error, resolved)) return;
+  platform::FoundFile found;
+  if (ComponentDatabaseMissing(run, on_error, found)) return;
 
   std::shared_ptr<dao::Database> db;
-  on_error.Assign(db, [&] { return OpenResolvedDatabase(run, resolved); });
+  on_error.Assign(db, [&] { return OpenFoundDatabase(run, found); });
   std::shared_ptr<dao::TableDef> table;
   on_error.Assign(
       table, [&] { return dao::Deref(db).GetTableDefs().Item("PRESET_DEFS"); });

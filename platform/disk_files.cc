@@ -243,20 +243,20 @@ bool IsOrdinaryFile(const std::string& path) {
   return stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::optional<std::string> FindOrdinaryFile(const std::string& path) {
+std::optional<FoundFile> FindOrdinaryFile(const std::string& path) {
   if (path.empty()) return std::nullopt;
   struct stat st;
   // stat succeeding on the name as spelled means lstat would too: the name
   // resolves to itself.
   if (stat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return std::nullopt;
-    return path;
+    return FoundFile{path, base::IdentityFromStat(st)};
   }
   std::string resolved = ResolvePath(path);
   if (stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     return std::nullopt;
   }
-  return resolved;
+  return FoundFile{std::move(resolved), base::IdentityFromStat(st)};
 }
 
 void CopyFileReplacing(const std::string& from, const std::string& to,

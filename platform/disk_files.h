@@ -19,8 +19,9 @@ std::string ResolvePath(const std::string& path);
 
 bool IsOrdinaryFile(const std::string& path);
 // Host::FindOrdinaryFile: what IsOrdinaryFile and then ResolvePath give,
-// with one stat when the name exists as spelled.
-std::optional<std::string> FindOrdinaryFile(const std::string& path);
+// with one stat when the name exists as spelled; on POSIX with the identity
+// that stat saw.
+std::optional<FoundFile> FindOrdinaryFile(const std::string& path);
 
 // Copies `from` over `to` through a temporary file beside `to` (written,
 // synced, renamed), so `to` is never half-written. Keeps the source's mode

@@ -90,7 +90,7 @@ void FakeHost::SetFileTimes(const std::string& path, const FileTimes& times) {
 std::string FakeHost::ResolvePath(const std::string& path) {
   return disk::ResolvePath(path);
 }
-std::optional<std::string> FakeHost::FindOrdinaryFile(const std::string& path) {
+std::optional<FoundFile> FakeHost::FindOrdinaryFile(const std::string& path) {
   return disk::FindOrdinaryFile(path);
 }
 

@@ -79,7 +79,7 @@ class FakeHost : public Host {
   FileTimes GetFileTimes(const std::string& path) override;
   void SetFileTimes(const std::string& path, const FileTimes& times) override;
   std::string ResolvePath(const std::string& path) override;
-  std::optional<std::string> FindOrdinaryFile(const std::string& path) override;
+  std::optional<FoundFile> FindOrdinaryFile(const std::string& path) override;
 
   uint32_t GetPrivateProfileString(const std::optional<std::string>& section,
                                    const std::optional<std::string>& key,

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "base/file_identity.h"
+
 namespace platform {
 
 // What the program asks of the operating system. One real implementation per
@@ -23,6 +25,14 @@ enum class MsgResult {
   kCancel = 2,
   kYes = 6,
   kNo = 7,
+};
+
+// An ordinary file as Host::FindOrdinaryFile found it: the path as
+// resolved, and the file's identity at that moment where the host's look
+// yields one (an open right after it needs not look again).
+struct FoundFile {
+  std::string path;
+  std::optional<base::FileIdentity> identity;
 };
 
 struct MessageBoxRequest {
@@ -105,10 +115,10 @@ class Host {
   // IsOrdinaryFile and ResolvePath in one step: the resolved path when
   // `path` names an ordinary file, nothing otherwise. For a file about to be
   // opened; the disk hosts answer a name that exists as spelled with one
-  // look at the disk.
-  virtual std::optional<std::string> FindOrdinaryFile(const std::string& path) {
+  // look at the disk, and hand on what that look saw.
+  virtual std::optional<FoundFile> FindOrdinaryFile(const std::string& path) {
     if (!IsOrdinaryFile(path)) return std::nullopt;
-    return ResolvePath(path);
+    return FoundFile{ResolvePath(path), std::nullopt};
   }
   // Keeps other instances of the program out of `folder` while the lock
   // lives, waiting up to `wait_seconds` for one inside; nullptr when it is

@@ -82,8 +82,7 @@ void LinuxHost::SetFileTimes(const std::string& path, const FileTimes& times) {
 std::string LinuxHost::ResolvePath(const std::string& path) {
   return disk::ResolvePath(path);
 }
-std::optional<std::string> LinuxHost::FindOrdinaryFile(
-    const std::string& path) {
+std::optional<FoundFile> LinuxHost::FindOrdinaryFile(const std::string& path) {
   return disk::FindOrdinaryFile(path);
 }
 

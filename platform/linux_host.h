@@ -35,7 +35,7 @@ class LinuxHost : public Host {
   FileTimes GetFileTimes(const std::string& path) override;
   void SetFileTimes(const std::string& path, const FileTimes& times) override;
   std::string ResolvePath(const std::string& path) override;
-  std::optional<std::string> FindOrdinaryFile(const std::string& path) override;
+  std::optional<FoundFile> FindOrdinaryFile(const std::string& path) override;
   std::unique_ptr<FolderLock> LockFolder(const std::string& folder,
                                          int wait_seconds) override {
     return platform::LockFolder(folder, wait_seconds);

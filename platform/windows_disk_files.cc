@@ -145,10 +145,10 @@ bool IsOrdinaryFile(const std::string& path) {
 }
 
 // The file system matches letter case itself: the name is its own
-// resolution.
-std::optional<std::string> FindOrdinaryFile(const std::string& path) {
+// resolution. The attributes carry no file index, so no identity is given.
+std::optional<FoundFile> FindOrdinaryFile(const std::string& path) {
   if (!IsOrdinaryFile(path)) return std::nullopt;
-  return path;
+  return FoundFile{path, std::nullopt};
 }
 
 void CopyFileReplacing(const std::string& from, const std::string& to,

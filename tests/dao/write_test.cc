@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "dao/identity.h"
 #include "tests/dao/dao_fixture.h"
 
 namespace dao_test {
@@ -120,27 +121,40 @@ TEST_F(DaoWriteTest, LookupsSeeRowsAddedBeforeAndAfterClose) {
             4);
 }
 
+// Both ways of opening: with a look of the open's own, and with the
+// identity the caller has just seen.
 TEST_F(DaoWriteTest, ReopeningNeverServesAFileChangedOnDisk) {
-  std::string path = Copy("machinecopy.mdb");
-  std::string legacy = Copy("legacy-machinecopy.mdb");
-  auto db = Open(path);
-  EXPECT_EQ(db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
-            "category_id");
-  db->Close();
-  // Same size, same inode, rewritten at once: only the contents differ.
-  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
-      << test_support::FileText(legacy);
-  db = Open(path);
-  EXPECT_EQ(db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
-            "categorie");
-  db->Close();
-  // Replaced by another file.
-  test_support::CopySample("plant/template.mdb", path + ".new");
-  std::filesystem::rename(path + ".new", path);
-  db = Open(path);
-  EXPECT_EQ(db->GetTableDefs().Count(), 3);
-  std::filesystem::remove(path);
-  EXPECT_EQ(ErrorOf([&] { Open(path); }), 3024);
+  for (bool seen : {false, true}) {
+    SCOPED_TRACE(seen ? "identity seen by the caller" : "own look");
+    std::string path = Copy("machinecopy.mdb");
+    std::string legacy = Copy("legacy-machinecopy.mdb");
+    auto open = [&] {
+      auto identity = dao_jet::IdentityOf(path);
+      return seen && identity
+                 ? engine_->Workspaces(0).OpenDatabase(path, *identity)
+                 : Open(path);
+    };
+    auto db = open();
+    EXPECT_EQ(
+        db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
+        "category_id");
+    db->Close();
+    // Same size, same inode, rewritten at once: only the contents differ.
+    std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+        << test_support::FileText(legacy);
+    db = open();
+    EXPECT_EQ(
+        db->GetTableDefs().Item("PRESET_DEFS")->GetFields().Item(5)->Name(),
+        "categorie");
+    db->Close();
+    // Replaced by another file.
+    test_support::CopySample("plant/template.mdb", path + ".new");
+    std::filesystem::rename(path + ".new", path);
+    db = open();
+    EXPECT_EQ(db->GetTableDefs().Count(), 3);
+    std::filesystem::remove(path);
+    EXPECT_EQ(ErrorOf([&] { open(); }), 3024);
+  }
 }
 
 class DaoChangeTest : public DaoTest {};

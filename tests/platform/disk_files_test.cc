@@ -54,11 +54,17 @@ TEST_F(DiskFilesTest, FindOrdinaryFileAnswersAsTestThenResolve) {
         Path("PLANT/parameter/program.INI"), Path("plant/LINK.ini"),
         Path("Plant/link.ini"), Path("Plant/dead"), Path("Plant"),
         Path("plant/Missing.ini"), std::string()}) {
-    EXPECT_EQ(host_.FindOrdinaryFile(path), host_.Host::FindOrdinaryFile(path))
+    auto path_of = [](const std::optional<FoundFile>& file) {
+      return file ? std::optional<std::string>(file->path) : std::nullopt;
+    };
+    EXPECT_EQ(path_of(host_.FindOrdinaryFile(path)),
+              path_of(host_.Host::FindOrdinaryFile(path)))
         << path;
   }
-  EXPECT_EQ(host_.FindOrdinaryFile(Path("PLANT/parameter/program.INI")),
-            Path("Plant/Parameter/Program.ini"));
+  auto found = host_.FindOrdinaryFile(Path("PLANT/parameter/program.INI"));
+  ASSERT_TRUE(found && found->identity);
+  EXPECT_EQ(found->path, Path("Plant/Parameter/Program.ini"));
+  EXPECT_EQ(found->identity->size, 1);
 }
 
 TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
