@@ -243,14 +243,18 @@ bool IsOrdinaryFile(const std::string& path) {
   return stat(ResolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::optional<FoundFile> FindOrdinaryFile(const std::string& path) {
+std::optional<FoundFile> FindOrdinaryFile(const std::string& path,
+                                          FoundFileCache& cache) {
   if (path.empty()) return std::nullopt;
+  if (std::optional<FoundFile> kept = cache.Find(path)) return kept;
   struct stat st;
   // stat succeeding on the name as spelled means lstat would too: the name
   // resolves to itself.
   if (stat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return std::nullopt;
-    return FoundFile{path, base::IdentityFromStat(st)};
+    FoundFile found{path, base::IdentityFromStat(st)};
+    cache.Remember(found);
+    return found;
   }
   std::string resolved = ResolvePath(path);
   if (stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {

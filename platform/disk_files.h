@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/found_file_cache.h"
 #include "platform/host.h"
 
 namespace platform::disk {
@@ -19,9 +20,10 @@ std::string ResolvePath(const std::string& path);
 
 bool IsOrdinaryFile(const std::string& path);
 // Host::FindOrdinaryFile: what IsOrdinaryFile and then ResolvePath give,
-// with one stat when the name exists as spelled; on POSIX with the identity
-// that stat saw.
-std::optional<FoundFile> FindOrdinaryFile(const std::string& path);
+// with one stat when the name exists as spelled, or none while `cache`
+// holds the answer; on POSIX with the identity that stat saw.
+std::optional<FoundFile> FindOrdinaryFile(const std::string& path,
+                                          FoundFileCache& cache);
 
 // Copies `from` over `to` through a temporary file beside `to` (written,
 // synced, renamed), so `to` is never half-written. Keeps the source's mode

@@ -91,7 +91,7 @@ std::string FakeHost::ResolvePath(const std::string& path) {
   return disk::ResolvePath(path);
 }
 std::optional<FoundFile> FakeHost::FindOrdinaryFile(const std::string& path) {
-  return disk::FindOrdinaryFile(path);
+  return disk::FindOrdinaryFile(path, found_files_);
 }
 
 uint32_t FakeHost::GetPrivateProfileString(

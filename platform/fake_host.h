@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/found_file_cache.h"
 #include "platform/host.h"
 
 namespace platform {
@@ -95,6 +96,7 @@ class FakeHost : public Host {
                                  const std::string& file) override;
 
  private:
+  disk::FoundFileCache found_files_;
   std::string temp_dir_;
   std::string program_directory_;
   std::string program_file_name_ = "Corvane_Config";

@@ -83,7 +83,7 @@ std::string LinuxHost::ResolvePath(const std::string& path) {
   return disk::ResolvePath(path);
 }
 std::optional<FoundFile> LinuxHost::FindOrdinaryFile(const std::string& path) {
-  return disk::FindOrdinaryFile(path);
+  return disk::FindOrdinaryFile(path, found_files_);
 }
 
 uint32_t LinuxHost::GetPrivateProfileString(

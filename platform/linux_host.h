@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/folder_lock.h"
+#include "platform/found_file_cache.h"
 #include "platform/host.h"
 
 namespace platform {
@@ -55,6 +56,7 @@ class LinuxHost : public Host {
                                  const std::string& file) override;
 
  private:
+  disk::FoundFileCache found_files_;
   std::string program_directory_;
   std::string program_file_name_;
   std::string command_line_;

@@ -146,10 +146,18 @@ bool IsOrdinaryFile(const std::string& path) {
 
 // The file system matches letter case itself: the name is its own
 // resolution. The attributes carry no file index, so no identity is given.
-std::optional<FoundFile> FindOrdinaryFile(const std::string& path) {
+std::optional<FoundFile> FindOrdinaryFile(const std::string& path,
+                                          FoundFileCache& /*cache*/) {
   if (!IsOrdinaryFile(path)) return std::nullopt;
   return FoundFile{path, std::nullopt};
 }
+
+FoundFileCache::FoundFileCache() = default;
+FoundFileCache::~FoundFileCache() = default;
+std::optional<FoundFile> FoundFileCache::Find(const std::string& /*path*/) {
+  return std::nullopt;
+}
+void FoundFileCache::Remember(const FoundFile& /*file*/) {}
 
 void CopyFileReplacing(const std::string& from, const std::string& to,
                        const std::string& source) {

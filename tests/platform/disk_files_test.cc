@@ -1,3 +1,5 @@
+#include "platform/disk_files.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,6 +9,8 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/runtime_error.h"
 #include "platform/fake_host.h"
@@ -65,6 +69,56 @@ TEST_F(DiskFilesTest, FindOrdinaryFileAnswersAsTestThenResolve) {
   ASSERT_TRUE(found && found->identity);
   EXPECT_EQ(found->path, Path("Plant/Parameter/Program.ini"));
   EXPECT_EQ(found->identity->size, 1);
+}
+
+// A file asked for row after row is answered from memory while nothing
+// touches it; after any change to it or to a folder on its path the answer
+// must be what a fresh look gives.
+TEST_F(DiskFilesTest, FindOrdinaryFileNeverServesAStaleAnswer) {
+  namespace fs = std::filesystem;
+  auto write = [](const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  };
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"appended",
+       [&] { std::ofstream(Path("Plant/C/db.mdb"), std::ios::app) << "y"; }},
+      {"chmod",
+       [&] { fs::permissions(Path("Plant/C/db.mdb"), fs::perms::owner_read); }},
+      {"renamed over",
+       [&] {
+         write(Path("Plant/C/new.mdb"), "x");
+         fs::rename(Path("Plant/C/new.mdb"), Path("Plant/C/db.mdb"));
+       }},
+      {"deleted", [&] { fs::remove(Path("Plant/C/db.mdb")); }},
+      {"folder moved", [&] { fs::rename(Path("Plant/C"), Path("Plant/Old")); }},
+      {"folder replaced",
+       [&] {
+         fs::rename(Path("Plant"), Path("Gone"));
+         fs::create_directories(Path("Plant/C"));
+         write(Path("Plant/C/db.mdb"), "x");
+       }},
+  };
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    fs::remove_all(Path("Plant"));
+    fs::remove_all(Path("Gone"));
+    fs::create_directories(Path("Plant/C"));
+    write(Path("Plant/C/db.mdb"), "x");
+    const std::string path = Path("Plant/C/db.mdb");
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(host_.FindOrdinaryFile(path));
+    change();
+    for (int i = 0; i < 2; ++i) {
+      disk::FoundFileCache fresh_cache;
+      std::optional<FoundFile> fresh =
+          disk::FindOrdinaryFile(path, fresh_cache);
+      std::optional<FoundFile> answer = host_.FindOrdinaryFile(path);
+      ASSERT_EQ(answer.has_value(), fresh.has_value());
+      if (fresh) {
+        EXPECT_EQ(answer->path, fresh->path);
+        EXPECT_EQ(answer->identity, fresh->identity);
+      }
+    }
+  }
 }
 
 TEST_F(DiskFilesTest, AppendLineWritesWindows1252WithCrLfOrFails) {
