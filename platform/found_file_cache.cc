@@ -15,10 +15,14 @@ namespace {
 constexpr uint32_t kFileChanges = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE |
                                   IN_MOVE_SELF | IN_DELETE_SELF |
                                   IN_DONT_FOLLOW;
-// What changes whether the path still leads to the file: a folder moved,
-// deleted, or its permissions changed.
-constexpr uint32_t kFolderChanges =
-    IN_MOVE_SELF | IN_DELETE_SELF | IN_ATTRIB | IN_ONLYDIR | IN_DONT_FOLLOW;
+// What changes whether the path still leads to the file: a folder moved or
+// deleted. For the file's own folder also its permissions: IN_ATTRIB on a
+// folder reports its entries too, and marking them all costs the kernel a
+// walk over every cached entry (milliseconds in a large /tmp), so folders
+// further up are watched for moves and deletion only.
+constexpr uint32_t kFolderMoves =
+    IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW;
+constexpr uint32_t kParentChanges = kFolderMoves | IN_ATTRIB;
 
 // An absolute path whose every element is a plain name: no "." or "..",
 // no empty element; what it names is then what its text says, as long as
@@ -99,7 +103,9 @@ void FoundFileCache::Watch(const std::string& path) {
     watches_.push_back(wd);
     slash = path.rfind('/', slash - 1);
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-    wd = inotify_add_watch(fd_, folder.c_str(), kFolderChanges);
+    wd =
+        inotify_add_watch(fd_, folder.c_str(),
+                          watches_.size() == 1 ? kParentChanges : kFolderMoves);
     if (slash == 0) {
       if (wd >= 0) watches_.push_back(wd);
       break;

@@ -13,10 +13,11 @@ namespace platform::disk {
 // build's test "does the component database exist?", asked once per row,
 // costs one read of a change watch instead of a walk of the path. On Linux
 // inotify watches the file and every folder above it: any write, attribute
-// or link change of the file, and any move, deletion or attribute change of
-// a folder on the path, makes the next question look at the disk again, as
-// does any doubt (a path through a symbolic link, "." or "..", a lost
-// event, no watch to be had). Without inotify (Windows) nothing is kept.
+// or link change of the file, a change of permissions of its folder, and
+// any move or deletion of a folder on the path make the next question look
+// at the disk again, as does any doubt (a path through a symbolic link, "."
+// or "..", a lost event, no watch to be had). Without inotify (Windows)
+// nothing is kept.
 class FoundFileCache {
  public:
   FoundFileCache();
