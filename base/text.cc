@@ -240,11 +240,7 @@ void AppendUpperCase(std::string& out, std::string_view utf8) {
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() == b.size()) {
-    bool same = true;
-    for (size_t i = 0; i < a.size() && same; ++i) same = a[i] == b[i];
-    if (same) return true;
-  }
+  if (a == b) return true;
   // Two ASCII texts compare without building upper-case copies.
   if (IsAscii(a) && IsAscii(b)) {
     if (a.size() != b.size()) return false;
