@@ -285,9 +285,13 @@ std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
 }
 
 std::vector<uint8_t> DatabaseWriter::RowImageAt(RowId at) const {
-  const Bytes page = store_.ReadPage(at.page);
-  const Bytes row = SlotBytes(page, GetRowSlot(page, at.row));
+  const Bytes row = RowBytesAt(at);
   return std::vector<uint8_t>(row.begin(), row.end());
+}
+
+Bytes DatabaseWriter::RowBytesAt(RowId at) const {
+  const Bytes page = store_.ReadPage(at.page);
+  return SlotBytes(page, GetRowSlot(page, at.row));
 }
 
 void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
@@ -439,21 +443,25 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::UpdateRow(TableState& s, RowId id,
                                const std::vector<base::Value>& values) {
   const RowId at = Locate(s.def, id);
-  const std::vector<uint8_t> old = RowImageAt(at);
+  // The old image is read in place, not copied: nothing before the page
+  // changes below writes to the row's page. Pages added for long values
+  // move the store's bytes, so it is looked up again after EncodeRow.
+  (void)RowBytesAt(at);
   // The new image first: if it fails (text too long...), the row and its
   // long values are still intact.
   CheckColumnRules(s, values);
   std::vector<FollowUp> follow;
   if (!Links(s).empty()) {
     const std::vector<base::Value> old_values =
-        ValuesByNumber(store_, s.def, old);
+        ValuesByNumber(store_, s.def, RowBytesAt(at));
     CheckReferencedRows(s, values, &old_values);
     follow = ReferencingRows(s, old_values, &values);
   }
   std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
+  const RowSlot slot = GetRowSlot(store_.ReadPage(at.page), at.row);
+  const Bytes old = SlotBytes(store_.ReadPage(at.page), slot);
   CheckKeys(s, row, old);
   ReleaseLongValues(s.def, old);
-  const RowSlot slot = GetRowSlot(store_.ReadPage(at.page), at.row);
   const size_t room = slot.end - slot.start;
   if (row.size() <= room) {
     PadRow(s.def, row, room);
