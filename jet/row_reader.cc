@@ -118,6 +118,33 @@ void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
     out.push_back(DecodeColumn(layout, c));
 }
 
+namespace {
+
+// The bytes DecodeFixedValue reads of a type, 0 for a type it refuses.
+size_t FixedWidth(uint8_t type) {
+  switch (type) {
+    case format::kTypeByte:
+      return 1;
+    case format::kTypeInteger:
+      return 2;
+    case format::kTypeLong:
+    case format::kTypeSingle:
+      return 4;
+    case format::kTypeCurrency:
+    case format::kTypeDouble:
+    case format::kTypeDate:
+      return 8;
+    case format::kTypeGuid:
+      return 16;
+    case format::kTypeNumeric:
+      return format::kNumericLength;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
 void RowReader::Check(Bytes row) const {
   RowLayout layout(row, def_);
   for (const ColumnDef& c : def_.columns) {
@@ -129,7 +156,10 @@ void RowReader::Check(Bytes row) const {
     }
     if (c.IsLongValue()) {
       (void)DecodeColumn(layout, c);
-    } else {
+    } else if (!c.IsFixed() || FixedWidth(c.type) == 0 ||
+               c.length < FixedWidth(c.type)) {
+      // A fixed area value has the column's length, which decides alone
+      // whether decoding it can fail.
       (void)DecodeFixedValue(c, *bytes);
     }
   }
