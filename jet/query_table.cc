@@ -497,10 +497,18 @@ void TableRows::Update(RowId id, RowId moved_to,
   std::string new_key;
   for (size_t c = 0; c < indexes_.size(); ++c) {
     if (!indexes_[c]) continue;
-    const bool had = CellKey(store_->CellOf(row, c), key_);
+    const uint8_t* cell = store_->CellOf(row, c);
+    const base::Value& value = c < values.size() ? values[c] : kEmpty;
+    // A text left as it was keeps its key (the common case: an edit
+    // changes other columns than those the program looks rows up by).
+    if (value.type() == base::ValueType::kText &&
+        base::CellType(cell) == base::ValueType::kText &&
+        base::CellBytes(cell) == value.AsText()) {
+      continue;
+    }
+    const bool had = CellKey(cell, key_);
     new_key.clear();
-    const bool has =
-        AppendEqualityKey(new_key, c < values.size() ? values[c] : kEmpty);
+    const bool has = AppendEqualityKey(new_key, value);
     if (had == has && (!had || key_ == new_key)) continue;
     if (had) indexes_[c]->Remove(KeyHash(key_), id.Packed());
     if (has) indexes_[c]->Add(KeyHash(new_key), id.Packed());
