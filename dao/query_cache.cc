@@ -12,6 +12,8 @@ namespace dao_jet {
 namespace {
 
 constexpr size_t kMaxShapes = 64;
+// Digits of a whole number that a double holds exactly (below 2^53).
+constexpr size_t kExactDigits = 15;
 
 // The token classes of jet::ParseSelect's tokenizer, by hand as there.
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -100,10 +102,21 @@ bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
     } else if (IsDigit(c) ||
                (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
       i = jet::NumberEnd(sql, i);
-      const std::string text(sql.substr(start, i - start));
-      char* end = nullptr;
-      const double v = std::strtod(text.c_str(), &end);
-      if (end != text.c_str() + text.size()) return false;
+      const std::string_view token = sql.substr(start, i - start);
+      double v = 0;
+      if (token.size() <= kExactDigits &&
+          std::all_of(token.begin(), token.end(), IsDigit)) {
+        // A whole number of up to 15 digits is exact in a double: the
+        // value strtod gives, without its cost.
+        uint64_t n = 0;
+        for (char d : token) n = n * 10 + static_cast<uint64_t>(d - '0');
+        v = static_cast<double>(n);
+      } else {
+        const std::string text(token);
+        char* end = nullptr;
+        v = std::strtod(text.c_str(), &end);
+        if (end != text.c_str() + text.size()) return false;
+      }
       scan.shape += '\x02';
       scan.literals.push_back(base::Value::Double(negative ? -v : v));
     } else if (IsNameStart(c)) {
