@@ -362,12 +362,20 @@ bool TableRows::Contains(RowId id) const {
 void TableRows::Prefetch(RowId id) const { store_->Prefetch(id.Packed()); }
 
 const uint8_t* TableRows::CellAt(RowId id, size_t column) const {
+  // The cell of the row last asked for, found before: at once.
+  if (id.Packed() == cached_row_ && column < cached_known_) {
+    return cached_cells_[column];
+  }
+  return FindCell(id, column);
+}
+
+const uint8_t* TableRows::FindCell(RowId id, size_t column) const {
   if (id.Packed() != cached_row_) {
     const uint8_t* p = store_->Row(id.Packed());
     if (!p) return nullptr;
     cached_cells_.resize(store_->columns() + 1);
     cached_cells_[0] = p;
-    cached_known_ = 1;
+    cached_known_ = store_->columns() > 0 ? 1 : 0;  // cells that are there
     cached_row_ = id.Packed();
   }
   if (column >= store_->columns()) return nullptr;
