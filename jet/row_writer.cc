@@ -333,8 +333,24 @@ void AppendFixedPart(const TableDef& t,
     uint8_t bytes[kMaxFixedBytes];
     const size_t n = PutFixedValue(c, *v, bytes);
     if (c.fixed_offset + n > fixed_size) ThrowCorrupt("fixed offset");
-    std::memcpy(row.data() + format::kRowFixedStart + c.fixed_offset, bytes,
-                n);
+    uint8_t* const at = row.data() + format::kRowFixedStart + c.fixed_offset;
+    // The usual widths as fixed-size copies (no call per value).
+    switch (n) {
+      case 1:
+        *at = bytes[0];
+        break;
+      case 2:
+        std::memcpy(at, bytes, 2);
+        break;
+      case 4:
+        std::memcpy(at, bytes, 4);
+        break;
+      case 8:
+        std::memcpy(at, bytes, 8);
+        break;
+      default:
+        std::memcpy(at, bytes, n);
+    }
     mask.Set(c.number);
   }
 }
