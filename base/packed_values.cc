@@ -156,6 +156,14 @@ void AppendBytesCell(std::vector<uint8_t>& out, ValueType type,
   if (!bytes.empty()) std::memcpy(p, bytes.data(), bytes.size());
 }
 
+void AppendFixedCell(std::vector<uint8_t>& out, ValueType type,
+                     const void* value, size_t size) {
+  const size_t start = out.size();
+  out.resize(start + 1 + size);
+  out[start] = static_cast<uint8_t>(type);
+  if (size != 0) std::memcpy(out.data() + start + 1, value, size);
+}
+
 // The bytes of a cell of each type byte; 0 for Text and Binary.
 constexpr std::array<uint8_t, 256> kFixedCellLength = [] {
   std::array<uint8_t, 256> table{};

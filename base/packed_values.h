@@ -24,6 +24,11 @@ void AppendCell(std::vector<uint8_t>& out, const Value& value);
 // Appends a Text (UTF-8) or Binary cell of `bytes` without making the value.
 void AppendBytesCell(std::vector<uint8_t>& out, ValueType type,
                      std::string_view bytes);
+// Appends the cell of a fixed-size value of `type` given as the value's own
+// bytes in memory (`size` of them, the type's size: what WriteCell writes
+// for such a value), without making the value.
+void AppendFixedCell(std::vector<uint8_t>& out, ValueType type,
+                     const void* value, size_t size);
 // The bytes the cell at `cell` takes.
 size_t CellLength(const uint8_t* cell);
 Value ReadCell(const uint8_t* cell);

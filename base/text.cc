@@ -5,6 +5,8 @@
 #include <wctype.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace base {
@@ -90,11 +92,22 @@ locale_t Utf8Locale() {
   return loc;
 }
 
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Texts are read eight bytes a step: they are mostly short names and
+// values, too short for the compiler's own vector loops.
+uint64_t Word(const char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
 bool IsAscii(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
+  uint64_t bits = 0;
+  size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) bits |= Word(text.data() + i);
+  for (; i < text.size(); ++i) bits |= static_cast<unsigned char>(text[i]);
+  return (bits & kHighBits) == 0;
 }
 
 char AsciiUpper(char c) {
@@ -235,16 +248,23 @@ void AppendUpperCase(std::string& out, std::string_view utf8) {
     return;
   }
   const size_t start = out.size();
-  out.append(utf8);
-  for (size_t i = start; i < out.size(); ++i) out[i] = AsciiUpper(out[i]);
+  out.resize(start + utf8.size());
+  char* dst = out.data() + start;
+  size_t i = 0;
+  for (; i + 8 <= utf8.size(); i += 8) {
+    uint64_t w = Word(utf8.data() + i);
+    // The high bit of each byte in a..z (every byte is below 0x80, so the
+    // sums carry into no other byte), moved to the case bit 0x20.
+    const uint64_t lower =
+        (w + 0x1F1F1F1F1F1F1F1FULL) & ~(w + 0x0505050505050505ULL) & kHighBits;
+    w ^= lower >> 2;
+    std::memcpy(dst + i, &w, sizeof w);
+  }
+  for (; i < utf8.size(); ++i) dst[i] = AsciiUpper(utf8[i]);
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() == b.size()) {
-    bool same = true;
-    for (size_t i = 0; i < a.size() && same; ++i) same = a[i] == b[i];
-    if (same) return true;
-  }
+  if (a == b) return true;
   // Two ASCII texts compare without building upper-case copies.
   if (IsAscii(a) && IsAscii(b)) {
     if (a.size() != b.size()) return false;

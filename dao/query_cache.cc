@@ -12,6 +12,8 @@ namespace dao_jet {
 namespace {
 
 constexpr size_t kMaxShapes = 64;
+// Digits of a whole number that a double holds exactly (below 2^53).
+constexpr size_t kExactDigits = 15;
 
 // The token classes of jet::ParseSelect's tokenizer, by hand as there.
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -58,9 +60,17 @@ bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
   scan.marks.resize(from.mark);
   bool negative = from.negative;  // the last token was "-"
   size_t i = from.at;
+  // Between literals the shape is the text itself: it is copied a run at a
+  // time, at each literal and at the end. `run` is where the run starts.
+  size_t run = i;
+  auto literal = [&](size_t start, char marker) {
+    scan.shape.append(sql.data() + run, start - run);
+    scan.shape += marker;
+    run = i;
+  };
   while (i < sql.size()) {
-    scan.marks.push_back({i, scan.shape.size(), scan.literals.size(),
-                          scan.marks.size(), negative});
+    scan.marks.push_back({i, scan.shape.size() + (i - run),
+                          scan.literals.size(), scan.marks.size(), negative});
     const char c = sql[i];
     const size_t start = i;
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
@@ -68,7 +78,6 @@ bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
                                 sql[i] == '\r' || sql[i] == '\n')) {
         ++i;
       }
-      scan.shape.append(sql.substr(start, i - start));
       continue;  // a sign may stand apart from its number
     }
     if (c == '"' || c == '\'') {
@@ -90,33 +99,42 @@ bool QueryCache::ScanLiterals(std::string_view sql, Mark from, Scan& scan) {
         break;
       }
       if (!closed || negative) return false;
-      scan.shape += '\x01';
+      literal(start, '\x01');
       scan.literals.push_back(base::Value::Text(std::move(text)));
     } else if (c == '[') {
       const size_t end = sql.find(']', i + 1);
       if (end == std::string_view::npos || end == i + 1) return false;
-      scan.shape.append(sql.substr(i, end + 1 - i));
       i = end + 1;
     } else if (IsDigit(c) ||
                (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
       i = jet::NumberEnd(sql, i);
-      const std::string text(sql.substr(start, i - start));
-      char* end = nullptr;
-      const double v = std::strtod(text.c_str(), &end);
-      if (end != text.c_str() + text.size()) return false;
-      scan.shape += '\x02';
+      const std::string_view token = sql.substr(start, i - start);
+      double v = 0;
+      if (token.size() <= kExactDigits &&
+          std::all_of(token.begin(), token.end(), IsDigit)) {
+        // A whole number of up to 15 digits is exact in a double: the
+        // value strtod gives, without its cost.
+        uint64_t n = 0;
+        for (char d : token) n = n * 10 + static_cast<uint64_t>(d - '0');
+        v = static_cast<double>(n);
+      } else {
+        const std::string text(token);
+        char* end = nullptr;
+        v = std::strtod(text.c_str(), &end);
+        if (end != text.c_str() + text.size()) return false;
+      }
+      literal(start, '\x02');
       scan.literals.push_back(base::Value::Double(negative ? -v : v));
     } else if (IsNameStart(c)) {
       while (i < sql.size() && IsNameChar(sql[i])) ++i;
-      scan.shape.append(sql.substr(start, i - start));
     } else if (std::string_view("(),.*=;-").find(c) != std::string_view::npos) {
-      scan.shape += c;
       ++i;
     } else {
       return false;
     }
     negative = c == '-';
   }
+  scan.shape.append(sql.data() + run, sql.size() - run);
   return true;
 }
 

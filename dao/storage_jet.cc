@@ -100,7 +100,7 @@ class JetStorage : public Storage {
   // A damaged image (an engine fault) is refused, not committed.
   void Save() override {
     writer_->Flush();
-    if (!jet::FindDamage(writer_->bytes()).empty()) ThrowDamaged(path_);
+    if (!jet::FindDamage(writer_->store()).empty()) ThrowDamaged(path_);
     writer_->Save(path_);
   }
 

@@ -285,9 +285,13 @@ std::vector<uint8_t> DatabaseWriter::RowImage(const TableDef& def,
 }
 
 std::vector<uint8_t> DatabaseWriter::RowImageAt(RowId at) const {
-  const Bytes page = store_.ReadPage(at.page);
-  const Bytes row = SlotBytes(page, GetRowSlot(page, at.row));
+  const Bytes row = RowBytesAt(at);
   return std::vector<uint8_t>(row.begin(), row.end());
+}
+
+Bytes DatabaseWriter::RowBytesAt(RowId at) const {
+  const Bytes page = store_.ReadPage(at.page);
+  return SlotBytes(page, GetRowSlot(page, at.row));
 }
 
 void DatabaseWriter::DeleteRow(const TableDef& def, RowId id) {
@@ -404,25 +408,39 @@ RowId DatabaseWriter::Insert(std::string_view table,
   return AllOrNothing([&] {
     TableState& s = State(table);
     // An AutoNumber left Null takes the next number; one given raises the
-    // counter. (Empty values count as Null everywhere.)
-    std::vector<base::Value> filled = values;
-    filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
+    // counter. (Empty values count as Null everywhere.) The values are
+    // copied only when one is filled in or the row is short.
+    auto is_auto = [](const ColumnDef& c) {
+      return (c.flags & format::kColFlagAutoNumber) &&
+             c.type == format::kTypeLong;
+    };
+    bool copy = values.size() < s.def.max_cols;
     for (const ColumnDef& c : s.def.columns) {
-      if (!(c.flags & format::kColFlagAutoNumber) ||
-          c.type != format::kTypeLong) {
-        continue;
+      if (!copy && is_auto(c)) {
+        copy = c.number >= values.size() || values[c.number].IsNull() ||
+               values[c.number].IsEmpty();
       }
-      base::Value& v = filled[c.number];
+    }
+    std::vector<base::Value> filled;
+    if (copy) {
+      filled = values;
+      filled.resize(std::max<size_t>(filled.size(), s.def.max_cols));
+    }
+    const std::vector<base::Value>& row_values = copy ? filled : values;
+    for (const ColumnDef& c : s.def.columns) {
+      if (!is_auto(c)) continue;
+      const base::Value& v = row_values[c.number];
       if (v.IsNull() || v.IsEmpty()) {
-        v = base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
+        filled[c.number] =
+            base::Value::Long(static_cast<int32_t>(++s.def.last_autonumber));
       } else if (const int32_t n = v.ToLong();
                  n > 0 && static_cast<uint32_t>(n) > s.def.last_autonumber) {
         s.def.last_autonumber = static_cast<uint32_t>(n);
       }
     }
-    CheckColumnRules(s, filled);
-    if (!Links(s).empty()) CheckReferencedRows(s, filled, nullptr);
-    const std::vector<uint8_t> row = EncodeRow(s.def, filled, &lval_);
+    CheckColumnRules(s, row_values);
+    if (!Links(s).empty()) CheckReferencedRows(s, row_values, nullptr);
+    const std::vector<uint8_t> row = EncodeRow(s.def, row_values, &lval_);
     CheckKeys(s, row, {});
     const RowId id = AppendRowImage(store_, s.def, row, &s.insert_hint);
     s.counters_dirty = true;
@@ -439,21 +457,25 @@ void DatabaseWriter::Update(std::string_view table, RowId id,
 void DatabaseWriter::UpdateRow(TableState& s, RowId id,
                                const std::vector<base::Value>& values) {
   const RowId at = Locate(s.def, id);
-  const std::vector<uint8_t> old = RowImageAt(at);
+  // The old image is read in place, not copied: nothing before the page
+  // changes below writes to the row's page. Pages added for long values
+  // move the store's bytes, so it is looked up again after EncodeRow.
+  (void)RowBytesAt(at);
   // The new image first: if it fails (text too long...), the row and its
   // long values are still intact.
   CheckColumnRules(s, values);
   std::vector<FollowUp> follow;
   if (!Links(s).empty()) {
     const std::vector<base::Value> old_values =
-        ValuesByNumber(store_, s.def, old);
+        ValuesByNumber(store_, s.def, RowBytesAt(at));
     CheckReferencedRows(s, values, &old_values);
     follow = ReferencingRows(s, old_values, &values);
   }
   std::vector<uint8_t> row = EncodeRow(s.def, values, &lval_);
+  const RowSlot slot = GetRowSlot(store_.ReadPage(at.page), at.row);
+  const Bytes old = SlotBytes(store_.ReadPage(at.page), slot);
   CheckKeys(s, row, old);
   ReleaseLongValues(s.def, old);
-  const RowSlot slot = GetRowSlot(store_.ReadPage(at.page), at.row);
   const size_t room = slot.end - slot.start;
   if (row.size() <= room) {
     PadRow(s.def, row, room);

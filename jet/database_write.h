@@ -159,6 +159,8 @@ class DatabaseWriter {
   std::vector<uint8_t> RowImage(const TableDef& def, RowId id) const;
   // The same for a row already located.
   std::vector<uint8_t> RowImageAt(RowId at) const;
+  // The same bytes in place: valid until the store next changes size.
+  Bytes RowBytesAt(RowId at) const;
   // Marks a row deleted and releases its long values.
   void DeleteRow(const TableDef& def, RowId id);
   // Deletes rows of a system table, then rebuilds its indexes and stores its

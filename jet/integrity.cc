@@ -13,9 +13,11 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "base/runtime_error.h"
+#include "jet/catalog.h"
 #include "jet/catalog_writer.h"
 #include "jet/database.h"
 #include "jet/errors.h"
@@ -404,28 +406,63 @@ std::vector<uint8_t> PlainImage(std::vector<uint8_t> image) {
   return image;
 }
 
-std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
-  // The reader's open is tried first and let go at once, so that the
-  // image is never held three times (the caller's, the reader's and the
-  // decoded copy the check walks).
-  std::string unreadable;
-  try {
-    (void)Database::FromBytes(image, "(database)");
-  } catch (const base::RuntimeError& e) {
-    unreadable = "file: " + e.description();
+namespace {
+
+// The pages of an unencoded image in place, read as the reader's PageFile
+// reads an image in memory.
+class ImageView : public PageSource {
+ public:
+  explicit ImageView(const std::vector<uint8_t>& image)
+      : image_(image),
+        pages_(static_cast<uint32_t>(image.size() / format::kPageSize)) {}
+  uint32_t page_count() const override { return pages_; }
+  Bytes ReadPage(uint32_t n) const override {
+    if (n >= pages_) ThrowCorrupt("page number beyond the end of the file");
+    return Bytes(image_.data() + size_t{n} * format::kPageSize,
+                 format::kPageSize);
   }
-  std::optional<PageStore> store;
+
+ private:
+  const std::vector<uint8_t>& image_;
+  uint32_t pages_;
+};
+
+// Whether the reader opens the image (Database::FromBytes), as "file: "
+// and its error when not; empty when it opens. An unencoded image is opened
+// in place, in the reader's order of checks, without the copy the reader
+// would take of it. Sets `plain` when the image is a Jet 4 file that is not
+// RC4-encoded.
+std::string Unreadable(const std::vector<uint8_t>& image, bool& plain) {
+  plain = false;
+  const std::string name = "(database)";
   try {
-    store.emplace(PlainImage(image));
+    if (image.size() < format::kPageSize ||
+        image.size() > format::kMaxFileSize) {
+      ThrowUnrecognizedFormat(name);
+    }
+    const Bytes page0(image.data(), format::kPageSize);
+    if (!IsJet4Header(page0)) ThrowUnrecognizedFormat(name);
+    if (ParseHeader(page0).db_key != 0) {
+      (void)Database::FromBytes(image, name);
+      return {};
+    }
+    plain = true;
+    (void)Catalog::Read(ImageView(image));
   } catch (const base::RuntimeError& e) {
-    return {"file: " + e.description()};
+    return "file: " + e.description();
   }
+  return {};
+}
+
+// FindDamage's walk over the (decoded) pages, after the reader's open.
+std::vector<std::string> CheckStore(const PageStore& store,
+                                    const std::string& unreadable) {
   if (!unreadable.empty()) {
-    std::vector<std::string> problems = FindStructuralDamage(*store);
+    std::vector<std::string> problems = FindStructuralDamage(store);
     problems.push_back(unreadable);
     return problems;
   }
-  Checker c(*store, true);
+  Checker c(store, true);
   WalkTables(c, [&](const std::string& where, const TableDef& def,
                     const CatalogEntry& o) {
     c.CheckTable(where, def, (o.flags & format::kObjectFlagSystem) != 0);
@@ -436,6 +473,30 @@ std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
     c.Problem("long values", e.description());
   }
   return c.problems;
+}
+
+}  // namespace
+
+std::vector<std::string> FindDamage(const std::vector<uint8_t>& image) {
+  // The reader's open is tried first, so that the image is never held
+  // three times (the caller's, the reader's and the decoded copy the check
+  // walks).
+  bool plain = false;
+  const std::string unreadable = Unreadable(image, plain);
+  std::optional<PageStore> store;
+  try {
+    store.emplace(PlainImage(image));
+  } catch (const base::RuntimeError& e) {
+    return {"file: " + e.description()};
+  }
+  return CheckStore(*store, unreadable);
+}
+
+std::vector<std::string> FindDamage(const PageStore& store) {
+  bool plain = false;
+  const std::string unreadable = Unreadable(store.bytes(), plain);
+  if (!plain) return FindDamage(store.bytes());
+  return CheckStore(store, unreadable);
 }
 
 }  // namespace jet

@@ -20,6 +20,9 @@ namespace jet {
 // An RC4-encoded file (non-zero database key in the header) is checked on
 // its decoded pages, as the reader sees them.
 std::vector<std::string> FindDamage(const std::vector<uint8_t>& image);
+// The same for the image a writer holds, checked where it lies (no copy
+// when it is not RC4-encoded).
+std::vector<std::string> FindDamage(const PageStore& store);
 
 // The image with every page after the header decoded when the header says
 // the file is RC4-encoded; otherwise (or when there is no Jet 4 header) the

@@ -362,12 +362,20 @@ bool TableRows::Contains(RowId id) const {
 void TableRows::Prefetch(RowId id) const { store_->Prefetch(id.Packed()); }
 
 const uint8_t* TableRows::CellAt(RowId id, size_t column) const {
+  // The cell of the row last asked for, found before: at once.
+  if (id.Packed() == cached_row_ && column < cached_known_) {
+    return cached_cells_[column];
+  }
+  return FindCell(id, column);
+}
+
+const uint8_t* TableRows::FindCell(RowId id, size_t column) const {
   if (id.Packed() != cached_row_) {
     const uint8_t* p = store_->Row(id.Packed());
     if (!p) return nullptr;
     cached_cells_.resize(store_->columns() + 1);
     cached_cells_[0] = p;
-    cached_known_ = 1;
+    cached_known_ = store_->columns() > 0 ? 1 : 0;  // cells that are there
     cached_row_ = id.Packed();
   }
   if (column >= store_->columns()) return nullptr;
@@ -497,10 +505,18 @@ void TableRows::Update(RowId id, RowId moved_to,
   std::string new_key;
   for (size_t c = 0; c < indexes_.size(); ++c) {
     if (!indexes_[c]) continue;
-    const bool had = CellKey(store_->CellOf(row, c), key_);
+    const uint8_t* cell = store_->CellOf(row, c);
+    const base::Value& value = c < values.size() ? values[c] : kEmpty;
+    // A text left as it was keeps its key (the common case: an edit
+    // changes other columns than those the program looks rows up by).
+    if (value.type() == base::ValueType::kText &&
+        base::CellType(cell) == base::ValueType::kText &&
+        base::CellBytes(cell) == value.AsText()) {
+      continue;
+    }
+    const bool had = CellKey(cell, key_);
     new_key.clear();
-    const bool has =
-        AppendEqualityKey(new_key, c < values.size() ? values[c] : kEmpty);
+    const bool has = AppendEqualityKey(new_key, value);
     if (had == has && (!had || key_ == new_key)) continue;
     if (had) indexes_[c]->Remove(KeyHash(key_), id.Packed());
     if (has) indexes_[c]->Add(KeyHash(new_key), id.Packed());

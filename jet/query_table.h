@@ -87,6 +87,8 @@ class TableRows {
   void RemoveFromIndexes(RowId id);
   // The cell of a column of a stored row, or nullptr when the row is gone.
   const uint8_t* CellAt(RowId id, size_t column) const;
+  // CellAt's way when the cell is not cached yet.
+  const uint8_t* FindCell(RowId id, size_t column) const;
   // The key of a cell into `out` (cleared first); false when it has none.
   static bool CellKey(const uint8_t* cell, std::string& out);
 

@@ -118,6 +118,66 @@ void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
     out.push_back(DecodeColumn(layout, c));
 }
 
+namespace {
+
+// The bytes DecodeFixedValue reads of a type, 0 for a type it refuses.
+size_t FixedWidth(uint8_t type) {
+  switch (type) {
+    case format::kTypeByte:
+      return 1;
+    case format::kTypeInteger:
+      return 2;
+    case format::kTypeLong:
+    case format::kTypeSingle:
+      return 4;
+    case format::kTypeCurrency:
+    case format::kTypeDouble:
+    case format::kTypeDate:
+      return 8;
+    case format::kTypeGuid:
+      return 16;
+    case format::kTypeNumeric:
+      return format::kNumericLength;
+    default:
+      return 0;
+  }
+}
+
+template <typename T>
+void AppendCellOf(std::vector<uint8_t>& out, base::ValueType type, T v) {
+  base::AppendFixedCell(out, type, &v, sizeof v);
+}
+
+// The cell of a fixed-area value of the column's type (not Numeric), whose
+// bytes hold the type's width: the cell of DecodeFixedValue's value.
+void AppendFixedValueCell(const ColumnDef& c, Bytes b,
+                          std::vector<uint8_t>& out) {
+  using base::ValueType;
+  switch (c.type) {
+    case format::kTypeByte:
+      return AppendCellOf(out, ValueType::kByte, U8(b, 0));
+    case format::kTypeInteger:
+      return AppendCellOf(out, ValueType::kInteger,
+                          static_cast<int16_t>(U16(b, 0)));
+    case format::kTypeLong:
+      return AppendCellOf(out, ValueType::kLong,
+                          static_cast<int32_t>(U32(b, 0)));
+    case format::kTypeCurrency:
+      return AppendCellOf(out, ValueType::kCurrency,
+                          static_cast<int64_t>(U64(b, 0)));
+    case format::kTypeSingle:
+      return AppendCellOf(out, ValueType::kSingle, F32(b, 0));
+    case format::kTypeDouble:
+      return AppendCellOf(out, ValueType::kDouble, F64(b, 0));
+    case format::kTypeDate:
+      return AppendCellOf(out, ValueType::kDate, F64(b, 0));
+    default:
+      base::AppendCell(out, DecodeFixedValue(c, b));
+  }
+}
+
+}  // namespace
+
 void RowReader::Check(Bytes row) const {
   RowLayout layout(row, def_);
   for (const ColumnDef& c : def_.columns) {
@@ -129,7 +189,10 @@ void RowReader::Check(Bytes row) const {
     }
     if (c.IsLongValue()) {
       (void)DecodeColumn(layout, c);
-    } else {
+    } else if (!c.IsFixed() || FixedWidth(c.type) == 0 ||
+               c.length < FixedWidth(c.type)) {
+      // A fixed area value has the column's length, which decides alone
+      // whether decoding it can fail.
       (void)DecodeFixedValue(c, *bytes);
     }
   }
@@ -181,6 +244,23 @@ void RowReader::DecodeCells(Bytes row, std::vector<uint8_t>& out,
         base::AppendBytesCell(
             out, base::ValueType::kBinary,
             {reinterpret_cast<const char*>(bytes->data()), bytes->size()});
+      }
+      continue;
+    }
+    if (c.type == format::kTypeBoolean) {
+      const bool set = layout.MaskBit(c.number);
+      base::AppendFixedCell(out, base::ValueType::kBoolean, &set, sizeof set);
+      continue;
+    }
+    if (c.IsFixed() && FixedWidth(c.type) != 0 &&
+        c.length >= FixedWidth(c.type) && c.type != format::kTypeNumeric) {
+      // Numbers of the fixed area straight into their cells, as
+      // DecodeFixedValue reads them.
+      std::optional<Bytes> bytes = ColumnBytes(layout, c);
+      if (!bytes) {
+        base::AppendFixedCell(out, base::ValueType::kNull, nullptr, 0);
+      } else {
+        AppendFixedValueCell(c, *bytes, out);
       }
       continue;
     }

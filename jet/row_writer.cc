@@ -158,27 +158,41 @@ bool AppendAsciiText(const ColumnDef& c, const base::Value& v,
                      std::vector<uint8_t>& out) {
   if (v.type() != base::ValueType::kText) return false;
   const std::string& s = v.AsText();
-  // One pass without early exits (it vectorizes): any non-ASCII byte, any
-  // zero character.
-  unsigned high = 0;
-  bool zero = false;
-  for (char ch : s) {
-    high |= static_cast<unsigned char>(ch) & 0x80u;
-    zero |= ch == 0;
+  // One pass, eight bytes a step: any non-ASCII byte, any zero character.
+  constexpr uint64_t kLow = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  const char* p = s.data();
+  const size_t n = s.size();
+  uint64_t high = 0;
+  uint64_t zero = 0;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    high |= w;
+    zero |= (w - kLow) & ~w;  // the high bit of a zero byte (exact for ASCII)
   }
-  if (high != 0) return false;
-  if (s.size() * 2 > c.length) TooSmall();
-  if (c.IsCompressible() && !zero && s.size() > 2 &&
-      s.size() <= format::kMaxCompressibleChars) {
-    out.push_back(format::kCompressedMarker0);
-    out.push_back(format::kCompressedMarker1);
-    out.insert(out.end(), s.begin(), s.end());
+  for (; i < n; ++i) {
+    const uint64_t b = static_cast<unsigned char>(p[i]);
+    high |= b;
+    zero |= b == 0 ? 0x80u : 0u;
+  }
+  if ((high & kHigh) != 0) return false;
+  if (n * 2 > c.length) TooSmall();
+  const size_t at = out.size();
+  if (c.IsCompressible() && (zero & kHigh) == 0 && n > 2 &&
+      n <= format::kMaxCompressibleChars) {
+    out.resize(at + 2 + n);
+    out[at] = format::kCompressedMarker0;
+    out[at + 1] = format::kCompressedMarker1;
+    std::memcpy(out.data() + at + 2, p, n);
     return true;
   }
-  const size_t at = out.size();
-  out.resize(at + 2 * s.size(), 0);
-  for (size_t i = 0; i < s.size(); ++i) {
-    out[at + 2 * i] = static_cast<uint8_t>(s[i]);
+  out.resize(at + 2 * n);
+  uint8_t* dst = out.data() + at;
+  for (size_t k = 0; k < n; ++k) {
+    dst[2 * k] = static_cast<uint8_t>(p[k]);
+    dst[2 * k + 1] = 0;
   }
   return true;
 }
@@ -213,11 +227,13 @@ std::vector<uint8_t> EncodeFixedValue(const ColumnDef& c,
 
 namespace {
 
-const base::Value& ValueOf(const std::vector<base::Value>& by_number,
+// The value of a column number, or null past the given values (Null).
+const base::Value* ValueOf(const std::vector<base::Value>& by_number,
                            uint16_t number) {
-  static const base::Value kNull = base::Value::Null();
-  return number < by_number.size() ? by_number[number] : kNull;
+  return number < by_number.size() ? &by_number[number] : nullptr;
 }
+
+bool IsNullish(const base::Value* v) { return !v || IsNullish(*v); }
 
 // A buffer of `n` elements that lives on the stack when `n` is at most
 // N (tables of ordinary width), else on the heap.
@@ -308,17 +324,33 @@ void AppendFixedPart(const TableDef& t,
   row.resize(format::kRowFixedStart + fixed_size, 0);
   for (const ColumnDef& c : t.columns) {
     if (!c.IsFixed()) continue;
-    const base::Value& v = ValueOf(by_number, c.number);
+    const base::Value* v = ValueOf(by_number, c.number);
     if (c.type == format::kTypeBoolean) {
-      if (!IsNullish(v) && v.ToBoolean()) mask.Set(c.number);
+      if (!IsNullish(v) && v->ToBoolean()) mask.Set(c.number);
       continue;
     }
     if (IsNullish(v)) continue;
     uint8_t bytes[kMaxFixedBytes];
-    const size_t n = PutFixedValue(c, v, bytes);
+    const size_t n = PutFixedValue(c, *v, bytes);
     if (c.fixed_offset + n > fixed_size) ThrowCorrupt("fixed offset");
-    std::copy(bytes, bytes + n,
-              row.begin() + format::kRowFixedStart + c.fixed_offset);
+    uint8_t* const at = row.data() + format::kRowFixedStart + c.fixed_offset;
+    // The usual widths as fixed-size copies (no call per value).
+    switch (n) {
+      case 1:
+        *at = bytes[0];
+        break;
+      case 2:
+        std::memcpy(at, bytes, 2);
+        break;
+      case 4:
+        std::memcpy(at, bytes, 4);
+        break;
+      case 8:
+        std::memcpy(at, bytes, 8);
+        break;
+      default:
+        std::memcpy(at, bytes, n);
+    }
     mask.Set(c.number);
   }
 }
@@ -379,8 +411,9 @@ void AppendVarData(const TableDef& t, const std::vector<base::Value>& by_number,
     if (next >= shape.var_count || shape.var_cols[next]->var_index != slot)
       continue;
     const ColumnDef& c = *shape.var_cols[next++];
-    const base::Value& v = ValueOf(by_number, c.number);
-    if (IsNullish(v)) continue;
+    const base::Value* value = ValueOf(by_number, c.number);
+    if (IsNullish(value)) continue;
+    const base::Value& v = *value;
     if (c.type == format::kTypeText && AppendAsciiText(c, v, row)) {
       mask.Set(c.number);
       continue;
@@ -393,9 +426,17 @@ void AppendVarData(const TableDef& t, const std::vector<base::Value>& by_number,
     row.insert(row.end(), bytes.begin(), bytes.end());
     mask.Set(c.number);
   }
-  AppendU16(row, static_cast<uint16_t>(row.size()));
-  for (size_t k = var_count; k-- > 0;) AppendU16(row, offsets[k]);
-  AppendU16(row, var_count);
+  // The end offset, the slot offsets in reverse, their count: one resize.
+  const size_t at = row.size();
+  row.resize(at + 4 + 2 * size_t{var_count});
+  uint8_t* out = row.data() + at;
+  auto put = [&out](uint16_t v) {
+    *out++ = static_cast<uint8_t>(v);
+    *out++ = static_cast<uint8_t>(v >> 8);
+  };
+  put(static_cast<uint16_t>(at));
+  for (size_t k = var_count; k-- > 0;) put(offsets[k]);
+  put(var_count);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "jet/text_codec.h"
 
+#include <cstring>
+
 #include "base/text.h"
 #include "jet/format.h"
 
@@ -11,6 +13,23 @@ bool AllAscii16(Bytes b) {
     if (b[i] >= 0x80 || b[i + 1] != 0) return false;
   }
   return true;
+}
+
+// Whether every byte is in 0x01..0x7F, eight bytes a step.
+bool PlainAscii(Bytes b) {
+  constexpr uint64_t kLow = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  uint64_t found = 0;  // high bits: a byte >= 0x80, or a zero byte
+  size_t i = 0;
+  for (; i + 8 <= b.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, b.data() + i, 8);
+    found |= w | ((w - kLow) & ~w);
+  }
+  for (; i < b.size(); ++i) {
+    found |= b[i] == 0 ? 0x80u : b[i];
+  }
+  return (found & kHigh) == 0;
 }
 
 }  // namespace
@@ -74,9 +93,7 @@ void DecodeTextTo(Bytes bytes, std::string& out) {
                           bytes[1] == format::kCompressedMarker1;
   if (compressed) {
     const Bytes body = bytes.subspan(2);
-    bool plain = true;
-    for (uint8_t b : body) plain = plain && b != 0 && b < 0x80;
-    if (plain) {
+    if (PlainAscii(body)) {
       out.assign(body.begin(), body.end());
       return;
     }

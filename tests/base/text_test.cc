@@ -14,6 +14,27 @@ TEST(TextTest, Utf16RoundTripUpperCaseAndCount) {
   EXPECT_EQ(CharCount("ä€𝄞"), 3u);
 }
 
+// Plain ASCII is upper-cased and compared eight bytes a step: every
+// character at every place in a step, and a non-ASCII one anywhere.
+TEST(TextTest, AsciiCaseRulesAtEveryPlace) {
+  std::string all;
+  for (int b = 1; b < 0x80; ++b) all += static_cast<char>(b);
+  for (size_t shift = 0; shift < 8; ++shift) {
+    const std::string text = std::string(shift, 'q') + all;
+    std::string upper;
+    for (char c : text) upper += c >= 'a' && c <= 'z' ? char(c - 32) : c;
+    std::string out = "x";
+    AppendUpperCase(out, text);
+    EXPECT_EQ(out, "x" + upper) << shift;
+    EXPECT_TRUE(EqualsIgnoreCase(text, upper)) << shift;
+    std::string accented = text;
+    accented.replace(shift + 9, 1, "\xC3\xA4");  // ä
+    out.clear();
+    AppendUpperCase(out, accented);
+    EXPECT_EQ(out.substr(shift + 9, 2), "\xC3\x84") << shift;  // Ä
+  }
+}
+
 // The text conversions must give the same results on both builds (iconv and
 // the C library on Linux, the Win32 code-page functions on Windows): the
 // same bytes reach INI files, logs and the database either way.

@@ -3,13 +3,14 @@
 // damage is reported, files cut short or with a map past their end are
 // refused for writing, a stale TDEF next pointer frees nothing of another
 // object, a failed change leaves no trace, and RC4-encoded files are checked
-// on their decoded pages.
+// on their decoded pages (also when checked in a writer's page store).
 #include "jet/integrity.h"
 
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
 #include "jet/catalog_writer.h"
+#include "jet/database.h"
 #include "jet/database_write.h"
 #include "jet/file_io.h"
 #include "jet/format.h"
@@ -157,6 +158,23 @@ TEST_F(WrittenDatabase, FindsWrongCountsKeysMapsAndPointers) {
       check(bad);
     } catch (const base::RuntimeError&) {
     }
+    // The check of a writer's image in place finds the same, and the
+    // reader's refusal is reported as the reader words it.
+    auto found = [](const auto& image) {
+      try {
+        return FindDamage(image);
+      } catch (const base::RuntimeError& e) {
+        return std::vector<std::string>{"threw " + e.description()};
+      }
+    };
+    const std::vector<std::string> problems = found(bad);
+    EXPECT_EQ(found(PageStore(bad)), problems) << page;
+    try {
+      (void)Database::FromBytes(bad, "(database)");
+    } catch (const base::RuntimeError& e) {
+      ASSERT_FALSE(problems.empty()) << page;
+      EXPECT_EQ(problems.back(), "file: " + e.description()) << page;
+    }
   }
 }
 
@@ -211,6 +229,7 @@ TEST(IntegrityTest, Rc4EncodedFilesAreCheckedOnTheirDecodedPages) {
   EXPECT_TRUE(std::equal(decoded.begin() + f::kPageSize, decoded.end(),
                          plain.begin() + f::kPageSize));
   EXPECT_EQ(Joined(FindDamage(encoded)), "");
+  EXPECT_EQ(Joined(FindDamage(PageStore(encoded))), "");
   test_support::TempDir dir;
   std::string path = dir / "rc4.mdb";
   test_support::WriteBytes(path, std::string(encoded.begin(), encoded.end()));
