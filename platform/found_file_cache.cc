@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace platform::disk {
 namespace {
@@ -24,9 +26,9 @@ constexpr uint32_t kFolderMoves =
     IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW;
 constexpr uint32_t kParentChanges = kFolderMoves | IN_ATTRIB;
 
-// An absolute path whose every element is a plain name: no "." or "..",
-// no empty element; what it names is then what its text says, as long as
-// none of its elements is a symbolic link (checked with realpath).
+// Whether `path` is absolute and every element of it a plain name: no "."
+// or "..", no empty element. What it names is then what its text says, as
+// long as none of its elements is a symbolic link (see Watch).
 bool IsPlainAbsolute(const std::string& path) {
   if (path.size() < 2 || path[0] != '/' || path.back() == '/') return false;
   size_t start = 1;
@@ -37,11 +39,7 @@ bool IsPlainAbsolute(const std::string& path) {
     if (part.empty() || part == "." || part == "..") return false;
     start = slash + 1;
   }
-  char* real = realpath(path.c_str(), nullptr);
-  if (!real) return false;
-  const bool same = path == real;
-  free(real);
-  return same;
+  return true;
 }
 
 }  // namespace
@@ -84,20 +82,29 @@ std::optional<FoundFile> FoundFileCache::Find(const std::string& path) {
     if (Quiet()) return found_;
     Forget();
   }
-  // Watches are set up for a path asked for twice in a row, not for every
-  // file looked at once.
-  if (path == last_asked_ && path != watched_) Watch(path);
-  last_asked_ = path;
+  // Watches are set up for a file found at the last look, not for every
+  // file looked at once, nor for one that is missing.
+  if (path == last_found_ && path != watched_ && path != unwatchable_) {
+    Watch(path);
+  }
   return std::nullopt;
 }
 
 void FoundFileCache::Watch(const std::string& path) {
   // The watch is made when first needed: most hosts never need one.
   if (fd_ == kNotMade) fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (fd_ < 0) return;
   Forget();
+  last_found_.clear();  // tried once until the file is found again
+  if (fd_ < 0) return;
   Quiet();  // what happened before does not count
-  if (!IsPlainAbsolute(path)) return;
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return;  // gone meanwhile
+  const bool plain = IsPlainAbsolute(path) && path == real;
+  free(real);
+  if (!plain) {
+    unwatchable_ = path;  // through a link, or not in plain form: never kept
+    return;
+  }
   int wd = inotify_add_watch(fd_, path.c_str(), kFileChanges);
   for (size_t slash = path.size(); wd >= 0 && slash > 0;) {
     watches_.push_back(wd);
@@ -112,6 +119,7 @@ void FoundFileCache::Watch(const std::string& path) {
     }
   }
   if (wd < 0) {
+    if (errno != ENOENT) unwatchable_ = path;  // no watches to be had
     Forget();
     return;
   }
@@ -119,10 +127,8 @@ void FoundFileCache::Watch(const std::string& path) {
 }
 
 void FoundFileCache::Remember(const FoundFile& file) {
-  if (watched_.empty() || file.path != watched_ || !file.identity) {
-    return;
-  }
-  found_ = file;
+  last_found_ = file.path;
+  if (file.path == watched_ && file.identity) found_ = file;
 }
 
 }  // namespace platform::disk

@@ -26,11 +26,11 @@ class FoundFileCache {
   FoundFileCache& operator=(const FoundFileCache&) = delete;
 
   // The file found at `path` when nothing has touched it or its folders
-  // since it was remembered. Otherwise nothing; then, when `path` was also
-  // asked for last time, it is watched from now on, so that the look the
-  // caller makes next can be remembered.
+  // since it was remembered. Otherwise nothing; then, when the last look
+  // found `path`, it is watched from now on, so that the look the caller
+  // makes next can be remembered.
   std::optional<FoundFile> Find(const std::string& path);
-  // Keeps what the look at the watched path found.
+  // What a look found (an ordinary file, under the name asked for).
   void Remember(const FoundFile& file);
 
  private:
@@ -40,8 +40,9 @@ class FoundFileCache {
   bool Quiet();
 
   static constexpr int kNotMade = -2;
-  int fd_ = kNotMade;  // inotify, once made; -1 when it could not be
-  std::string last_asked_;
+  int fd_ = kNotMade;         // inotify, once made; -1 when it could not be
+  std::string last_found_;    // the file the last look found
+  std::string unwatchable_;   // a path found not to be watchable
   std::string watched_;       // the path the watches are for
   std::vector<int> watches_;  // the file's first, then its folders'
   std::optional<FoundFile> found_;
