@@ -203,7 +203,14 @@ Value TakeoverMachineCopyMDBData(
   }
   if (!machine_copy) return Value();
 
-  std::array<const char*, kColumnCount> columns = kColumnNames;
+  // The names handed to DAO, made once: every row reads every column and
+  // writes the ones taken over.
+  static const std::array<std::string, kColumnCount> kNames = [] {
+    std::array<std::string, kColumnCount> names;
+    for (size_t i = 0; i < names.size(); ++i) names[i] = kColumnNames[i];
+    return names;
+  }();
+  std::array<std::string, kColumnCount> columns = kNames;
   on_error.Run([&] {
     dao::Fields& fields = machine_copy->GetFields();
     const int32_t count = fields.Count();
@@ -291,7 +298,7 @@ Value TakeoverMachineCopyMDBData(
       on_error.Run([&] { match->Edit(); });
       for (Column col : kTakenOver) {
         on_error.Run([&] {
-          match->GetFields().Item(kColumnNames[col])->SetValue(record[col]);
+          match->GetFields().Item(kNames[col])->SetValue(record[col]);
         });
       }
       on_error.Run([&] { match->Update(); });
