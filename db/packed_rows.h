@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/packed_values.h"
@@ -43,10 +44,19 @@ class PackedRows {
   static constexpr size_t kBlockRows = 1024;
   size_t PerBlock() const { return width_ * kBlockRows; }
 
+  // The cells of kBlockRows rows. The bytes are not a vector: a vector
+  // would clear every cell's bytes before they are written.
   struct Block {
-    std::vector<uint8_t> bytes;
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t used = 0;
+    size_t capacity = 0;
     std::vector<uint32_t> starts;  // where each cell starts
   };
+
+  // Room for `more` bytes after the used ones of the last block.
+  void Reserve(Block& block, size_t more);
+  // Starts a block (the last one is full or there is none).
+  void StartBlock();
 
   size_t width_ = 0;
   size_t count_ = 0;
