@@ -63,12 +63,17 @@ constexpr std::array<Column, 8> kKept = {kMachineType, kVarName, kOffsetOrBitno,
                                          kAbsMin,      kAbsMax,  kMin,
                                          kMax,         kPass};
 
-constexpr int KeptSlot(Column col) {
+// The slot of each column in a record; -1 for the columns dropped.
+constexpr std::array<int, kColumnCount> kSlots = [] {
+  std::array<int, kColumnCount> slots{};
+  for (int& slot : slots) slot = -1;
   for (size_t i = 0; i < kKept.size(); ++i) {
-    if (kKept[i] == col) return static_cast<int>(i);
+    slots[kKept[i]] = static_cast<int>(i);
   }
-  return -1;
-}
+  return slots;
+}();
+
+constexpr int KeptSlot(Column col) { return kSlots[col]; }
 
 // The kept values of one row, by column.
 struct Record {
