@@ -1,6 +1,7 @@
 #include "db/record_generation.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,14 @@ class VarNameColumns {
   std::vector<Known> known_;
 };
 
+// A value made where it is kept, from the expression that reads it: a
+// template cell is neither moved nor assigned on its way into the snapshot.
+struct ReadValue {
+  template <typename F>
+  explicit ReadValue(F&& read) : value(read()) {}
+  Value value;
+};
+
 }  // namespace
 
 Value CreateRecordSets(errors::RunState& run,
@@ -124,10 +133,13 @@ Value CreateRecordSets(errors::RunState& run,
     for (size_t c = 0; c < snapshot.width(); ++c) snapshot.Append(Value());
     for (int r = 1; r <= n; ++r) {
       for (int32_t c = 0; c < columns; ++c) {
-        Value cell;
-        on_error.Run(
-            [&] { cell = dao::Deref(source).GetFields().Item(c)->GetValue(); });
-        snapshot.Append(cell);
+        static const Value kEmpty;
+        std::optional<ReadValue> cell;  // Empty when the read fails
+        on_error.Run([&] {
+          cell.emplace(
+              [&] { return dao::Deref(source).GetFields().Item(c)->GetValue(); });
+        });
+        snapshot.Append(cell ? cell->value : kEmpty);
       }
       if (snapshot.width() > 0) snapshot.Append(Value());
       on_error.Run([&] { dao::Deref(source).MoveNext(); });

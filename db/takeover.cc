@@ -1,6 +1,7 @@
 #include "db/takeover.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,24 @@ constexpr std::array<int, kColumnCount> kSlots = [] {
 
 constexpr int KeptSlot(Column col) { return kSlots[col]; }
 
+// The kept columns come in column order, so a row's values are appended as
+// its columns are read.
+static_assert([] {
+  for (size_t i = 1; i < kKept.size(); ++i) {
+    if (kKept[i - 1] >= kKept[i]) return false;
+  }
+  return true;
+}());
+
+// A value made where it is kept, from the expression that reads it: a
+// machine copy cell is neither moved nor assigned on its way into the
+// records.
+struct ReadValue {
+  template <typename F>
+  explicit ReadValue(F&& read) : value(read()) {}
+  Value value;
+};
+
 // The kept values of one row, by column.
 struct Record {
   std::array<Value, kKept.size()> kept;
@@ -85,9 +104,8 @@ struct Record {
 class Records {
  public:
   Records() { cells_.SetWidth(kKept.size()); }
-  void Append(const Record& record) {
-    for (const Value& v : record.kept) cells_.Append(v);
-  }
+  // The next kept value, in the order of the columns (kKept's order).
+  void Append(const Value& value) { cells_.Append(value); }
   // Row r from 1.
   Record operator[](int r) const {
     Record record;
@@ -246,15 +264,18 @@ Value TakeoverMachineCopyMDBData(
   if (n >= 1) {
     on_error.Run([&] { machine_copy->MoveFirst(); });
     for (int r = 1; r <= n; ++r) {
-      Record record;
       for (int col = 0; col < kColumnCount; ++col) {
-        const int slot = KeptSlot(static_cast<Column>(col));
-        Value dropped;
-        on_error.Assign(slot >= 0 ? record.kept[slot] : dropped, [&] {
-          return machine_copy->GetFields().Item(columns[col])->GetValue();
+        static const Value kEmpty;
+        std::optional<ReadValue> cell;  // Empty when the read fails
+        on_error.Run([&] {
+          cell.emplace([&] {
+            return machine_copy->GetFields().Item(columns[col])->GetValue();
+          });
         });
+        if (KeptSlot(static_cast<Column>(col)) >= 0) {
+          records.Append(cell ? cell->value : kEmpty);
+        }
       }
-      records.Append(record);
       on_error.Run([&] { machine_copy->MoveNext(); });
     }
   }
