@@ -27,8 +27,7 @@ size_t CellSizeBound(const base::Value& value) {
 
 }  // namespace
 
-void PackedRows::Reserve(Block& block, size_t more) {
-  if (block.capacity - block.used >= more) return;
+void PackedRows::Grow(Block& block, size_t more) {
   if (block.used + more > UINT32_MAX) throw std::length_error("PackedRows");
   const size_t capacity =
       std::max({block.capacity * 2, block.used + more, size_t{4096}});
@@ -54,7 +53,7 @@ void PackedRows::StartBlock() {
     }
   }
   blocks_.emplace_back();
-  Reserve(blocks_.back(), expected);
+  Grow(blocks_.back(), expected);
   blocks_.back().starts.reserve(PerBlock());
 }
 
@@ -64,7 +63,10 @@ void PackedRows::Append(const base::Value& value) {
     StartBlock();
   }
   Block& block = blocks_.back();
-  Reserve(block, CellSizeBound(value));
+  if (const size_t more = CellSizeBound(value);
+      block.capacity - block.used < more) {
+    Grow(block, more);
+  }
   block.starts.push_back(static_cast<uint32_t>(block.used));
   uint8_t* const start = block.bytes.get();
   block.used = static_cast<size_t>(
@@ -73,12 +75,12 @@ void PackedRows::Append(const base::Value& value) {
 }
 
 const uint8_t* PackedRows::Cell(size_t row, size_t column) const {
-  const size_t i = row * width_ + column;
-  if (column >= width_ || i >= count_) {
+  if (column >= width_ || row * width_ + column >= count_) {
     throw std::out_of_range("PackedRows::Cell");
   }
-  const Block& block = blocks_[i / PerBlock()];
-  const size_t at = i % PerBlock();
+  // A block holds whole rows.
+  const Block& block = blocks_[row / kBlockRows];
+  const size_t at = (row % kBlockRows) * width_ + column;
   if (at >= block.starts.size()) throw std::out_of_range("PackedRows::Cell");
   return block.bytes.get() + block.starts[at];
 }

@@ -53,8 +53,8 @@ class PackedRows {
     std::vector<uint32_t> starts;  // where each cell starts
   };
 
-  // Room for `more` bytes after the used ones of the last block.
-  void Reserve(Block& block, size_t more);
+  // Room for `more` bytes after the used ones of `block`.
+  static void Grow(Block& block, size_t more);
   // Starts a block (the last one is full or there is none).
   void StartBlock();
 
