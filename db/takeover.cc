@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/runtime_error.h"
@@ -106,18 +107,20 @@ class Records {
   Records() { cells_.SetWidth(kKept.size()); }
   // The next kept value, in the order of the columns (kKept's order).
   void Append(const Value& value) { cells_.Append(value); }
-  // Row r from 1.
+  // Row r from 1; its values are made in place.
   Record operator[](int r) const {
-    Record record;
-    for (size_t i = 0; i < kKept.size(); ++i) {
-      record.kept[i] = cells_.At(static_cast<size_t>(r) - 1, i);
-    }
-    return record;
+    return Row(static_cast<size_t>(r) - 1,
+               std::make_index_sequence<kKept.size()>());
   }
   // Rows before r (from 1) are done with.
   void DoneBefore(int r) { cells_.DropRowsBefore(static_cast<size_t>(r) - 1); }
 
  private:
+  template <size_t... kSlot>
+  Record Row(size_t row, std::index_sequence<kSlot...>) const {
+    return Record{{cells_.At(row, kSlot)...}};
+  }
+
   PackedRows cells_;
 };
 
