@@ -69,8 +69,8 @@ void PackedRows::Append(const base::Value& value) {
   }
   block.starts.push_back(static_cast<uint32_t>(block.used));
   uint8_t* const start = block.bytes.get();
-  block.used = static_cast<size_t>(
-      base::WriteCell(start + block.used, value) - start);
+  block.used =
+      static_cast<size_t>(base::WriteCell(start + block.used, value) - start);
   ++count_;
 }
 

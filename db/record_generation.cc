@@ -136,8 +136,9 @@ Value CreateRecordSets(errors::RunState& run,
         static const Value kEmpty;
         std::optional<ReadValue> cell;  // Empty when the read fails
         on_error.Run([&] {
-          cell.emplace(
-              [&] { return dao::Deref(source).GetFields().Item(c)->GetValue(); });
+          cell.emplace([&] {
+            return dao::Deref(source).GetFields().Item(c)->GetValue();
+          });
         });
         snapshot.Append(cell ? cell->value : kEmpty);
       }
@@ -207,7 +208,8 @@ Value CreateRecordSets(errors::RunState& run,
               // must stand before `var_name`.
               for (int k = 0; k < 2; ++k) {
                 on_error.Assign(candidate[k], [&] {
-                  const int32_t p = fields.Item(kPartField)->GetValue().ToLong();
+                  const int32_t p =
+                      fields.Item(kPartField)->GetValue().ToLong();
                   if (p < 1 || p > 50) {
                     Raise(base::err::kSubscriptOutOfRange);
                   }

@@ -67,8 +67,7 @@ bool IsAscii(const std::string& text) {
     return (bits & 0x8080808080808080ULL) == 0;
   }
   if (n >= 4) {
-    const uint32_t bits =
-        LoadWord<uint32_t>(p) | LoadWord<uint32_t>(p + n - 4);
+    const uint32_t bits = LoadWord<uint32_t>(p) | LoadWord<uint32_t>(p + n - 4);
     return (bits & 0x80808080U) == 0;
   }
   for (size_t i = 0; i < n; ++i) {

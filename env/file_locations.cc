@@ -1,8 +1,8 @@
 #include "env/file_locations.h"
 
 #include <exception>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
