@@ -2,6 +2,8 @@
 #define DB_PACKED_ROWS_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/packed_values.h"
@@ -10,10 +12,10 @@
 namespace md_Standard_Config_Exe {
 
 // A table of values read once and then walked row by row (the template
-// before the build, the machine copy before the takeover), kept packed in
-// blocks of rows: no large buffer is regrown and copied while it fills, a
-// full block keeps no spare room, and the blocks of rows already used can
-// go.
+// before the build, the machine copy before the takeover), kept as packed
+// cells (base/packed_values.h) in blocks of rows: no large buffer is regrown
+// and copied while it fills, a full block keeps little spare room, and the
+// blocks of rows already used can go.
 class PackedRows {
  public:
   // Values per row; 0 (no value at all) until set.
@@ -25,7 +27,14 @@ class PackedRows {
 
   // The value of `column` in `row` (both from 0); std::out_of_range outside
   // the rows appended, as an array read.
-  base::Value At(size_t row, size_t column) const;
+  base::Value At(size_t row, size_t column) const {
+    return base::ReadCell(Cell(row, column));
+  }
+
+  // The packed cell of that value, read where it lies (base::CellType,
+  // base::CellBytes, base::ReadCell) until its row is let go of; fails as
+  // At.
+  const uint8_t* Cell(size_t row, size_t column) const;
 
   // Lets go of the blocks that hold only rows before `row`; those rows are
   // not read again.
@@ -35,10 +44,24 @@ class PackedRows {
   static constexpr size_t kBlockRows = 1024;
   size_t PerBlock() const { return width_ * kBlockRows; }
 
+  // The cells of kBlockRows rows. The bytes are not a vector: a vector
+  // would clear every cell's bytes before they are written.
+  struct Block {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t used = 0;
+    size_t capacity = 0;
+    std::vector<uint32_t> starts;  // where each cell starts
+  };
+
+  // Room for `more` bytes after the used ones of `block`.
+  static void Grow(Block& block, size_t more);
+  // Starts a block (the last one is full or there is none).
+  void StartBlock();
+
   size_t width_ = 0;
   size_t count_ = 0;
   size_t dropped_ = 0;  // blocks let go of, from the first
-  std::vector<base::PackedValues> blocks_;
+  std::vector<Block> blocks_;
 };
 
 }  // namespace md_Standard_Config_Exe

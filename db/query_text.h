@@ -2,17 +2,20 @@
 #define DB_QUERY_TEXT_H_
 
 #include <string>
+#include <string_view>
 
 namespace md_Standard_Config_Exe {
 
 // `text` as a string of a query: between double quotes, each double quote
 // inside doubled, so that a name holding one still matches itself.
-inline void AppendQuotedForQuery(std::string& out, const std::string& text) {
+inline void AppendQuotedForQuery(std::string& out, std::string_view text) {
   out += '"';
-  for (const char c : text) {
-    out += c;
-    if (c == '"') out += '"';
+  for (size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+    out.append(text.substr(0, quote + 1));
+    out += '"';
+    text.remove_prefix(quote + 1);
   }
+  out.append(text);
   out += '"';
 }
 

@@ -1,6 +1,7 @@
 #include "db/record_generation.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,23 +49,56 @@ bool Contains(const std::string& text, const std::string& item) {
   return text.find(item) != std::string::npos;
 }
 
-// The text of a template cell; a cell outside the template fails as the
-// array read would.
-std::string CellText(const Value* cell) {
+// The text of a template cell (packed, a Text); a cell outside the template
+// fails as the array read would.
+std::string CellText(const uint8_t* cell) {
   if (cell == nullptr) {
     Raise(base::err::kSubscriptOutOfRange);
   }
-  return cell->ToText();
+  return std::string(base::CellBytes(cell));
 }
 
-// A template cell; a cell outside the template fails as the array read
-// would.
-const Value& CellValue(const Value* cell) {
+// A template cell (packed); a cell outside the template fails as the array
+// read would.
+Value CellValue(const uint8_t* cell) {
   if (cell == nullptr) {
     Raise(base::err::kSubscriptOutOfRange);
   }
-  return *cell;
+  return base::ReadCell(cell);
 }
+
+// Whether a target field's name is VAR_NAME, letter case aside. The fields
+// are named alike for every row, so a name is compared once per column and
+// afterwards only recognised.
+class VarNameColumns {
+ public:
+  bool Is(size_t column, const std::string& name) {
+    if (column >= known_.size()) known_.resize(column + 1);
+    Known& k = known_[column];
+    if (!k.valid || k.name != name) {
+      k.is_var_name = base::EqualsIgnoreCase(name, "VAR_NAME");
+      k.name = name;
+      k.valid = true;
+    }
+    return k.is_var_name;
+  }
+
+ private:
+  struct Known {
+    std::string name;
+    bool is_var_name = false;
+    bool valid = false;
+  };
+  std::vector<Known> known_;
+};
+
+// A value made where it is kept, from the expression that reads it: a
+// template cell is neither moved nor assigned on its way into the snapshot.
+struct ReadValue {
+  template <typename F>
+  explicit ReadValue(F&& read) : value(read()) {}
+  Value value;
+};
 
 }  // namespace
 
@@ -99,10 +133,14 @@ Value CreateRecordSets(errors::RunState& run,
     for (size_t c = 0; c < snapshot.width(); ++c) snapshot.Append(Value());
     for (int r = 1; r <= n; ++r) {
       for (int32_t c = 0; c < columns; ++c) {
-        Value cell;
-        on_error.Run(
-            [&] { cell = dao::Deref(source).GetFields().Item(c)->GetValue(); });
-        snapshot.Append(cell);
+        static const Value kEmpty;
+        std::optional<ReadValue> cell;  // Empty when the read fails
+        on_error.Run([&] {
+          cell.emplace([&] {
+            return dao::Deref(source).GetFields().Item(c)->GetValue();
+          });
+        });
+        snapshot.Append(cell ? cell->value : kEmpty);
       }
       if (snapshot.width() > 0) snapshot.Append(Value());
       on_error.Run([&] { dao::Deref(source).MoveNext(); });
@@ -113,6 +151,12 @@ Value CreateRecordSets(errors::RunState& run,
 
   int16_t row_number = 1;
   std::array<Value, 2> candidate;  // the two forms of the last variable name
+  // The names handed to DAO and the search items, made once.
+  static const std::string kIdField = "ID";
+  static const std::string kPartField = "part";
+  static const std::string kVarNameItem = "###Var_Name";
+  static const std::string kMachineItem = "###machine";
+  VarNameColumns var_name_columns;
   if (n >= 1) {
     // Only the first machine is ever considered.
     for (size_t m = 1; m <= 1; ++m) {
@@ -138,7 +182,7 @@ Value CreateRecordSets(errors::RunState& run,
       for (int r = 1; r <= n; ++r) {
         on_error.Run([&] { dao::Deref(target).AddNew(); });
         on_error.Run([&] {
-          dao::Deref(target).GetFields().Item("ID")->SetValue(
+          dao::Deref(target).GetFields().Item(kIdField)->SetValue(
               Value::Integer(row_number));
         });
         on_error.Run([&] {
@@ -149,35 +193,34 @@ Value CreateRecordSets(errors::RunState& run,
                         [&] { return dao::Deref(target).GetFields().Count(); });
         for (int32_t c = 1; c < target_columns; ++c) {
           dao::Fields& fields = target->GetFields();
-          Value cell_value;
-          const Value* cell = nullptr;
+          const uint8_t* cell = nullptr;
           if (on_error.Test([&] {
-                cell_value =
-                    snapshot.At(static_cast<size_t>(r), static_cast<size_t>(c));
-                cell = &cell_value;
-                return cell->type() == base::ValueType::kText;
+                cell = snapshot.Cell(static_cast<size_t>(r),
+                                     static_cast<size_t>(c));
+                return base::CellType(cell) == base::ValueType::kText;
               })) {
             Value v;
             if (on_error.Test([&] {
-                  return base::EqualsIgnoreCase(fields.Item(c)->Name(),
-                                                "VAR_NAME");
+                  return var_name_columns.Is(static_cast<size_t>(c),
+                                             fields.Item(c)->Name());
                 })) {
               // The part number comes from the row being built, so `part`
               // must stand before `var_name`.
               for (int k = 0; k < 2; ++k) {
                 on_error.Assign(candidate[k], [&] {
-                  const int32_t p = fields.Item("part")->GetValue().ToLong();
+                  const int32_t p =
+                      fields.Item(kPartField)->GetValue().ToLong();
                   if (p < 1 || p > 50) {
                     Raise(base::err::kSubscriptOutOfRange);
                   }
                   return Value::Text(standard::ReplaceSearchItem(
-                      run, run.var_name_patterns[k][p], "###Var_Name",
+                      run, run.var_name_patterns[k][p], kVarNameItem,
                       CellText(cell)));
                 });
                 for (int pass = 0; pass < 2; ++pass) {
                   on_error.Assign(candidate[k], [&] {
                     return Value::Text(standard::ReplaceSearchItem(
-                        run, candidate[k].ToText(), "###machine",
+                        run, candidate[k].ToText(), kMachineItem,
                         MachineName(run, m)));
                   });
                 }
@@ -193,7 +236,7 @@ Value CreateRecordSets(errors::RunState& run,
                       v, [&] { return Value::Text(CellText(cell)); })) {
                 on_error.Assign(v, [&] {
                   return Value::Text(standard::ReplaceSearchItem(
-                      run, v.ToText(), "###machine", MachineName(run, m)));
+                      run, v.ToText(), kMachineItem, MachineName(run, m)));
                 });
               }
             }

@@ -1,7 +1,9 @@
 #include "db/takeover.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/runtime_error.h"
@@ -63,12 +65,35 @@ constexpr std::array<Column, 8> kKept = {kMachineType, kVarName, kOffsetOrBitno,
                                          kAbsMin,      kAbsMax,  kMin,
                                          kMax,         kPass};
 
-constexpr int KeptSlot(Column col) {
+// The slot of each column in a record; -1 for the columns dropped.
+constexpr std::array<int, kColumnCount> kSlots = [] {
+  std::array<int, kColumnCount> slots{};
+  for (int& slot : slots) slot = -1;
   for (size_t i = 0; i < kKept.size(); ++i) {
-    if (kKept[i] == col) return static_cast<int>(i);
+    slots[kKept[i]] = static_cast<int>(i);
   }
-  return -1;
-}
+  return slots;
+}();
+
+constexpr int KeptSlot(Column col) { return kSlots[col]; }
+
+// The kept columns come in column order, so a row's values are appended as
+// its columns are read.
+static_assert([] {
+  for (size_t i = 1; i < kKept.size(); ++i) {
+    if (kKept[i - 1] >= kKept[i]) return false;
+  }
+  return true;
+}());
+
+// A value made where it is kept, from the expression that reads it: a
+// machine copy cell is neither moved nor assigned on its way into the
+// records.
+struct ReadValue {
+  template <typename F>
+  explicit ReadValue(F&& read) : value(read()) {}
+  Value value;
+};
 
 // The kept values of one row, by column.
 struct Record {
@@ -80,21 +105,22 @@ struct Record {
 class Records {
  public:
   Records() { cells_.SetWidth(kKept.size()); }
-  void Append(const Record& record) {
-    for (const Value& v : record.kept) cells_.Append(v);
-  }
-  // Row r from 1.
+  // The next kept value, in the order of the columns (kKept's order).
+  void Append(const Value& value) { cells_.Append(value); }
+  // Row r from 1; its values are made in place.
   Record operator[](int r) const {
-    Record record;
-    for (size_t i = 0; i < kKept.size(); ++i) {
-      record.kept[i] = cells_.At(static_cast<size_t>(r) - 1, i);
-    }
-    return record;
+    return Row(static_cast<size_t>(r) - 1,
+               std::make_index_sequence<kKept.size()>());
   }
   // Rows before r (from 1) are done with.
   void DoneBefore(int r) { cells_.DropRowsBefore(static_cast<size_t>(r) - 1); }
 
  private:
+  template <size_t... kSlot>
+  Record Row(size_t row, std::index_sequence<kSlot...>) const {
+    return Record{{cells_.At(row, kSlot)...}};
+  }
+
   PackedRows cells_;
 };
 
@@ -203,7 +229,14 @@ Value TakeoverMachineCopyMDBData(
   }
   if (!machine_copy) return Value();
 
-  std::array<const char*, kColumnCount> columns = kColumnNames;
+  // The names handed to DAO, made once: every row reads every column and
+  // writes the ones taken over.
+  static const std::array<std::string, kColumnCount> kNames = [] {
+    std::array<std::string, kColumnCount> names;
+    for (size_t i = 0; i < names.size(); ++i) names[i] = kColumnNames[i];
+    return names;
+  }();
+  std::array<std::string, kColumnCount> columns = kNames;
   on_error.Run([&] {
     dao::Fields& fields = machine_copy->GetFields();
     const int32_t count = fields.Count();
@@ -234,15 +267,18 @@ Value TakeoverMachineCopyMDBData(
   if (n >= 1) {
     on_error.Run([&] { machine_copy->MoveFirst(); });
     for (int r = 1; r <= n; ++r) {
-      Record record;
       for (int col = 0; col < kColumnCount; ++col) {
-        const int slot = KeptSlot(static_cast<Column>(col));
-        Value dropped;
-        on_error.Assign(slot >= 0 ? record.kept[slot] : dropped, [&] {
-          return machine_copy->GetFields().Item(columns[col])->GetValue();
+        static const Value kEmpty;
+        std::optional<ReadValue> cell;  // Empty when the read fails
+        on_error.Run([&] {
+          cell.emplace([&] {
+            return machine_copy->GetFields().Item(columns[col])->GetValue();
+          });
         });
+        if (KeptSlot(static_cast<Column>(col)) >= 0) {
+          records.Append(cell ? cell->value : kEmpty);
+        }
       }
-      records.Append(record);
       on_error.Run([&] { machine_copy->MoveNext(); });
     }
   }
@@ -291,7 +327,7 @@ Value TakeoverMachineCopyMDBData(
       on_error.Run([&] { match->Edit(); });
       for (Column col : kTakenOver) {
         on_error.Run([&] {
-          match->GetFields().Item(kColumnNames[col])->SetValue(record[col]);
+          match->GetFields().Item(kNames[col])->SetValue(record[col]);
         });
       }
       on_error.Run([&] { match->Update(); });

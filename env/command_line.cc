@@ -1,7 +1,8 @@
 #include "env/command_line.h"
 
-#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -48,24 +49,61 @@ size_t ValueEnd(std::u32string_view value, bool slash_ends_anywhere) {
   return value.size();
 }
 
+template <typename Word>
+Word LoadWord(const char* p) {
+  Word word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// Eight bytes at a time, the last eight (or four) overlapping the ones
+// before: the build asks this of every text cell.
 bool IsAscii(const std::string& text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  const char* p = text.data();
+  const size_t n = text.size();
+  if (n >= 8) {
+    uint64_t bits = LoadWord<uint64_t>(p + n - 8);
+    for (size_t i = 0; i + 8 < n; i += 8) bits |= LoadWord<uint64_t>(p + i);
+    return (bits & 0x8080808080808080ULL) == 0;
+  }
+  if (n >= 4) {
+    const uint32_t bits = LoadWord<uint32_t>(p) | LoadWord<uint32_t>(p + n - 4);
+    return (bits & 0x80808080U) == 0;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (static_cast<unsigned char>(p[i]) >= 0x80) return false;
   }
   return true;
 }
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
 // Where `item` first occurs in `text`, letter case aside (ASCII only); 0
-// for an empty item.
+// for an empty item. Candidates are found by the item's first character
+// (a library search where it has no case), the rest compared after.
 size_t FindIgnoringAsciiCase(const std::string& text, const std::string& item) {
-  auto at = std::search(
-      text.begin(), text.end(), item.begin(), item.end(),
-      [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); });
-  return at == text.end() && !item.empty()
-             ? std::string::npos
-             : static_cast<size_t>(at - text.begin());
+  if (item.empty()) return 0;
+  if (item.size() > text.size()) return std::string::npos;
+  const char upper = AsciiUpper(item[0]);
+  const char lower = AsciiLower(item[0]);
+  const size_t last = text.size() - item.size();
+  for (size_t i = 0; i <= last; ++i) {
+    if (upper == lower) {
+      i = text.find(upper, i);
+      if (i == std::string::npos || i > last) return std::string::npos;
+    } else if (text[i] != upper && text[i] != lower) {
+      continue;
+    }
+    size_t k = 1;
+    for (; k < item.size(); ++k) {
+      const char a = text[i + k];
+      const char b = item[k];
+      if (a != b && AsciiUpper(a) != AsciiUpper(b)) break;
+    }
+    if (k == item.size()) return i;
+  }
+  return std::string::npos;
 }
 
 }  // namespace
@@ -130,16 +168,16 @@ std::string ReplaceSearchItem(errors::RunState& run, std::string text,
   errors::ErrorHandler on_error(run, "ReplaceSearchItem");
   if (IsAscii(text) && IsAscii(search_item)) {
     // Bytes are characters and upper case is A-Z: no wide copies.
-    size_t match = std::string::npos;
-    on_error.Run([&] {
-      match = FindIgnoringAsciiCase(text, search_item);
-      if (match != std::string::npos && match + 1 > 32767) {
-        match = std::string::npos;
-        throw base::Error(base::err::kOverflow, errors::kApplicationTitle);
-      }
-    });
+    const size_t match = FindIgnoringAsciiCase(text, search_item);
     if (match == std::string::npos) return text;
-    return text.replace(match, search_item.size(), replacement);
+    if (match + 1 > 32767) {
+      on_error.Run([] {
+        throw base::Error(base::err::kOverflow, errors::kApplicationTitle);
+      });
+      return text;
+    }
+    text.replace(match, search_item.size(), replacement);
+    return text;
   }
   std::u32string wide_text = base::Utf8ToUtf32(text);
   std::u32string wide_item = base::Utf8ToUtf32(search_item);

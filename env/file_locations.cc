@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -34,11 +35,20 @@ bool Exists(errors::RunState& run, const std::string& path) {
   return !path.empty() && run.host.IsOrdinaryFile(path);
 }
 
-// base/C/C<suffix> for the component name C.
+// base/C/C<suffix> for the component name C, built in one buffer: the
+// component database's path is asked for row after row.
 std::string ComponentFilePath(errors::RunState& run, const char* suffix) {
-  const std::string sep(1, run.host.PathSeparator());
+  const char sep = run.host.PathSeparator();
   const std::string component = GetOCXName(run);
-  return BaseDirectory(run) + sep + component + sep + component + suffix;
+  std::string path = BaseDirectory(run);
+  const std::string_view tail(suffix);
+  path.reserve(path.size() + 2 * (1 + component.size()) + tail.size());
+  path += sep;
+  path += component;
+  path += sep;
+  path += component;
+  path += tail;
+  return path;
 }
 
 // SaveAndRestore of section Common of hx3configuration.ini, "" when the

@@ -1,7 +1,6 @@
 #include "errors/error_handler.h"
 
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <system_error>
 
@@ -30,21 +29,6 @@ base::RuntimeError TranslateSystemError(const std::error_code& code,
     return base::Error(base::err::kDeviceIoError, source);
   }
   return base::Error(base::err::kPathFileAccessError, source);
-}
-
-// Runs `step` and returns the failure it raised, if any. Failures other than
-// RuntimeError become one with a fitting number; EndOfRun and anything that
-// is no std::exception pass through untouched.
-// `source` stays a C string until a failure needs it: this runs for every
-// step of every procedure.
-std::optional<base::RuntimeError> Capture(base::FunctionRef<void()> step,
-                                          const char* source) {
-  try {
-    step();
-    return std::nullopt;
-  } catch (const std::exception& e) {
-    return TranslateFailure(e, source);
-  }
 }
 
 }  // namespace
@@ -78,20 +62,12 @@ base::RuntimeError TranslateFailure(const std::exception& failure,
 
 void EndProgram(int exit_code) { throw EndOfRun{exit_code}; }
 
-bool ErrorHandler::Run(base::FunctionRef<void()> step) {
-  std::optional<base::RuntimeError> failure = Capture(step, kApplicationTitle);
-  if (!failure) return true;
+void ErrorHandler::Failed(const std::exception& failure) {
+  const base::RuntimeError error = TranslateFailure(failure, kApplicationTitle);
   // A failure raised while a report is being made belongs to that report:
   // it leaves the running handler for the caller's one.
-  if (run_.error_sub_depth > 0) throw *failure;
-  Report(failure->number(), failure->source(), failure->description());
-  return false;
-}
-
-bool ErrorHandler::Test(base::FunctionRef<bool()> condition) {
-  bool result = true;
-  Run([&] { result = condition(); });
-  return result;
+  if (run_.error_sub_depth > 0) throw error;
+  Report(error.number(), error.source(), error.description());
 }
 
 void ErrorHandler::Report(int32_t number, const std::string& source,

@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 
-#include "base/function_ref.h"
 #include "base/runtime_error.h"
 #include "errors/run_state.h"
 
@@ -65,11 +64,27 @@ class ErrorHandler {
       : run_(run), procedure_name_(procedure_name) {}
 
   // Runs one step. Returns false when it failed (and the run resumes).
-  bool Run(base::FunctionRef<void()> step);
+  // Inline: every statement of every procedure goes through here, and only
+  // a failure needs the out-of-line part.
+  template <typename F>
+  bool Run(F&& step) {
+    try {
+      step();
+      return true;
+    } catch (const std::exception& e) {
+      Failed(e);
+      return false;
+    }
+  }
 
   // Evaluates the condition of an `if`; a failing evaluation counts as true,
   // so the branch it guards runs.
-  bool Test(base::FunctionRef<bool()> condition);
+  template <typename F>
+  bool Test(F&& condition) {
+    bool result = true;
+    Run([&] { result = condition(); });
+    return result;
+  }
 
   // Assigns the value of `expression` to `target`; on a failure `target`
   // keeps what it had.
@@ -86,6 +101,10 @@ class ErrorHandler {
   const char* procedure_name() const { return procedure_name_; }
 
  private:
+  // A step's failure: translated, then reported under this procedure (or,
+  // while a report is being made, passed on to the caller's handler).
+  [[gnu::cold]] void Failed(const std::exception& failure);
+
   RunState& run_;
   const char* procedure_name_;
 };
