@@ -91,7 +91,7 @@ static_assert([] {
 // records.
 struct ReadValue {
   template <typename F>
-  explicit ReadValue(F&& read) : value(read()) {}
+  ReadValue(std::in_place_t /*tag*/, F&& read) : value(read()) {}
   Value value;
 };
 
@@ -271,7 +271,7 @@ Value TakeoverMachineCopyMDBData(
         static const Value kEmpty;
         std::optional<ReadValue> cell;  // Empty when the read fails
         on_error.Run([&] {
-          cell.emplace([&] {
+          cell.emplace(std::in_place, [&] {
             return machine_copy->GetFields().Item(columns[col])->GetValue();
           });
         });
