@@ -2,6 +2,7 @@
 
 #include "base/packed_values.h"
 #include "jet/lval.h"
+#include "jet/tdef.h"
 #include "jet/text_codec.h"
 
 namespace jet {
@@ -120,29 +121,6 @@ void RowReader::Decode(Bytes row, std::vector<base::Value>& out) const {
 
 namespace {
 
-// The bytes DecodeFixedValue reads of a type, 0 for a type it refuses.
-size_t FixedWidth(uint8_t type) {
-  switch (type) {
-    case format::kTypeByte:
-      return 1;
-    case format::kTypeInteger:
-      return 2;
-    case format::kTypeLong:
-    case format::kTypeSingle:
-      return 4;
-    case format::kTypeCurrency:
-    case format::kTypeDouble:
-    case format::kTypeDate:
-      return 8;
-    case format::kTypeGuid:
-      return 16;
-    case format::kTypeNumeric:
-      return format::kNumericLength;
-    default:
-      return 0;
-  }
-}
-
 template <typename T>
 void AppendCellOf(std::vector<uint8_t>& out, base::ValueType type, T v) {
   base::AppendFixedCell(out, type, &v, sizeof v);
@@ -189,8 +167,8 @@ void RowReader::Check(Bytes row) const {
     }
     if (c.IsLongValue()) {
       (void)DecodeColumn(layout, c);
-    } else if (!c.IsFixed() || FixedWidth(c.type) == 0 ||
-               c.length < FixedWidth(c.type)) {
+    } else if (!c.IsFixed() || FixedLength(c.type) == 0 ||
+               c.length < FixedLength(c.type)) {
       // A fixed area value has the column's length, which decides alone
       // whether decoding it can fail.
       (void)DecodeFixedValue(c, *bytes);
@@ -252,8 +230,8 @@ void RowReader::DecodeCells(Bytes row, std::vector<uint8_t>& out,
       base::AppendFixedCell(out, base::ValueType::kBoolean, &set, sizeof set);
       continue;
     }
-    if (c.IsFixed() && FixedWidth(c.type) != 0 &&
-        c.length >= FixedWidth(c.type) && c.type != format::kTypeNumeric) {
+    if (c.IsFixed() && FixedLength(c.type) != 0 &&
+        c.length >= FixedLength(c.type) && c.type != format::kTypeNumeric) {
       // Numbers of the fixed area straight into their cells, as
       // DecodeFixedValue reads them.
       std::optional<Bytes> bytes = ColumnBytes(layout, c);

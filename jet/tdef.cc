@@ -354,4 +354,26 @@ std::vector<uint8_t> SerializeTdef(const TableDef& t) {
   return b;
 }
 
+uint16_t FixedLength(uint8_t type) {
+  switch (type) {
+    case format::kTypeByte:
+      return 1;
+    case format::kTypeInteger:
+      return 2;
+    case format::kTypeLong:
+    case format::kTypeSingle:
+      return 4;
+    case format::kTypeCurrency:
+    case format::kTypeDouble:
+    case format::kTypeDate:
+      return 8;
+    case format::kTypeGuid:
+      return 16;
+    case format::kTypeNumeric:
+      return format::kNumericLength;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace jet

@@ -132,6 +132,9 @@ TableDef ReadTableDef(const PageSource& file, uint32_t page);
 // Decodes a logical TDEF buffer (first page + continuation payloads).
 TableDef ParseTableDef(Bytes buffer);
 
+// Byte length of a stored type in the fixed area (0 for variable types).
+uint16_t FixedLength(uint8_t type);
+
 // Appends a name as a definition stores it: u16 byte length, UTF-16LE.
 void AppendName(std::vector<uint8_t>& b, std::string_view utf8);
 // Reads such a name at `pos` and moves `pos` past it.

@@ -14,28 +14,6 @@ constexpr size_t kContinuationPayload = kPage - format::kTdefPageHeader;
 
 }  // namespace
 
-uint16_t FixedLength(uint8_t type) {
-  switch (type) {
-    case format::kTypeByte:
-      return 1;
-    case format::kTypeInteger:
-      return 2;
-    case format::kTypeLong:
-    case format::kTypeSingle:
-      return 4;
-    case format::kTypeCurrency:
-    case format::kTypeDouble:
-    case format::kTypeDate:
-      return 8;
-    case format::kTypeGuid:
-      return 16;
-    case format::kTypeNumeric:
-      return format::kNumericLength;
-    default:
-      return 0;
-  }
-}
-
 uint16_t FixedAreaSize(const std::vector<ColumnDef>& columns) {
   uint16_t size = 0;
   for (const ColumnDef& c : columns) {

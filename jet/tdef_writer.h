@@ -32,9 +32,6 @@ struct FieldDesc {
 // in order, variable slots in order; Text and Memo allow Unicode compression.
 std::vector<ColumnDef> LayoutColumns(const std::vector<FieldDesc>& fields);
 
-// Byte length of a stored type in the fixed area (0 for variable types).
-uint16_t FixedLength(uint8_t type);
-
 // Bytes of a row's fixed area for these columns: up to the end of the
 // furthest fixed column. Booleans live in the null mask but still count
 // with their stored length (1 at offset 0), as in Access's rows, so that a
