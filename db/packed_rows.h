@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "base/packed_values.h"
@@ -62,6 +63,15 @@ class PackedRows {
   size_t count_ = 0;
   size_t dropped_ = 0;  // blocks let go of, from the first
   std::vector<Block> blocks_;
+};
+
+// A value made where it is kept, from the expression that reads it (a
+// DAO field's value): a cell is neither moved nor assigned on its way into
+// the rows.
+struct ReadValue {
+  template <typename F>
+  ReadValue(std::in_place_t /*tag*/, F&& read) : value(read()) {}
+  base::Value value;
 };
 
 }  // namespace md_Standard_Config_Exe

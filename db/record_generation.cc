@@ -92,14 +92,6 @@ class VarNameColumns {
   std::vector<Known> known_;
 };
 
-// A value made where it is kept, from the expression that reads it: a
-// template cell is neither moved nor assigned on its way into the snapshot.
-struct ReadValue {
-  template <typename F>
-  explicit ReadValue(F&& read) : value(read()) {}
-  Value value;
-};
-
 }  // namespace
 
 Value CreateRecordSets(errors::RunState& run,
@@ -134,9 +126,9 @@ Value CreateRecordSets(errors::RunState& run,
     for (int r = 1; r <= n; ++r) {
       for (int32_t c = 0; c < columns; ++c) {
         static const Value kEmpty;
-        std::optional<ReadValue> cell;  // Empty when the read fails
+        std::optional<standard::ReadValue> cell;  // Empty when the read fails
         on_error.Run([&] {
-          cell.emplace([&] {
+          cell.emplace(std::in_place, [&] {
             return dao::Deref(source).GetFields().Item(c)->GetValue();
           });
         });

@@ -86,15 +86,6 @@ static_assert([] {
   return true;
 }());
 
-// A value made where it is kept, from the expression that reads it: a
-// machine copy cell is neither moved nor assigned on its way into the
-// records.
-struct ReadValue {
-  template <typename F>
-  ReadValue(std::in_place_t /*tag*/, F&& read) : value(read()) {}
-  Value value;
-};
-
 // The kept values of one row, by column.
 struct Record {
   std::array<Value, kKept.size()> kept;
